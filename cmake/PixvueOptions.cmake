@@ -1,0 +1,28 @@
+# Compiler warnings and sanitizer builds shared by every target of the project.
+
+set(PIXVUE_SANITIZE "" CACHE STRING "Sanitizer build: empty, 'address' (ASan+UBSan) or 'thread' (TSan)")
+set_property(CACHE PIXVUE_SANITIZE PROPERTY STRINGS "" address thread)
+
+add_compile_options(-Wall -Wextra)
+
+if(PIXVUE_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(PIXVUE_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+elseif(NOT PIXVUE_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "PIXVUE_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+
+# Adds a Qt Test executable as a CTest test. Extra arguments are libraries to link.
+function(pixvue_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt5::Test ${ARG_LIBS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PIXVUE_TEST_DIR})
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PIXVUE_TESTDATA=${PIXVUE_TESTDATA};PIXVUE_BIN_DIR=${PIXVUE_BIN_DIR};${ARG_ENV}"
+        TIMEOUT 600)
+endfunction()

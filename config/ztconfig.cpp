@@ -1,0 +1,114 @@
+#include "ztconfig.h"
+
+#include "ztaddresses.h"
+#include "ztdatadir.h"
+#include "ztlog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QSettings>
+
+ZtConfig* ZtConfig::m_pInstance = nullptr;
+
+ZtConfig* ZtConfig::NewInstance() {
+    if (m_pInstance == nullptr) {
+        m_pInstance = new ZtConfig();
+    }
+    return m_pInstance;
+}
+
+void ZtConfig::ReleaseConfigInstance() {
+    delete m_pInstance;
+    m_pInstance = nullptr;
+}
+
+ZtConfig::ZtConfig()
+    : m_strAppPath(QCoreApplication::applicationDirPath()),
+      m_strConfigPath(ztlog::dataDirectory()) {
+    const QString user = userSettingsFile();
+    const QString url = urlFile();
+    m_eLanguage = static_cast<Language>(readInt(user, "Language", "LanguageType"));
+    m_eConvertFormat = static_cast<ConvertFormat>(readInt(user, "ConvertFormat", "ConvertFormat"));
+    m_eOutPutType = CustomOutPut;
+    m_strSoftwareVersion =
+        getPrivateProfileIntEx(m_strAppPath + "/Cfg/Version.ini", "Version", "Version", QString());
+    m_strPicSize = getPrivateProfileIntEx(user, "PicSize", "PicSize", "100%");
+    m_strPicQuality = getPrivateProfileIntEx(user, "PicQuality", "PicQuality", "100%");
+    m_bKeepExif = getPrivateProfileIntEx(user, "KeepExif", "KeepExif", "true") == "true";
+    m_strServerUrl =
+        getPrivateProfileIntEx(url, "ServerUrl", "ServerUrl", ztaddresses::kDefaultServerUrl);
+    m_strPublicIpUrl = getPrivateProfileIntEx(url, ztaddresses::kPublicIpSection,
+                                              ztaddresses::kPublicIpKey,
+                                              ztaddresses::kDefaultPublicIpUrl);
+    m_strWebSiteUrl = getPrivateProfileIntEx(url, ztaddresses::kWebSiteSection,
+                                             ztaddresses::kWebSiteKey,
+                                             ztaddresses::kDefaultWebSiteUrl);
+    LOG(INFO) << " Server Url is : " << m_strServerUrl;
+}
+
+QString ZtConfig::userSettingsFile() const { return m_strConfigPath + "/Configures.ini"; }
+
+QString ZtConfig::urlFile() const { return m_strAppPath + "/Cfg/Url.ini"; }
+
+QString ZtConfig::getPrivateProfileIntEx(const QString& path, const QString& section,
+                                         const QString& key, const QVariant& defaultValue) const {
+    QSettings settings(path, QSettings::IniFormat);
+    return settings.value(section + "/" + key, defaultValue).toString();
+}
+
+int ZtConfig::readInt(const QString& path, const QString& section, const QString& key) const {
+    // A text that is no decimal number reads as 0.
+    return getPrivateProfileIntEx(path, section, key, 0).toInt();
+}
+
+void ZtConfig::writeUserValue(const QString& section, const QString& key, const QVariant& value) {
+    QDir().mkpath(m_strConfigPath);
+    QSettings settings(userSettingsFile(), QSettings::IniFormat);
+    settings.setValue(section + "/" + key, value);
+}
+
+void ZtConfig::setConvertFormat(ConvertFormat format) {
+    writeUserValue("ConvertFormat", "ConvertFormat", static_cast<int>(format));
+    m_eConvertFormat = format;
+}
+
+void ZtConfig::setOutPutType(OutPut_Type type) {
+    writeUserValue("OutPutType", "OutPutType", static_cast<int>(type));
+    m_eOutPutType = type;
+}
+
+void ZtConfig::setPicSize(const QString& size) {
+    writeUserValue("PicSize", "PicSize", size);
+    m_strPicSize = size;
+}
+
+void ZtConfig::setPicQuality(const QString& quality) {
+    writeUserValue("PicQuality", "PicQuality", quality);
+    m_strPicQuality = quality;
+}
+
+void ZtConfig::setKeepExif(bool keep) {
+    writeUserValue("KeepExif", "KeepExif", keep);
+    m_bKeepExif = keep;
+}
+
+void ZtConfig::setLanguageType(Language language) {
+    writeUserValue("Language", "LanguageType", static_cast<int>(language));
+    m_eLanguage = language;
+}
+
+QString ZtConfig::getHostIpAddress() const {
+    QString result;
+    const QList<QHostAddress> addresses = QNetworkInterface::allAddresses();
+    for (const QHostAddress& address : addresses) {
+        if (address != QHostAddress(QHostAddress::LocalHost) && address.toIPv4Address() != 0) {
+            result = address.toString();
+        }
+    }
+    if (result.isEmpty()) {
+        result = QHostAddress(QHostAddress::LocalHost).toString();
+    }
+    return result;
+}

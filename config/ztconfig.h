@@ -1,0 +1,73 @@
+#pragma once
+
+#include "ztconfig_global.h"
+
+#include <QString>
+#include <QVariant>
+
+enum ConvertFormat : qint32 { JPG = 0, PNG = 1, BMP = 2 };
+enum OutPut_Type : qint32 { DefaultOutPut = 0, CustomOutPut = 1 };
+enum Language : qint32 { English = 0, Chinese = 1 };
+
+// The process-wide settings: the user's conversion choices and language from the data
+// directory's "Configures.ini", the version and service addresses from "Cfg/" beside the
+// programs. Values are read once at creation; each setter writes its key at once.
+class ZTCONFIG_EXPORT ZtConfig {
+public:
+    static ZtConfig* NewInstance();
+    static void ReleaseConfigInstance();
+
+    QString getConfigPath() const { return m_strConfigPath; }
+
+    ConvertFormat getConvertFormat() const { return m_eConvertFormat; }
+    void setConvertFormat(ConvertFormat format);
+
+    OutPut_Type getOutPutType() const { return m_eOutPutType; }
+    void setOutPutType(OutPut_Type type);
+
+    QString getPicSize() const { return m_strPicSize; }
+    void setPicSize(const QString& size);
+
+    QString getPicQuality() const { return m_strPicQuality; }
+    void setPicQuality(const QString& quality);
+
+    bool isKeepExif() const { return m_bKeepExif; }
+    void setKeepExif(bool keep);
+
+    Language getLanguageType() const { return m_eLanguage; }
+    void setLanguageType(Language language);
+
+    QString getSoftwareVersion() const { return m_strSoftwareVersion; }
+    QString getServerUrl() const { return m_strServerUrl; }
+    QString getPublicIpUrl() const { return m_strPublicIpUrl; }
+    QString getWebSiteUrl() const { return m_strWebSiteUrl; }
+
+    QString getHostIpAddress() const;
+
+private:
+    ZtConfig();
+    ZtConfig(const ZtConfig&) = delete;
+    ZtConfig& operator=(const ZtConfig&) = delete;
+
+    QString getPrivateProfileIntEx(const QString& path, const QString& section, const QString& key,
+                                   const QVariant& defaultValue) const;
+    int readInt(const QString& path, const QString& section, const QString& key) const;
+    QString userSettingsFile() const;
+    QString urlFile() const;
+    void writeUserValue(const QString& section, const QString& key, const QVariant& value);
+
+    static ZtConfig* m_pInstance;
+
+    QString m_strAppPath;
+    QString m_strConfigPath;
+    Language m_eLanguage = English;
+    ConvertFormat m_eConvertFormat = JPG;
+    OutPut_Type m_eOutPutType = CustomOutPut;
+    QString m_strSoftwareVersion;
+    QString m_strPicSize;
+    QString m_strPicQuality;
+    bool m_bKeepExif = true;
+    QString m_strServerUrl;
+    QString m_strPublicIpUrl;
+    QString m_strWebSiteUrl;
+};
