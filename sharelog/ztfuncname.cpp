@@ -44,13 +44,24 @@ size_t qualifiedNameStart(const std::string& s, size_t end) {
     return 0;
 }
 
+// GCC writes "{anonymous}::", clang "(anonymous namespace)::".
+std::string withoutAnonymousNamespaces(std::string name) {
+    for (const char* marker : {"{anonymous}::", "(anonymous namespace)::"}) {
+        const size_t len = std::strlen(marker);
+        for (size_t at = name.find(marker); at != std::string::npos; at = name.find(marker)) {
+            name.erase(at, len);
+        }
+    }
+    return name;
+}
+
 }  // namespace
 
 std::string shortFunctionName(const char* prettyFunction) {
     if (prettyFunction == nullptr) {
         return std::string();
     }
-    const std::string full(prettyFunction);
+    const std::string full = withoutAnonymousNamespaces(prettyFunction);
     const size_t end = parameterListStart(full);
     const size_t begin = qualifiedNameStart(full, end);
     return full.substr(begin, end - begin);
