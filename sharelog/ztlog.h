@@ -6,9 +6,9 @@
 #include "ztsharelog.h"
 
 #undef ELPP_FUNC
-#define ELPP_FUNC                                                                       \
-    (__extension__({                                                                    \
-        static const std::string ztShortFuncName_ =  \
-            ::ztlog::shortFunctionName(__PRETTY_FUNCTION__);                            \
-        ztShortFuncName_.c_str();                                                       \
+#define ELPP_FUNC                                            \
+    (__extension__({                                         \
+        static const std::string ztShortFuncName_ =          \
+            ::ztlog::shortFunctionName(__PRETTY_FUNCTION__); \
+        ztShortFuncName_.c_str();                            \
     }))

@@ -26,32 +26,36 @@ std::time_t nextLocalMidnight(std::time_t now) {
     return std::mktime(&local);
 }
 
-void applyConfiguration() {
+el::Configurations dailyConfiguration() {
     el::Configurations conf;
     conf.setToDefault();
     conf.setGlobally(el::ConfigurationType::ToFile, "true");
     conf.setGlobally(el::ConfigurationType::ToStandardOutput, "false");
     conf.setGlobally(el::ConfigurationType::Filename, logFilePattern());
     conf.setGlobally(el::ConfigurationType::Format, "[%datetime][%level]-->[%func,%line] %msg");
-    el::Logger* logger = el::Loggers::getLogger("default", true);
-    el::Loggers::reconfigureLogger(logger, conf);
+    return conf;
 }
 
 // easylogging++ resolves the date in the file name once, when the logger is configured.
 // This callback reconfigures the logger when a line is dispatched on a later day; it runs
-// under the storage's recursive lock, so no other thread writes meanwhile.
+// under the logger's recursive lock, so no other thread writes meanwhile.
 class DailyFileRollover : public el::LogDispatchCallback {
 public:
     static void armFrom(std::time_t now) { s_nextSwitch.store(nextLocalMidnight(now)); }
 
 protected:
-    void handle(const el::LogDispatchData*) override {
+    void handle(const el::LogDispatchData* data) override {
+        el::Logger* logger = data->logMessage()->logger();
+        if (logger->id() != el::base::consts::kDefaultLoggerId) {
+            return;
+        }
         const std::time_t now = std::time(nullptr);
         if (now < s_nextSwitch.load()) {
             return;
         }
         armFrom(now);
-        applyConfiguration();
+        // The writer holds this logger's lock; configuring it directly takes no other lock.
+        logger->configure(dailyConfiguration());
     }
 
 private:
@@ -64,7 +68,8 @@ std::atomic<std::time_t> DailyFileRollover::s_nextSwitch{0};
 
 void setUpLogging() {
     el::Helpers::setStorage(sharedLoggingRepository());
-    applyConfiguration();
+    el::Loggers::reconfigureLogger(el::Loggers::getLogger(el::base::consts::kDefaultLoggerId, true),
+                                   dailyConfiguration());
     DailyFileRollover::armFrom(std::time(nullptr));
     if (el::Helpers::logDispatchCallback<DailyFileRollover>(kCallbackId) == nullptr) {
         el::Helpers::installLogDispatchCallback<DailyFileRollover>(kCallbackId);

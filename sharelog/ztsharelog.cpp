@@ -3,4 +3,6 @@
 // The storage lives here only; other modules reach it through sharedLoggingRepository().
 INITIALIZE_EASYLOGGINGPP
 
-el::base::type::StoragePointer sharedLoggingRepository() { return el::base::elStorage; }
+el::base::type::StoragePointer sharedLoggingRepository() {
+    return el::base::elStorage;
+}
