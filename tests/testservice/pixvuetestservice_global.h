@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QtGlobal>
+
+#if defined(PIXVUETESTSERVICE_LIBRARY)
+#define PIXVUETESTSERVICE_EXPORT Q_DECL_EXPORT
+#else
+#define PIXVUETESTSERVICE_EXPORT Q_DECL_IMPORT
+#endif
