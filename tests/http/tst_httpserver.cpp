@@ -39,8 +39,10 @@ QString hostAddress() {
 }
 
 QString indentedJson(const QByteArray& body) {
-    return QString::fromUtf8(QJsonDocument::fromJson(body).toJson(QJsonDocument::Indented))
-        .chopped(1);
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    return document.isNull()
+               ? QString()
+               : QString::fromUtf8(document.toJson(QJsonDocument::Indented)).trimmed();
 }
 
 QStringList describe(const QList<LogEntry>& entries) {
@@ -584,8 +586,11 @@ void TestHttpServer::lastErrorSurvivesLaterSuccessAndCopies() {
     ZtHttpServer assigned;
     assigned = copy;
     QCOMPARE(assigned.getLastError(), 502);
+    ZtHttpServer moved(std::move(copy));
+    QCOMPARE(moved.getLastError(), 502);
     m_service.setReply("/client/logs", ScriptedReply::envelope(0));
     QCOMPARE(assigned.ServerUploadLog("d"), RetSuccess);  // the base URL came along
+    QCOMPARE(copy.ServerUploadLog("e"), RetSuccess);      // a moved-from copy keeps it too
 }
 
 void TestHttpServer::baseUrlTrailingSlashIsDropped() {
@@ -727,7 +732,13 @@ void TestHttpServer::stalledTransferTimesOut() {
     QCOMPARE(describe(m_log.linesOf("ZtHttpServer::ServerUploadLog")),
              QStringList{"ERROR NetWork error"});
 
+    // Without a setting the environment decides, and a bad value gives the default.
     ZtHttpServer::setTransferTimeout(0);
+    qputenv("PIXVUE_HTTP_TIMEOUT_MS", "2500");
+    QCOMPARE(ZtHttpServer::transferTimeout(), 2500);
+    qputenv("PIXVUE_HTTP_TIMEOUT_MS", "soon");
+    QCOMPARE(ZtHttpServer::transferTimeout(), 30000);
+    qunsetenv("PIXVUE_HTTP_TIMEOUT_MS");
     QCOMPARE(ZtHttpServer::transferTimeout(), 30000);
     ZtHttpServer::setTransferTimeout(1234);
     QCOMPARE(ZtHttpServer::transferTimeout(), 1234);
