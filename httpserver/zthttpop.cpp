@@ -56,7 +56,9 @@ QHttpPart textPart(const QByteArray& name, const QString& value) {
 
 ZtHttpOp::ZtHttpOp(QObject* parent) : QObject(parent) {}
 
-void ZtHttpOp::setTransferTimeout(int msecs) { g_transferTimeoutMs.store(msecs > 0 ? msecs : 0); }
+void ZtHttpOp::setTransferTimeout(int msecs) {
+    g_transferTimeoutMs.store(msecs > 0 ? msecs : 0);
+}
 
 int ZtHttpOp::transferTimeout() {
     const int configured = g_transferTimeoutMs.load();
@@ -126,10 +128,10 @@ QHttpMultiPart* ZtHttpOp::buildForm(const QString& mail, const QString& problem,
     form->append(textPart(nameField, nameValue));
 
     QHttpPart filePart;
-    filePart.setHeader(QNetworkRequest::ContentDispositionHeader,
-                       QVariant(QStringLiteral("form-data; name=\"file\"; filename=\"%1\"")
-                                    .arg(fileName)
-                                    .toUtf8()));
+    filePart.setHeader(
+        QNetworkRequest::ContentDispositionHeader,
+        QVariant(
+            QStringLiteral("form-data; name=\"file\"; filename=\"%1\"").arg(fileName).toUtf8()));
     auto* file = new QFile(filePath, form);
     if (file->open(QIODevice::ReadOnly)) {
         filePart.setBodyDevice(file);

@@ -1,7 +1,7 @@
 #include "zthttpserver.h"
 
-#include "zthttpop.h"
 #include "ztconfig.h"
+#include "zthttpop.h"
 #include "ztlog.h"
 
 #include <QJsonArray>
@@ -75,13 +75,21 @@ ZtHttpServer::ZtHttpServer()
 
 ZtHttpServer::~ZtHttpServer() = default;
 
-qint32 ZtHttpServer::getLastError() const { return m_nLastError; }
+qint32 ZtHttpServer::getLastError() const {
+    return m_nLastError;
+}
 
-void ZtHttpServer::setLastError(qint32 code) { m_nLastError = code; }
+void ZtHttpServer::setLastError(qint32 code) {
+    m_nLastError = code;
+}
 
-void ZtHttpServer::setTransferTimeout(int msecs) { ZtHttpOp::setTransferTimeout(msecs); }
+void ZtHttpServer::setTransferTimeout(int msecs) {
+    ZtHttpOp::setTransferTimeout(msecs);
+}
 
-int ZtHttpServer::transferTimeout() { return ZtHttpOp::transferTimeout(); }
+int ZtHttpServer::transferTimeout() {
+    return ZtHttpOp::transferTimeout();
+}
 
 RetValue ZtHttpServer::ServerCheckSoftwareVersion(QString version, UpdateInfo& info) {
     ZtJsonParse body;
@@ -89,7 +97,8 @@ RetValue ZtHttpServer::ServerCheckSoftwareVersion(QString version, UpdateInfo& i
     body.jsonAddValue("softType", kSoftType);
     ZtHttpOp op;
     QByteArray reply;
-    const bool sent = op.httpRequestPost(m_strBaseUrl + "/client/queryVersion", body.getValue(), reply);
+    const bool sent =
+        op.httpRequestPost(m_strBaseUrl + "/client/queryVersion", body.getValue(), reply);
     if (!sent) {
         setLastError(op.networkError());
         LOG(ERROR) << QString::fromUtf8(reply);

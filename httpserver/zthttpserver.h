@@ -14,10 +14,9 @@ class ZTHTTPSERVER_EXPORT ZtHttpServer {
 public:
     ZtHttpServer();
     ~ZtHttpServer();
+    // Copies, also from temporaries, keep both the last error and the base URL.
     ZtHttpServer(const ZtHttpServer&) = default;
-    ZtHttpServer(ZtHttpServer&&) = default;
     ZtHttpServer& operator=(const ZtHttpServer&) = default;
-    ZtHttpServer& operator=(ZtHttpServer&&) = default;
 
     qint32 getLastError() const;
 

@@ -34,14 +34,15 @@ QByteArray ZtJsonParse::getValue() const {
     return QJsonDocument(m_jsonObject).toJson(QJsonDocument::Compact);
 }
 
-QJsonObject ZtJsonParse::getJsonObject() const { return m_jsonObject; }
+QJsonObject ZtJsonParse::getJsonObject() const {
+    return m_jsonObject;
+}
 
 QJsonObject ZtJsonParse::getJsonObject(const QByteArray& data) const {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
     if (document.isNull() || error.error != QJsonParseError::NoError) {
-        qCritical() << "Json Parse error,the result is [ " << static_cast<int>(error.error)
-                    << " ]";
+        qCritical() << "Json Parse error,the result is [ " << static_cast<int>(error.error) << " ]";
         return QJsonObject();
     }
     if (!document.isObject()) {

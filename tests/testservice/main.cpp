@@ -9,8 +9,8 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 
-#include <csignal>
 #include <unistd.h>
+#include <csignal>
 
 namespace {
 
@@ -77,8 +77,7 @@ int main(int argc, char* argv[]) {
                                             "file");
     const QCommandLineOption replyOption("reply", "Reply for a path: /path=SPEC (repeatable).",
                                          "reply");
-    const QCommandLineOption defaultOption("default", "Reply for paths without one: SPEC.",
-                                           "spec");
+    const QCommandLineOption defaultOption("default", "Reply for paths without one: SPEC.", "spec");
     parser.addOptions({portOption, recordOption, portFileOption, replyOption, defaultOption});
     parser.process(app);
 
@@ -109,8 +108,8 @@ int main(int argc, char* argv[]) {
             file.write(QByteArray::number(service.port()) + "\n");
         }
     }
-    out << service.port() << Qt::endl;
     quitOnSignals(app);
+    out << service.port() << Qt::endl;
     const int code = app.exec();
     service.stop();
     return code;

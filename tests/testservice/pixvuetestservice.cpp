@@ -25,8 +25,8 @@ QByteArray findHeader(const HeaderList& headers, const QByteArray& name) {
 QJsonArray headersToJson(const HeaderList& headers) {
     QJsonArray array;
     for (const auto& header : headers) {
-        array.append(QJsonArray{QString::fromLatin1(header.first),
-                                QString::fromLatin1(header.second)});
+        array.append(
+            QJsonArray{QString::fromLatin1(header.first), QString::fromLatin1(header.second)});
     }
     return array;
 }
@@ -44,7 +44,9 @@ QString normalisedPath(const QString& path) {
 
 }  // namespace
 
-QByteArray RecordedPart::header(const QByteArray& name) const { return findHeader(headers, name); }
+QByteArray RecordedPart::header(const QByteArray& name) const {
+    return findHeader(headers, name);
+}
 
 bool RecordedRequest::hasHeader(const QByteArray& name) const {
     for (const auto& header : headers) {
@@ -59,7 +61,9 @@ QByteArray RecordedRequest::header(const QByteArray& name) const {
     return findHeader(headers, name);
 }
 
-QJsonObject RecordedRequest::json() const { return QJsonDocument::fromJson(body).object(); }
+QJsonObject RecordedRequest::json() const {
+    return QJsonDocument::fromJson(body).object();
+}
 
 QJsonObject RecordedRequest::toJson() const {
     QJsonObject object;
@@ -107,7 +111,9 @@ ScriptedReply ScriptedReply::raw(const QByteArray& body, const QByteArray& conte
     return reply;
 }
 
-ScriptedReply ScriptedReply::empty() { return raw(QByteArray(), "application/json"); }
+ScriptedReply ScriptedReply::empty() {
+    return raw(QByteArray(), "application/json");
+}
 
 ScriptedReply ScriptedReply::httpError(int status, const QByteArray& body) {
     ScriptedReply reply = raw(body, "text/plain");
@@ -185,7 +191,9 @@ bool ScriptedReply::fromSpec(const QString& spec, ScriptedReply* reply, QString*
 
 PixvueTestService::PixvueTestService() : m_shared(std::make_shared<TestServiceState>()) {}
 
-PixvueTestService::~PixvueTestService() { stop(); }
+PixvueTestService::~PixvueTestService() {
+    stop();
+}
 
 bool PixvueTestService::start(quint16 port) {
     stop();
@@ -228,7 +236,9 @@ QString PixvueTestService::baseUrl() const {
     return QStringLiteral("http://127.0.0.1:%1").arg(port());
 }
 
-QString PixvueTestService::url(const QString& path) const { return baseUrl() + path; }
+QString PixvueTestService::url(const QString& path) const {
+    return baseUrl() + path;
+}
 
 void PixvueTestService::setReply(const QString& path, const ScriptedReply& reply) {
     QMutexLocker lock(&m_shared->mutex);

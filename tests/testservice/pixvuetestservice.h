@@ -15,10 +15,10 @@ using HeaderList = QList<QPair<QByteArray, QByteArray>>;
 
 // One part of a multipart/form-data body, as received.
 struct PIXVUETESTSERVICE_EXPORT RecordedPart {
-    HeaderList headers;       // in the order sent, names as sent
-    QByteArray disposition;   // the Content-Disposition value
-    QByteArray name;          // name="..." of the disposition
-    QByteArray fileName;      // filename="..." of the disposition, empty when absent
+    HeaderList headers;      // in the order sent, names as sent
+    QByteArray disposition;  // the Content-Disposition value
+    QByteArray name;         // name="..." of the disposition
+    QByteArray fileName;     // filename="..." of the disposition, empty when absent
     bool hasFileName = false;
     QByteArray body;
 
@@ -31,22 +31,22 @@ struct PIXVUETESTSERVICE_EXPORT RecordedRequest {
     QByteArray path;   // without the query
     QByteArray query;  // after "?", empty when absent
     QByteArray version;
-    HeaderList headers;  // in the order sent, names as sent
-    QByteArray body;     // the raw body (de-chunked when sent chunked)
+    HeaderList headers;         // in the order sent, names as sent
+    QByteArray body;            // the raw body (de-chunked when sent chunked)
     QList<RecordedPart> parts;  // parsed when the body is multipart/form-data
 
     bool hasHeader(const QByteArray& name) const;
     QByteArray header(const QByteArray& name) const;  // case-insensitive; empty when absent
-    QJsonObject json() const;                          // the body as a JSON object, or empty
-    QJsonObject toJson() const;                        // the whole record, for JSON lines
+    QJsonObject json() const;                         // the body as a JSON object, or empty
+    QJsonObject toJson() const;                       // the whole record, for JSON lines
 };
 
 // What the service answers to one request.
 struct PIXVUETESTSERVICE_EXPORT ScriptedReply {
     enum Kind {
-        Respond,          // status line, headers and body
-        CloseConnection,  // the connection is closed without any answer
-        NeverReply,       // the request is read and left unanswered, the connection open
+        Respond,           // status line, headers and body
+        CloseConnection,   // the connection is closed without any answer
+        NeverReply,        // the request is read and left unanswered, the connection open
         StallAfterHeaders  // headers and the first stallAfterBytes body bytes, then silence
     };
 

@@ -12,16 +12,26 @@ constexpr int kMaxHeadBytes = 64 * 1024;
 
 QByteArray reasonPhrase(int status) {
     switch (status) {
-        case 200: return "OK";
-        case 204: return "No Content";
-        case 400: return "Bad Request";
-        case 401: return "Unauthorized";
-        case 403: return "Forbidden";
-        case 404: return "Not Found";
-        case 500: return "Internal Server Error";
-        case 502: return "Bad Gateway";
-        case 503: return "Service Unavailable";
-        default: return "Status";
+        case 200:
+            return "OK";
+        case 204:
+            return "No Content";
+        case 400:
+            return "Bad Request";
+        case 401:
+            return "Unauthorized";
+        case 403:
+            return "Forbidden";
+        case 404:
+            return "Not Found";
+        case 500:
+            return "Internal Server Error";
+        case 502:
+            return "Bad Gateway";
+        case 503:
+            return "Service Unavailable";
+        default:
+            return "Status";
     }
 }
 
@@ -90,6 +100,19 @@ RecordedPart parsePart(const QByteArray& raw) {
     return part;
 }
 
+// The next CRLF + delimiter that really ends a part: followed by "--", CRLF or blanks.
+int nextDelimiter(const QByteArray& body, const QByteArray& delimiter, int from) {
+    const QByteArray marker = "\r\n" + delimiter;
+    for (int at = body.indexOf(marker, from); at >= 0; at = body.indexOf(marker, at + 1)) {
+        const int after = at + marker.size();
+        const QByteArray next = body.mid(after, 2);
+        if (next == "--" || next == "\r\n" || next.startsWith(' ') || next.startsWith('\t')) {
+            return at;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 QList<RecordedPart> parseMultipart(const QByteArray& contentType, const QByteArray& body) {
@@ -109,7 +132,7 @@ QList<RecordedPart> parseMultipart(const QByteArray& contentType, const QByteArr
         if (body.mid(pos, 2) == "\r\n") {
             pos += 2;
         }
-        const int next = body.indexOf("\r\n" + delimiter, pos);
+        const int next = nextDelimiter(body, delimiter, pos);
         if (next < 0) {
             break;  // truncated body: the unterminated part is not recorded
         }
@@ -212,7 +235,8 @@ bool TestServiceConnection::takeChunkedBody() {
             return false;
         }
         bool ok = false;
-        const int size = m_buffer.mid(pos, lineEnd - pos).split(';').value(0).trimmed().toInt(&ok, 16);
+        const int size =
+            m_buffer.mid(pos, lineEnd - pos).split(';').value(0).trimmed().toInt(&ok, 16);
         if (!ok || size < 0) {
             m_done = true;
             m_socket->abort();
@@ -259,8 +283,8 @@ void TestServiceConnection::answer(const ScriptedReply& reply) {
         case ScriptedReply::StallAfterHeaders:
             break;
     }
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " " +
-                      reasonPhrase(reply.status) + "\r\n";
+    QByteArray head =
+        "HTTP/1.1 " + QByteArray::number(reply.status) + " " + reasonPhrase(reply.status) + "\r\n";
     if (!reply.contentType.isEmpty()) {
         head += "Content-Type: " + reply.contentType + "\r\n";
     }
