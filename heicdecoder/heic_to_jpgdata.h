@@ -1,0 +1,30 @@
+#pragma once
+
+#include "cimagedata.h"
+
+#if defined(ZTHEICDECODER_LIBRARY)
+#define ZTHEICDECODER_EXPORT __attribute__((visibility("default")))
+#else
+#define ZTHEICDECODER_EXPORT
+#endif
+
+// Result codes of heic_to_jpgdata; 0 is success.
+enum HeicDecodeResult : int {
+    HeicDecodeOk = 0,
+    HeicDecodeBadArgument = 1,
+    HeicDecodeUnreadable = 2,
+    HeicDecodeNotHeif = 3,
+    HeicDecodeNoImage = 4,
+    HeicDecodeTooLarge = 5,
+    HeicDecodeDecodeError = 6,
+    HeicDecodeEncodeError = 7,
+    HeicDecodeOutOfMemory = 8,
+};
+
+// Decodes every top-level image of the HEIF file at path (UTF-8), in file order, into JPEG
+// streams of the given quality appended to images. The clean-aperture crop is applied; rotation
+// and mirror are not: they travel as the Orientation tag of the stream's EXIF (APP1), beside the
+// ICC profile (APP2). On failure the list is left as it was and a non-zero code is returned.
+// Safe to call from several threads at once.
+ZTHEICDECODER_EXPORT int heic_to_jpgdata(const char* path, std::list<CImageData>& images,
+                                         int quality);

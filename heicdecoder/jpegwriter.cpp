@@ -1,0 +1,136 @@
+#include "jpegwriter.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    jmp_buf jump;
+};
+
+[[noreturn]] void onJpegError(j_common_ptr cinfo) {
+    longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void onJpegMessage(j_common_ptr) {}
+
+// A growing malloc buffer as libjpeg destination, sized up front from the picture so that it
+// rarely has to be moved.
+struct BufferDestination {
+    jpeg_destination_mgr base;
+    unsigned char* buffer;
+    size_t capacity;
+    bool failed;
+};
+
+void initDestination(j_compress_ptr) {}
+
+boolean growDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<BufferDestination*>(cinfo->dest);
+    const size_t grown = dest->capacity + dest->capacity / 2 + 65536;
+    auto* bigger = static_cast<unsigned char*>(realloc(dest->buffer, grown));
+    if (bigger == nullptr) {
+        dest->failed = true;
+        ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    }
+    dest->base.next_output_byte = bigger + dest->capacity;
+    dest->base.free_in_buffer = grown - dest->capacity;
+    dest->buffer = bigger;
+    dest->capacity = grown;
+    return TRUE;
+}
+
+void termDestination(j_compress_ptr) {}
+
+void writeExif(j_compress_ptr cinfo, const std::vector<uint8_t>& tiff) {
+    if (tiff.empty() || tiff.size() > kMaxApp1Tiff) {
+        return;
+    }
+    static const uint8_t kPrefix[6] = {'E', 'x', 'i', 'f', 0, 0};
+    jpeg_write_m_header(cinfo, JPEG_APP0 + 1, unsigned(sizeof kPrefix + tiff.size()));
+    for (uint8_t byte : kPrefix) {
+        jpeg_write_m_byte(cinfo, byte);
+    }
+    for (uint8_t byte : tiff) {
+        jpeg_write_m_byte(cinfo, byte);
+    }
+}
+
+// False when the row source gave out; libjpeg errors leave through the error manager.
+bool encode(jpeg_compress_struct& cinfo, RgbRowSource& source, int quality,
+            const JpegMetadata& meta) {
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    if (meta.exifTiff != nullptr) {
+        writeExif(&cinfo, *meta.exifTiff);
+    }
+    if (meta.icc != nullptr && meta.iccSize > 0) {
+        jpeg_write_icc_profile(&cinfo, meta.icc, unsigned(meta.iccSize));
+    }
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(source.row(int(cinfo.next_scanline)));
+        if (row == nullptr) {
+            return false;
+        }
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    return true;
+}
+
+}  // namespace
+
+bool encodeJpeg(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
+                unsigned char** out, size_t* outSize) {
+    *out = nullptr;
+    *outSize = 0;
+    if (width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) {
+        return false;
+    }
+    BufferDestination dest{};
+    dest.capacity = size_t(width) * size_t(height) / 4 + 65536 + meta.iccSize;
+    dest.buffer = static_cast<unsigned char*>(malloc(dest.capacity));
+    if (dest.buffer == nullptr) {
+        return false;
+    }
+    dest.base.next_output_byte = dest.buffer;
+    dest.base.free_in_buffer = dest.capacity;
+    dest.base.init_destination = initDestination;
+    dest.base.empty_output_buffer = growDestination;
+    dest.base.term_destination = termDestination;
+
+    jpeg_compress_struct cinfo;
+    ErrorManager error;
+    cinfo.err = jpeg_std_error(&error.base);
+    error.base.error_exit = onJpegError;
+    error.base.output_message = onJpegMessage;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        free(dest.buffer);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    cinfo.dest = &dest.base;
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    const bool complete = encode(cinfo, rows, quality, meta);
+    const size_t written = dest.capacity - dest.base.free_in_buffer;
+    jpeg_destroy_compress(&cinfo);
+    if (!complete) {
+        free(dest.buffer);
+        return false;
+    }
+    *out = dest.buffer;
+    *outSize = written;
+    return true;
+}

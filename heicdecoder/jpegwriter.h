@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Hands out interleaved 8-bit RGB rows, top to bottom, each row once.
+class RgbRowSource {
+public:
+    virtual ~RgbRowSource() = default;
+    // Row y of the picture, valid until the next call; null when the pixels cannot be had.
+    virtual const uint8_t* row(int y) = 0;
+};
+
+struct JpegMetadata {
+    const std::vector<uint8_t>* exifTiff = nullptr;  // written as APP1 "Exif\0\0" when it fits
+    const uint8_t* icc = nullptr;                    // written as APP2 ICC_PROFILE segments
+    size_t iccSize = 0;
+};
+
+// Largest TIFF block that one APP1 segment carries after its "Exif\0\0" prefix.
+constexpr size_t kMaxApp1Tiff = 65533 - 6;
+
+// Encodes the rows as a baseline JPEG into a malloc buffer owned by the caller.
+// Returns false (and no buffer) on any libjpeg error or when memory runs out.
+bool encodeJpeg(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
+                unsigned char** out, size_t* outSize);
