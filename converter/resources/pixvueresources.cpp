@@ -35,12 +35,12 @@ QStringList installedSubstituteFamilies() {
 QString installFontSubstitutions() {
     const QStringList families = installedSubstituteFamilies();
     if (families.isEmpty()) {
-        LOG(ERROR) << "no CJK font installed for" << kDesignFontFamily
-                   << "(Debian package fonts-wqy-microhei)";
+        LOG(ERROR) << "no CJK font installed for " << kDesignFontFamily
+                   << " (Debian package fonts-wqy-microhei)";
         return QString();
     }
     QFont::insertSubstitutions(QString::fromLatin1(kDesignFontFamily), families);
-    LOG(INFO) << kDesignFontFamily << "is drawn with" << families.first();
+    LOG(INFO) << kDesignFontFamily << " is drawn with " << families.first();
     return families.first();
 }
 

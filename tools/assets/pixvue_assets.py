@@ -396,15 +396,17 @@ def highlight(width, height, peak):
 
 
 def spinner_frame(step, count=8):
-    """40 x 40 frame of the busy animation: eight dots, the head at dot `step`."""
+    """40 x 40 frame of the busy animation: eight dots whose shade trails the head at `step`.
+
+    GIF keeps only on/off transparency, so the dots keep one size and fade by colour.
+    """
+    shades = [ACCENT, "#3DAFFB", "#5ABAFC", "#77C6FC", "#93D1FD", "#ACDCFD", "#C3E5FE", "#D6EEFE"]
     dots = ""
     for i in range(count):
         age = (step - i) % count  # 0 is the head
         angle = math.radians(-90 + 360.0 * i / count)
-        x, y = 20 + 14 * math.cos(angle), 20 + 14 * math.sin(angle)
-        radius = 4.2 - 0.32 * age
-        shade = [ACCENT, "#3BAFFB", "#56B9FC", "#72C4FC", "#8DCFFD", "#A5D9FD", "#BBE2FD", "#CDEAFE"][age]
-        dots += f'<circle cx="{x:.2f}" cy="{y:.2f}" r="{radius:.2f}" fill="{shade}"/>'
+        x, y = 20 + 13 * math.cos(angle), 20 + 13 * math.sin(angle)
+        dots += f'<circle cx="{x:.2f}" cy="{y:.2f}" r="3.6" fill="{shades[age]}"/>'
     return svg(40, 40, dots)
 
 
@@ -487,7 +489,7 @@ def build_gif(root, work):
         rasterise(spinner_frame(step), out, work)
         frames.append(out)
     target = os.path.join(root, CONVERTER_RES, "Img/res/gif_checking.gif")
-    run("convert-im6.q16", "-delay", "9", "-dispose", "Background", *frames,
+    run("convert-im6.q16", "-delay", "10", "-dispose", "Background", *frames,
         "-channel", "A", "-threshold", "50%", "+channel", "-loop", "0", target)
 
 
