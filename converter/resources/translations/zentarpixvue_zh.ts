@@ -57,6 +57,10 @@
         <source>Select the Heic files</source>
         <translation>选择 HEIC 文件</translation>
     </message>
+    <message>
+        <source>Images(*.heic *.HEIC)</source>
+        <translation>图片(*.heic *.HEIC)</translation>
+    </message>
 </context>
 <context>
     <name>QOperatePage</name>
@@ -111,6 +115,10 @@
     <message>
         <source>Select the Heic files</source>
         <translation>选择 HEIC 文件</translation>
+    </message>
+    <message>
+        <source>Images(*.heic *.HEIC)</source>
+        <translation>图片(*.heic *.HEIC)</translation>
     </message>
     <message>
         <source>Select Directory</source>
