@@ -36,6 +36,16 @@ void QProgressEx::setText(const QString& text) {
     update();
 }
 
+void QProgressEx::setTrackColor(const QColor& color) {
+    m_trackColor = color;
+    update();
+}
+
+void QProgressEx::setFillColor(const QColor& color) {
+    m_fillColor = color;
+    update();
+}
+
 void QProgressEx::updateAnimation() {
     if (!isVisible()) {
         return;

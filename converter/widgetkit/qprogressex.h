@@ -20,6 +20,8 @@ public:
     bool isAnimated() const { return m_bAnimated; }
     void setImage(const QString& path);
     void setText(const QString& text);
+    void setTrackColor(const QColor& color);
+    void setFillColor(const QColor& color);
     int animationOffset() const { return m_nOffset; }
     bool isAnimationRunning() const { return m_timer.isActive(); }
 
