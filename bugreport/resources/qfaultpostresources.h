@@ -1,0 +1,14 @@
+#pragma once
+
+// Images (":/res/...", ":/QFaultPost/Resources/...") and the Chinese translation
+// (":/qfaultpost_zh.qm") of the bug reporter.
+
+#include "qfaultpostresources_global.h"
+
+namespace qfaultpost {
+
+// Registers this library's resources. They register themselves when the library is loaded; this
+// call keeps the library linked and may be repeated.
+QFAULTPOST_RESOURCES_EXPORT void initResources();
+
+}  // namespace qfaultpost

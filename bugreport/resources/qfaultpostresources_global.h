@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QtCore/qglobal.h>
+
+#if defined(QFAULTPOSTRESOURCES_LIBRARY)
+#define QFAULTPOST_RESOURCES_EXPORT Q_DECL_EXPORT
+#else
+#define QFAULTPOST_RESOURCES_EXPORT Q_DECL_IMPORT
+#endif
