@@ -1,0 +1,39 @@
+#include "qmultilinelabel.h"
+
+#include <QFontMetrics>
+
+#include <cmath>
+
+QMultiLineLabel::QMultiLineLabel(const QColor& textColor, const FontSpec& font, QWidget* parent)
+    : QLabel(parent), m_textColor(textColor), m_font(font.toFont()) {
+    setFont(m_font);
+    setStyleSheet(QStringLiteral("color:%1").arg(m_textColor.name()));
+    QLabel::setAlignment(static_cast<Qt::Alignment>(m_nAlignment));
+    setWordWrap(true);
+}
+
+void QMultiLineLabel::setText(const QString& text, bool fitWidth) {
+    m_strText = text;
+    const QRect measured = QFontMetrics(m_font).boundingRect(text);
+    const int labelWidth = width();
+    const int lines =
+        labelWidth > 0 ? int(std::ceil(double(measured.width()) / double(labelWidth))) : 1;
+    setFixedHeight(measured.height() * lines);
+    if (fitWidth && lines < 2) {
+        setFixedWidth(measured.width());
+    }
+    QLabel::setText(text);
+    update();
+}
+
+void QMultiLineLabel::setAlignment(int alignment) {
+    m_nAlignment = alignment;
+    QLabel::setAlignment(static_cast<Qt::Alignment>(alignment));
+    update();
+}
+
+void QMultiLineLabel::setTextColor(const QColor& color) {
+    m_textColor = color;
+    setStyleSheet(QStringLiteral("color:%1").arg(m_textColor.name()));
+    update();
+}

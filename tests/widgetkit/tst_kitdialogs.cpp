@@ -1,0 +1,237 @@
+#include "kittestimages.h"
+
+#include "cframelessdialog.h"
+#include "kittheme.h"
+#include "qiconbutton.h"
+#include "qimagelable.h"
+#include "qimagetextbutton.h"
+#include "qirregularframeex.h"
+#include "qmenuitemex.h"
+#include "qmessageboxex.h"
+#include "qztscrollbar.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+using namespace kittest;
+
+class TestKitDialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void dialogPaintsShadowBodyAndTitle();
+    void dialogMovesOnlyByTitleBand();
+    void messageBoxModeZeroAcceptsOnYesRejectsOnClose();
+    void messageBoxButtonModesAndIcons();
+    void menuItemHighlightsAndClicks();
+    void scrollBarFollowsRange();
+    void popupFrameDrawsArrow();
+    void kitResourcesLoad();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+namespace {
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+void drag(QWidget* widget, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton) {
+    sendMouse(widget, QEvent::MouseButtonPress, from, button, button);
+    sendMouse(widget, QEvent::MouseMove, to, Qt::NoButton, button);
+    sendMouse(widget, QEvent::MouseButtonRelease, to, button, Qt::NoButton);
+}
+
+}  // namespace
+
+void TestKitDialogs::dialogPaintsShadowBodyAndTitle() {
+    CFramelessDialog dialog;
+    QVERIFY(dialog.isModal());
+    QVERIFY(dialog.testAttribute(Qt::WA_TranslucentBackground));
+    QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
+    dialog.setShadowImage(writeSolid(m_dir, "shadow.png", QSize(90, 90), QColor(0, 0, 0, 60)));
+    dialog.setDialogSize(200, 100);
+    QCOMPARE(dialog.size(), QSize(260, 160));
+    dialog.setTitleSize(QSize(200, 20));
+    dialog.setTitleColor(QColor("#718AB9"));
+    dialog.setBodyColor(QColor("#F3F6FD"));
+
+    const QImage painted = paintedImage(&dialog);
+    QCOMPARE(painted.pixelColor(5, 5), QColor(0, 0, 0, 60));
+    QCOMPARE(painted.pixelColor(250, 150), QColor(0, 0, 0, 60));
+    QCOMPARE(painted.pixelColor(40, 40), QColor("#718AB9"));
+    QCOMPARE(painted.pixelColor(40, 60), QColor("#F3F6FD"));
+    QCOMPARE(painted.pixelColor(229, 129), QColor("#F3F6FD"));
+
+    // A shadow image too small for its margins is refused rather than drawn broken.
+    dialog.setShadowImage(writeSolid(m_dir, "small-shadow.png", QSize(20, 20), Qt::black));
+    QCOMPARE(paintedImage(&dialog).pixelColor(5, 5).alpha(), 0);
+}
+
+void TestKitDialogs::dialogMovesOnlyByTitleBand() {
+    CFramelessDialog dialog;
+    dialog.setDialogSize(470, 242);
+    dialog.setTitleSize(QSize(470, 44));
+    dialog.move(100, 100);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QPoint start = dialog.pos();
+
+    // Outside the band: in the body, and in the shadow margin above the band.
+    drag(&dialog, QPoint(200, 150), QPoint(260, 190));
+    QCOMPARE(dialog.pos(), start);
+    drag(&dialog, QPoint(200, 10), QPoint(260, 50));
+    QCOMPARE(dialog.pos(), start);
+    // Another button inside the band does not drag.
+    drag(&dialog, QPoint(200, 40), QPoint(260, 80), Qt::RightButton);
+    QCOMPARE(dialog.pos(), start);
+
+    sendMouse(&dialog, QEvent::MouseButtonPress, QPoint(200, 40), Qt::LeftButton, Qt::LeftButton);
+    QVERIFY(dialog.isDragging());
+    sendMouse(&dialog, QEvent::MouseMove, QPoint(260, 70), Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(dialog.pos(), start + QPoint(60, 30));
+    sendMouse(&dialog, QEvent::MouseButtonRelease, QPoint(200, 40), Qt::LeftButton, Qt::NoButton);
+    QVERIFY(!dialog.isDragging());
+    sendMouse(&dialog, QEvent::MouseMove, QPoint(300, 100), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(dialog.pos(), start + QPoint(60, 30));
+}
+
+void TestKitDialogs::messageBoxModeZeroAcceptsOnYesRejectsOnClose() {
+    {
+        QMessageboxEx box("Tips", "Saved.", 1, 0);
+        QVERIFY(!box.yesButton()->isHidden());
+        QVERIFY(box.noButton()->isHidden());
+        QCOMPARE(box.yesButton()->text(), QString("YES"));
+        QCOMPARE(box.size(), QSize(530, 302));
+        QTimer::singleShot(0, &box, [&box] { QTest::mouseClick(box.yesButton(), Qt::LeftButton); });
+        QCOMPARE(box.exec(), int(QDialog::Accepted));
+    }
+    {
+        QMessageboxEx box("Tips", "Saved.", 1, 0);
+        QTimer::singleShot(0, &box,
+                           [&box] { QTest::mouseClick(box.closeButton(), Qt::LeftButton); });
+        QCOMPARE(box.exec(), int(QDialog::Rejected));
+    }
+    {
+        QMessageboxEx box("Tips", "Delete?", 2, 2);
+        QVERIFY(!box.noButton()->isHidden());
+        QTimer::singleShot(0, &box, [&box] { QTest::mouseClick(box.noButton(), Qt::LeftButton); });
+        QCOMPARE(box.exec(), int(QDialog::Rejected));
+    }
+}
+
+void TestKitDialogs::messageBoxButtonModesAndIcons() {
+    QMessageboxEx noOnly("t", "x", 0, 1);
+    QVERIFY(noOnly.yesButton()->isHidden());
+    QVERIFY(!noOnly.noButton()->isHidden());
+    QCOMPARE(noOnly.iconLabel()->size(), QSize(0, 0));
+    QVERIFY(noOnly.iconLabel()->isHidden());
+
+    QMessageboxEx both("t", "x", 0, 7);
+    QVERIFY(!both.yesButton()->isHidden());
+    QVERIFY(!both.noButton()->isHidden());
+    both.setButtonText("Confirm", "Cancel");
+    QCOMPARE(both.yesButton()->text(), QString("Confirm"));
+    QCOMPARE(both.noButton()->text(), QString("Cancel"));
+
+    if (!QFile::exists(":/Img/res/png_msgicon.png")) {
+        QSKIP("The program's image resources are not linked into this build");
+    }
+    const QImage icons(":/Img/res/png_msgicon.png");
+    const int rowHeight = icons.height() / 4;
+    for (int kind : {1, 2, 3, 4, 9}) {
+        QMessageboxEx box("t", "x", kind, 0);
+        QCOMPARE(box.iconLabel()->size(), QSize(icons.width(), rowHeight));
+        const int row = kind <= 4 ? kind - 1 : 0;
+        QCOMPARE(box.iconLabel()->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+                 icons.copy(0, row * rowHeight, icons.width(), rowHeight)
+                     .convertToFormat(QImage::Format_ARGB32));
+    }
+}
+
+void TestKitDialogs::menuItemHighlightsAndClicks() {
+    QMenuItemEx item(writeSolid(m_dir, "icon.png", QSize(16, 16), Qt::red), QSize(138, 36));
+    QCOMPARE(item.size(), QSize(138, 36));
+    item.setText("Feedback");
+    QSignalSpy entered(&item, &QMenuItemEx::signalEnter);
+    QSignalSpy left(&item, &QMenuItemEx::signalLeave);
+    QSignalSpy clicked(&item, &QMenuItemEx::clicked);
+
+    QImage painted = paintedImage(&item);
+    QCOMPARE(painted.pixelColor(2, 2), QColor(Qt::white));
+    QCOMPARE(painted.pixelColor(20, 18), QColor(Qt::red));
+
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(&item, &enter);
+    QCOMPARE(entered.count(), 1);
+    QCOMPARE(paintedImage(&item).pixelColor(2, 2), QColor("#DFF5FF"));
+    QTest::mousePress(&item, Qt::LeftButton);
+    QCOMPARE(clicked.count(), 1);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&item, &leave);
+    QCOMPARE(left.count(), 1);
+    QCOMPARE(item.backgroundColor(), QColor(Qt::white));
+}
+
+void TestKitDialogs::scrollBarFollowsRange() {
+    QWidget window;
+    auto* bar = new QZTScrollBar(Qt::Vertical, &window);
+    bar->setFixedSize(8, 200);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    bar->slotRangeChanged(0, 0);
+    QVERIFY(bar->isHidden());
+    bar->slotRangeChanged(0, 600);
+    QVERIFY(!bar->isHidden());
+    QCOMPARE(bar->maximum(), 600);
+    QCOMPARE(bar->pageStep(), 600);
+    bar->slotValueChanged(250);
+    QCOMPARE(bar->value(), 250);
+    bar->slotRangeChanged(0, -5);
+    QVERIFY(bar->isHidden());
+}
+
+void TestKitDialogs::popupFrameDrawsArrow() {
+    QIrregularFrameEX frame;
+    QVERIFY(frame.testAttribute(Qt::WA_TranslucentBackground));
+    frame.setFixedSize(138, 100);
+    const QImage painted = paintedImage(&frame);
+    QCOMPARE(painted.pixelColor(69, 4), QColor(Qt::white));
+    QCOMPARE(painted.pixelColor(10, 4).alpha(), 0);
+    QCOMPARE(painted.pixelColor(10, 50), QColor(Qt::white));
+}
+
+void TestKitDialogs::kitResourcesLoad() {
+    if (!QFile::exists(":/Img/res/shadow_main.png")) {
+        QSKIP("The program's image resources are not linked into this build");
+    }
+    struct Strip {
+        const char* path;
+        QSize frame;
+    };
+    for (const Strip& strip : {Strip{":/Img/res/btn/btn_dlgclose.png", QSize(14, 14)},
+                               Strip{":/Img/res/btn/btn_dlgyes.png", QSize(96, 32)},
+                               Strip{":/Img/res/btn/btn_dlgno.png", QSize(96, 32)}}) {
+        QIconButton button(strip.path, strip.frame);
+        for (const QPixmap& frame : button.frames()) {
+            QVERIFY2(!frame.isNull(), strip.path);
+        }
+    }
+    const QImage sprite(KitTheme::converter().checkBoxSprite);
+    QVERIFY(sprite.width() >= 32 && sprite.height() >= 64);
+    const QImage shadow(KitTheme::converter().shadowImage);
+    QVERIFY(shadow.width() > 60 && shadow.height() > 60);
+    QVERIFY(!QImage(":/Img/res/loading_animation.png").isNull());
+    QVERIFY(!QImage(":/Img/res/png_msgicon.png").isNull());
+}
+
+QTEST_MAIN(TestKitDialogs)
+#include "tst_kitdialogs.moc"
