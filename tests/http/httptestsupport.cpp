@@ -14,8 +14,6 @@
 
 namespace {
 
-QTemporaryDir* g_dataHome = nullptr;
-
 const QRegularExpression kLinePattern(R"(^\[[^\]]*\]\[(\w+)\]-->\[([^,\]]+),\d+\] (.*)$)");
 
 }  // namespace
@@ -72,8 +70,8 @@ QString LogWatcher::logFile() const {
 namespace httptest {
 
 void prepareDataHome() {
-    g_dataHome = new QTemporaryDir();
-    qputenv("XDG_DATA_HOME", g_dataHome->path().toUtf8());
+    static QTemporaryDir dataHome;  // removed when the program ends
+    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
 }
 
 void setUpLogging() {

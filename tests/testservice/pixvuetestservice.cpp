@@ -2,14 +2,13 @@
 
 #include "testserviceworker.h"
 
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QHash>
 #include <QJsonDocument>
-#include <QMutex>
-#include <QMutexLocker>
-#include <QThread>
-#include <QWaitCondition>
+
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -195,40 +194,60 @@ PixvueTestService::~PixvueTestService() {
     stop();
 }
 
+namespace {
+
+// The network thread: listens, reports whether it could, and serves until told to stop.
+void serve(const std::shared_ptr<TestServiceState>& state, quint16 port,
+           std::promise<bool>& started) {
+    QEventLoop loop;
+    TestServiceWorker worker(state);
+    const bool listening = worker.listen(port);
+    if (listening) {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->loop = &loop;
+    }
+    started.set_value(listening);
+    if (!listening) {
+        return;
+    }
+    loop.exec();
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->loop = nullptr;
+    state->port = 0;
+}
+
+}  // namespace
+
 bool PixvueTestService::start(quint16 port) {
     stop();
-    m_thread = std::make_unique<QThread>();
-    m_thread->setObjectName("PixvueTestService");
-    m_worker = new TestServiceWorker(m_shared);
-    m_worker->moveToThread(m_thread.get());
-    m_thread->start();
-    bool listening = false;
-    QMetaObject::invokeMethod(
-        m_worker, [this, port, &listening] { listening = m_worker->listen(port); },
-        Qt::BlockingQueuedConnection);
-    if (!listening) {
-        stop();
+    std::promise<bool> started;
+    std::future<bool> listening = started.get_future();
+    m_thread = std::make_unique<std::thread>(
+        [state = m_shared, port, &started] { serve(state, port, started); });
+    if (listening.get()) {
+        return true;
     }
-    return listening;
+    m_thread->join();
+    m_thread.reset();
+    return false;
 }
 
 void PixvueTestService::stop() {
     if (!m_thread) {
         return;
     }
-    TestServiceWorker* worker = m_worker;
-    QMetaObject::invokeMethod(
-        worker, [worker] { delete worker; }, Qt::BlockingQueuedConnection);
-    m_worker = nullptr;
-    m_thread->quit();
-    m_thread->wait();
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        if (m_shared->loop != nullptr) {
+            QMetaObject::invokeMethod(m_shared->loop, "quit", Qt::QueuedConnection);
+        }
+    }
+    m_thread->join();
     m_thread.reset();
-    QMutexLocker lock(&m_shared->mutex);
-    m_shared->port = 0;
 }
 
 quint16 PixvueTestService::port() const {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     return m_shared->port;
 }
 
@@ -241,34 +260,34 @@ QString PixvueTestService::url(const QString& path) const {
 }
 
 void PixvueTestService::setReply(const QString& path, const ScriptedReply& reply) {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->persistent.insert(normalisedPath(path), reply);
 }
 
 void PixvueTestService::queueReply(const QString& path, const ScriptedReply& reply) {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->queued[normalisedPath(path)].append(reply);
 }
 
 void PixvueTestService::setDefaultReply(const ScriptedReply& reply) {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->defaultReply = reply;
 }
 
 void PixvueTestService::clearReplies() {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->queued.clear();
     m_shared->persistent.clear();
     m_shared->defaultReply = TestServiceState::notFoundReply();
 }
 
 void PixvueTestService::setRecordFile(const QString& path) {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->recordFile = path;
 }
 
 QList<RecordedRequest> PixvueTestService::requests() const {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     return m_shared->requests;
 }
 
@@ -284,34 +303,30 @@ QList<RecordedRequest> PixvueTestService::requests(const QString& path) const {
 }
 
 int PixvueTestService::requestCount() const {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     return m_shared->requests.size();
 }
 
 RecordedRequest PixvueTestService::lastRequest() const {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     return m_shared->requests.isEmpty() ? RecordedRequest() : m_shared->requests.last();
 }
 
 void PixvueTestService::clearRequests() {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->requests.clear();
     m_shared->connections = 0;
 }
 
 bool PixvueTestService::waitForRequests(int count, int timeoutMs) const {
-    QDeadlineTimer deadline(timeoutMs);
-    QMutexLocker lock(&m_shared->mutex);
-    while (m_shared->requests.size() < count) {
-        if (!m_shared->recorded.wait(&m_shared->mutex, deadline)) {
-            return m_shared->requests.size() >= count;
-        }
-    }
-    return true;
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    return m_shared->recorded.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this, count] {
+        return m_shared->requests.size() >= count;
+    });
 }
 
 int PixvueTestService::connectionCount() const {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     return m_shared->connections;
 }
 
@@ -324,7 +339,7 @@ ScriptedReply TestServiceState::notFoundReply() {
 }
 
 ScriptedReply TestServiceState::takeReply(const QByteArray& path) {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     const QString key = QString::fromUtf8(path);
     auto queuedIt = queued.find(key);
     if (queuedIt != queued.end() && !queuedIt->isEmpty()) {
@@ -334,7 +349,7 @@ ScriptedReply TestServiceState::takeReply(const QByteArray& path) {
 }
 
 void TestServiceState::record(const RecordedRequest& request) {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     requests.append(request);
     if (!recordFile.isEmpty()) {
         QFile file(recordFile);
@@ -342,10 +357,10 @@ void TestServiceState::record(const RecordedRequest& request) {
             file.write(QJsonDocument(request.toJson()).toJson(QJsonDocument::Compact) + "\n");
         }
     }
-    recorded.wakeAll();
+    recorded.notify_all();
 }
 
 void TestServiceState::countConnection() {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     ++connections;
 }

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <thread>
 
 using HeaderList = QList<QPair<QByteArray, QByteArray>>;
 
@@ -75,9 +76,7 @@ struct PIXVUETESTSERVICE_EXPORT ScriptedReply {
     static bool fromSpec(const QString& spec, ScriptedReply* reply, QString* error);
 };
 
-class TestServiceWorker;
 struct TestServiceState;
-class QThread;
 
 // A real HTTP/1.1 server on 127.0.0.1 that runs on a thread of its own, records every
 // request and answers scripted replies per path. Every method may be called from any thread.
@@ -118,6 +117,5 @@ public:
 
 private:
     std::shared_ptr<TestServiceState> m_shared;
-    std::unique_ptr<QThread> m_thread;
-    TestServiceWorker* m_worker = nullptr;
+    std::unique_ptr<std::thread> m_thread;
 };

@@ -153,7 +153,7 @@ bool TestServiceWorker::listen(quint16 port) {
     if (!m_server->listen(QHostAddress::LocalHost, port)) {
         return false;
     }
-    QMutexLocker lock(&m_state->mutex);
+    std::lock_guard<std::mutex> lock(m_state->mutex);
     m_state->port = m_server->serverPort();
     return true;
 }

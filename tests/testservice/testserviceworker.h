@@ -3,19 +3,23 @@
 #include "pixvuetestservice.h"
 
 #include <QHash>
-#include <QMutex>
 #include <QObject>
-#include <QWaitCondition>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 class QTcpServer;
 class QTcpSocket;
 
-// State shared between the service's owner and its network thread, guarded by mutex.
+class QEventLoop;
+
+// State shared between the service's owner and its network thread, guarded by mutex
+// (standard primitives, so that thread checkers see the hand-over).
 struct TestServiceState {
-    QMutex mutex;
-    QWaitCondition recorded;
+    std::mutex mutex;
+    std::condition_variable recorded;
+    QEventLoop* loop = nullptr;  // the network thread's loop while it runs
     QHash<QString, QList<ScriptedReply>> queued;
     QHash<QString, ScriptedReply> persistent;
     ScriptedReply defaultReply = notFoundReply();
