@@ -14,11 +14,12 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QReadWriteLock>
 #include <QSaveFile>
 #include <QVector>
 
 #include <cstdlib>
+#include <mutex>
+#include <shared_mutex>
 
 double ZtHeicAPI::m_nUsedMemorySize = 0.0;
 QMap<QString, std::list<CImageData>> ZtHeicAPI::m_mapHeicPicData;
@@ -30,10 +31,13 @@ constexpr int kStoreQuality = 50;
 
 // Guards the store and its memory figure: one collecting writer, previewing and converting
 // readers. Readers copy what they need and let go before the slow work.
-QReadWriteLock& storeLock() {
-    static QReadWriteLock lock;
+std::shared_mutex& storeLock() {
+    static std::shared_mutex lock;
     return lock;
 }
+
+using ReadLock = std::shared_lock<std::shared_mutex>;
+using WriteLock = std::unique_lock<std::shared_mutex>;
 
 double megabytes(qint64 bytes) {
     return double(bytes) / 1024.0 / 1024.0;
@@ -70,7 +74,7 @@ QByteArray bytesOf(const CImageData& image) {
 // Copies of the stored streams of path; false when the store has no entry for it.
 bool copyStoredStreams(const QMap<QString, std::list<CImageData>>& store, const QString& path,
                        QVector<QByteArray>& streams) {
-    QReadLocker locker(&storeLock());
+    ReadLock locker(storeLock());
     const auto it = store.constFind(path);
     if (it == store.constEnd()) {
         return false;
@@ -171,7 +175,7 @@ ZtHeicAPI& ZtHeicAPI::operator=(ZtHeicAPI&& other) noexcept {
 
 bool ZtHeicAPI::collectHeicPicDataToMap(const QString& path) {
     {
-        QReadLocker locker(&storeLock());
+        ReadLock locker(storeLock());
         if (m_mapHeicPicData.contains(path)) {
             return true;
         }
@@ -189,7 +193,7 @@ bool ZtHeicAPI::collectHeicPicDataToMap(const QString& path) {
     for (const CImageData& image : images) {
         bytes += image.size;
     }
-    QWriteLocker locker(&storeLock());
+    WriteLock locker(storeLock());
     if (m_mapHeicPicData.contains(path)) {
         freeImages(images);  // collected meanwhile by another thread
         return true;
@@ -200,7 +204,7 @@ bool ZtHeicAPI::collectHeicPicDataToMap(const QString& path) {
 }
 
 bool ZtHeicAPI::isExceedMemoryLimit() {
-    QReadLocker locker(&storeLock());
+    ReadLock locker(storeLock());
     return m_nUsedMemorySize > kMemoryLimitMb;
 }
 
@@ -234,7 +238,7 @@ bool ZtHeicAPI::getShowImg(const QString& path, QImage* out) {
 }
 
 void ZtHeicAPI::releaseSpecifiedMapData(const QString& path) {
-    QWriteLocker locker(&storeLock());
+    WriteLock locker(storeLock());
     auto it = m_mapHeicPicData.find(path);
     if (it == m_mapHeicPicData.end()) {
         return;
@@ -248,7 +252,7 @@ void ZtHeicAPI::releaseSpecifiedMapData(const QString& path) {
 }
 
 void ZtHeicAPI::releaseAllMapData() {
-    QWriteLocker locker(&storeLock());
+    WriteLock locker(storeLock());
     for (auto it = m_mapHeicPicData.begin(); it != m_mapHeicPicData.end(); ++it) {
         freeImages(it.value());
     }

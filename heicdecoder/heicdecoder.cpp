@@ -244,6 +244,13 @@ int decodeToJpeg(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_
         tiling.tile_height == 0 || tiling.image_width == 0 || tiling.image_height == 0) {
         return HeicDecodeDecodeError;
     }
+    if (tiling.num_columns == 1 && tiling.num_rows == 1) {
+        // An untiled picture is decoded whole; the tiling reports it as displayed.
+        tiling.image_width = tiling.tile_width =
+            uint32_t(std::max(0, heif_image_handle_get_ispe_width(rawHandle)));
+        tiling.image_height = tiling.tile_height =
+            uint32_t(std::max(0, heif_image_handle_get_ispe_height(rawHandle)));
+    }
     if (uint64_t(tiling.image_width) * tiling.image_height > kMaxPixels ||
         tiling.image_width > uint32_t(std::numeric_limits<int>::max() / 4) ||
         tiling.image_height > uint32_t(std::numeric_limits<int>::max() / 4)) {
@@ -365,8 +372,8 @@ int decodeFile(const std::vector<uint8_t>& file, std::list<CImageData>& images, 
         return HeicDecodeOutOfMemory;
     }
     ContextPtr ctx(rawContext);
-    heif_context_set_max_decoding_threads(rawContext,
-                                          int(std::max(1u, std::thread::hardware_concurrency())));
+    // Pixels are decoded by the tile pipeline with contexts of its own.
+    heif_context_set_max_decoding_threads(rawContext, 0);
     const heif_error opened =
         heif_context_read_from_memory_without_copy(rawContext, file.data(), file.size(), nullptr);
     if (opened.code != heif_error_Ok) {
