@@ -62,7 +62,7 @@ inline QList<QImage> heifDecReference(const QString& heic, const QString& scratc
     QList<QImage> images;
     // JPEG for speed; PNG for sources deeper than 8 bits, which heif-dec cannot write as JPEG.
     if (!run("heif-dec", {"--quiet", "-q", "95", heic, scratch.filePath("ref.jpg")}) ||
-        QFileInfo(scratch.filePath("ref.jpg")).size() == 0) {
+        (scratch.exists("ref.jpg") && QFileInfo(scratch.filePath("ref.jpg")).size() == 0)) {
         scratch.removeRecursively();
         QDir().mkpath(scratch.path());
         if (!run("heif-dec", {"--quiet", heic, scratch.filePath("ref.png")})) {
