@@ -19,7 +19,3 @@ struct ZTWIDGETKIT_EXPORT FontSpec {
 
     QFont toFont() const;
 };
-
-// Maps the design's font family "Microsoft YaHei" onto an installed CJK font, so that
-// Chinese texts render. Programs call it once, before creating widgets.
-ZTWIDGETKIT_EXPORT void Kit_InstallFontSubstitution();

@@ -1,6 +1,7 @@
 #include "qmultilinelabel.h"
 
 #include <QFontMetrics>
+#include <QtMath>
 
 #include <cmath>
 
@@ -12,6 +13,10 @@ QMultiLineLabel::QMultiLineLabel(const QColor& textColor, const FontSpec& font, 
     setWordWrap(true);
 }
 
+int QMultiLineLabel::oneLineWidth(const QString& text) const {
+    return qCeil(QFontMetricsF(m_font).horizontalAdvance(text)) + 1;
+}
+
 void QMultiLineLabel::setText(const QString& text, bool fitWidth) {
     m_strText = text;
     const QRect measured = QFontMetrics(m_font).boundingRect(text);
@@ -20,7 +25,9 @@ void QMultiLineLabel::setText(const QString& text, bool fitWidth) {
         labelWidth > 0 ? int(std::ceil(double(measured.width()) / double(labelWidth))) : 1;
     setFixedHeight(measured.height() * lines);
     if (fitWidth && lines < 2) {
-        setFixedWidth(measured.width());
+        // The ink rectangle can be narrower than the text's advance (a trailing full-width
+        // mark), and word wrap would then push the last character onto a hidden second line.
+        setFixedWidth(qMax(measured.width(), oneLineWidth(text)));
     }
     QLabel::setText(text);
     update();

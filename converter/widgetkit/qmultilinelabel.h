@@ -20,6 +20,8 @@ public:
     QColor textColor() const { return m_textColor; }
 
 private:
+    int oneLineWidth(const QString& text) const;
+
     QColor m_textColor;
     QFont m_font;
     QString m_strText;

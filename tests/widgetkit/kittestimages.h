@@ -11,7 +11,18 @@
 #include <QVector>
 #include <QWidget>
 
+#ifdef KIT_TEST_WITH_PIXVUE_RESOURCES
+#include "pixvueresources.h"
+#endif
+
 namespace kittest {
+
+// Makes the converter's images available when this build has them.
+inline void useProgramResources() {
+#ifdef KIT_TEST_WITH_PIXVUE_RESOURCES
+    pixvue::initResources();
+#endif
+}
 
 inline const QVector<QColor>& frameColors() {
     static const QVector<QColor> colors{

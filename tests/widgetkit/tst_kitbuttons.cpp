@@ -17,7 +17,10 @@ class TestKitButtons : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase() {
+        useProgramResources();
+        QVERIFY(m_dir.isValid());
+    }
     void stateFollowsMouseAndEnabling();
     void keysNeverClick();
     void twoFrameStripPaintsNothingForPressedAndDisabled();

@@ -21,7 +21,10 @@ class TestKitDialogs : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase() {
+        useProgramResources();
+        QVERIFY(m_dir.isValid());
+    }
     void dialogPaintsShadowBodyAndTitle();
     void dialogMovesOnlyByTitleBand();
     void messageBoxModeZeroAcceptsOnYesRejectsOnClose();
@@ -150,9 +153,10 @@ void TestKitDialogs::messageBoxButtonModesAndIcons() {
         QMessageboxEx box("t", "x", kind, 0);
         QCOMPARE(box.iconLabel()->size(), QSize(icons.width(), rowHeight));
         const int row = kind <= 4 ? kind - 1 : 0;
-        QCOMPARE(box.iconLabel()->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+        QCOMPARE(box.iconLabel()->pixmap().toImage().convertToFormat(
+                     QImage::Format_ARGB32_Premultiplied),
                  icons.copy(0, row * rowHeight, icons.width(), rowHeight)
-                     .convertToFormat(QImage::Format_ARGB32));
+                     .convertToFormat(QImage::Format_ARGB32_Premultiplied));
     }
 }
 

@@ -15,7 +15,10 @@ class TestKitLabels : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase() {
+        useProgramResources();
+        QVERIFY(m_dir.isValid());
+    }
     void progressWithoutValuePaintsOnlyTrack();
     void progressTimerStartsOnlyWhenAnimatedAndFilled();
     void progressHighlightRestartsAfterCrossingTheFill();
@@ -185,10 +188,17 @@ void TestKitLabels::multiLineLabelGrowsByLines() {
     QCOMPARE(label.height(), measured.height() * 2);
     QCOMPARE(label.width(), labelWidth);
 
-    // A short text with fitWidth narrows the label to the text, on one line.
-    label.setText("ab", true);
-    QCOMPARE(label.height(), metrics.boundingRect("ab").height());
-    QCOMPARE(label.width(), metrics.boundingRect("ab").width());
+    // A short text with fitWidth narrows the label to the text, which still fits on one line.
+    for (const QString& shortText : {QString("ab"), QString("Are you sure to exit?")}) {
+        label.setFixedWidth(320);
+        label.setText(shortText, true);
+        const QRect shortRect = metrics.boundingRect(shortText);
+        QCOMPARE(label.height(), shortRect.height());
+        QVERIFY(label.width() < 320);
+        QVERIFY(label.width() >= shortRect.width());
+        QVERIFY2(label.heightForWidth(label.width()) <= metrics.lineSpacing() + 1,
+                 qPrintable(shortText));
+    }
 
     // A label without width does not divide by zero.
     QMultiLineLabel unsized(Qt::black, spec);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,11 +44,8 @@ void GalleryCanvas::shoot(const QString& name, QWidget* widget, const QColor& ba
 
     QImage image(widget->size() + QSize(2 * padding, 2 * padding), QImage::Format_ARGB32);
     image.fill(backdrop);
-    QWidget::RenderFlags flags = QWidget::DrawChildren;
-    if (widget->isWindow() && !widget->testAttribute(Qt::WA_TranslucentBackground)) {
-        flags |= QWidget::DrawWindowBackground;
-    }
-    widget->render(&image, QPoint(padding, padding), QRegion(), flags);
+    // Only what the widget paints itself, over the backdrop (the page it would stand on).
+    widget->render(&image, QPoint(padding, padding), QRegion(), QWidget::DrawChildren);
 
     const QString path = QDir(m_strOutDir).filePath(m_strGroup + "/" + name + ".png");
     if (save(image, path)) {
@@ -67,6 +65,12 @@ bool GalleryCanvas::save(const QImage& image, const QString& path) {
 
 QImage GalleryCanvas::contactSheet(const QVector<const Shot*>& shots) const {
     // Rows of shots, left to right, each with its name underneath.
+    QFont caption(QStringLiteral("DejaVu Sans"));
+    caption.setPixelSize(11);
+    const QFontMetrics metrics(caption);
+    auto cellWidth = [&metrics](const Shot* shot) {
+        return qMax(shot->image.width(), metrics.horizontalAdvance(shot->name) + 4);
+    };
     QVector<QPoint> places;
     int x = kSheetGap;
     int y = kSheetGap;
@@ -74,28 +78,26 @@ QImage GalleryCanvas::contactSheet(const QVector<const Shot*>& shots) const {
     int width = 0;
     for (const Shot* shot : shots) {
         const QSize size = shot->image.size();
-        if (x > kSheetGap && x + size.width() > kSheetWidth) {
+        if (x > kSheetGap && x + cellWidth(shot) > kSheetWidth) {
             x = kSheetGap;
             y += rowHeight + kCaptionHeight + kSheetGap;
             rowHeight = 0;
         }
         places.append(QPoint(x, y));
-        x += qMax(size.width(), 120) + kSheetGap;
+        x += cellWidth(shot) + kSheetGap;
         width = qMax(width, x);
         rowHeight = qMax(rowHeight, size.height());
     }
     QImage sheet(width, y + rowHeight + kCaptionHeight + kSheetGap, QImage::Format_ARGB32);
     sheet.fill(kSheetColor);
     QPainter painter(&sheet);
-    QFont caption(QStringLiteral("DejaVu Sans"));
-    caption.setPixelSize(11);
     painter.setFont(caption);
     painter.setPen(Qt::white);
     for (int i = 0; i < shots.size(); ++i) {
         const Shot* shot = shots[i];
         painter.drawImage(places[i], shot->image);
         painter.drawText(QRect(places[i].x(), places[i].y() + shot->image.height() + 2,
-                               qMax(shot->image.width(), 120), kCaptionHeight - 2),
+                               cellWidth(shot), kCaptionHeight - 2),
                          Qt::AlignLeft | Qt::AlignTop, shot->name);
     }
     return sheet;

@@ -356,7 +356,7 @@ void shootDialogs(GalleryCanvas& canvas) {
         canvas.shoot(QStringLiteral("QMessageboxEx_%1").arg(box.name), &message, kDialogBackdrop,
                      0);
     }
-    QMessageboxEx shortText(title2, canvas.pick("Saved.", QString::fromUtf8("已保存。")), 1, 2);
+    QMessageboxEx shortText(title2, canvas.pick("Saved.", QString::fromUtf8("已保存。")), 3, 2);
     shortText.setButtonText(canvas.pick("Confirm", QString::fromUtf8("确定")),
                             canvas.pick("Cancel", QString::fromUtf8("取消")));
     canvas.shoot("QMessageboxEx_custom_buttons", &shortText, kDialogBackdrop, 0);

@@ -5,10 +5,16 @@
 #include "gallerycanvas.h"
 #include "galleryregistry.h"
 
-#include "fontspec.h"
+#ifdef GALLERY_WITH_PIXVUE_RESOURCES
+#include "pixvueresources.h"
+#endif
+#ifdef GALLERY_WITH_QFAULTPOST_RESOURCES
+#include "qfaultpostresources.h"
+#endif
 
 #include <QApplication>
 #include <QFile>
+#include <QFont>
 #include <QStringList>
 #include <QTranslator>
 
@@ -85,7 +91,15 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    Kit_InstallFontSubstitution();
+#ifdef GALLERY_WITH_PIXVUE_RESOURCES
+    pixvue::initResources();
+    pixvue::installFontSubstitutions();
+#else
+    std::fputs("pixvue-gallery: built without the converter's images\n", stderr);
+#endif
+#ifdef GALLERY_WITH_QFAULTPOST_RESOURCES
+    qfaultpost::initResources();
+#endif
     QFont font(QStringLiteral("Microsoft YaHei"));
     font.setPixelSize(14);
     QApplication::setFont(font);
