@@ -17,9 +17,8 @@ fi
 # Until the converter window exists, the gallery shows every widget and dialog built so far.
 if [ -x "$BIN/pixvue-gallery" ]; then
   OUT=${1:-$PWD/gallery}
-  "$BIN/pixvue-gallery" "$OUT" --lang en
-  "$BIN/pixvue-gallery" "$OUT/zh" --lang zh
-  echo "Gallery written to $OUT"
+  "$BIN/pixvue-gallery" "$OUT"
+  echo "Gallery written to $OUT (en/ and zh/, a contact sheet per group)"
   exit 0
 fi
 echo "Nothing to start yet: no program has been built." >&2
