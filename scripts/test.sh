@@ -31,7 +31,7 @@ fi
 if [ "${PIXVUE_SKIP_SANITIZERS:-0}" != 1 ]; then
   SUPP=$ROOT/tests/sanitizers
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
-  export LSAN_OPTIONS="suppressions=$SUPP/lsan.supp:print_suppressions=0"
+  export LSAN_OPTIONS="suppressions=$SUPP/lsan.supp:print_suppressions=0:fast_unwind_on_malloc=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   build_and_test asan build-asan
   unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
