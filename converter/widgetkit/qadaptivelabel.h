@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fontspec.h"
+#include "kitfont.h"
 
 #include <QColor>
 #include <QLabel>

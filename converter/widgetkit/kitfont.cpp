@@ -1,4 +1,4 @@
-#include "fontspec.h"
+#include "kitfont.h"
 
 QFont FontSpec::toFont() const {
     QFont font(family);
