@@ -102,10 +102,10 @@ private slots:
 
 private:
     void addFrameRows(const FrameTexts& texts);
-    void arrange(const QString& path, const QString& spec);
+    void arrange(const QString& path, const QString& script);
     void checkOutcome(RetValue actual, const ZtHttpServer& server, const QString& function,
                       const QByteArray& replyBody);
-    QByteArray scriptedBody(const QString& spec) const;
+    QByteArray scriptedBody(const QString& script) const;
     RecordedRequest onlyRequest(const QString& path);
 
     PixvueTestService m_service;
@@ -128,29 +128,29 @@ void TestHttpServer::init() {
 
 // Scripts the reply for path. "unreachable" points the client at a closed port (also for
 // the public-address query); "never" and "stall" shorten the transfer time-out.
-void TestHttpServer::arrange(const QString& path, const QString& spec) {
-    if (spec == "unreachable") {
+void TestHttpServer::arrange(const QString& path, const QString& script) {
+    if (script == "unreachable") {
         const QString closed = httptest::unreachableUrl();
         httptest::useAddresses(closed, closed + kIpPath);
         m_log.mark();
         return;
     }
     ScriptedReply reply;
-    QVERIFY2(ScriptedReply::fromSpec(spec, &reply, nullptr), qPrintable(spec));
+    QVERIFY2(ScriptedReply::fromText(script, &reply, nullptr), qPrintable(script));
     m_service.setReply(path, reply);
-    if (spec == "never" || spec.startsWith("stall")) {
+    if (script == "never" || script.startsWith("stall")) {
         ZtHttpServer::setTransferTimeout(kShortTimeoutMs);
     }
 }
 
-QByteArray TestHttpServer::scriptedBody(const QString& spec) const {
+QByteArray TestHttpServer::scriptedBody(const QString& script) const {
     ScriptedReply reply;
-    ScriptedReply::fromSpec(spec, &reply, nullptr);
+    ScriptedReply::fromText(script, &reply, nullptr);
     return reply.body;
 }
 
 void TestHttpServer::addFrameRows(const FrameTexts& texts) {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("script");
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("lastError");
     QTest::addColumn<QStringList>("log");
@@ -216,17 +216,17 @@ void TestHttpServer::versionCheckResultCodes_data() {
 }
 
 void TestHttpServer::versionCheckResultCodes() {
-    QFETCH(QString, spec);
-    arrange("/client/queryVersion", spec);
+    QFETCH(QString, script);
+    arrange("/client/queryVersion", script);
     ZtHttpServer server;
     UpdateInfo info;
     info.version = "untouched";
     const RetValue result = server.ServerCheckSoftwareVersion("1.2.3", info);
 
-    checkOutcome(result, server, "ZtHttpServer::ServerCheckSoftwareVersion", scriptedBody(spec));
+    checkOutcome(result, server, "ZtHttpServer::ServerCheckSoftwareVersion", scriptedBody(script));
     QVERIFY(!info.hasNewVersion);
     QCOMPARE(info.version, QString("untouched"));
-    if (spec == "unreachable") {
+    if (script == "unreachable") {
         QCOMPARE(m_service.requestCount(), 0);
         return;
     }
@@ -304,7 +304,7 @@ void TestHttpServer::versionCheckRejectsStateOneWithoutData() {
 // --- firmware query -----------------------------------------------------------------------
 
 void TestHttpServer::firmwareQueryResultCodes_data() {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("script");
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("lastError");
     QTest::addColumn<QStringList>("log");
@@ -335,13 +335,13 @@ void TestHttpServer::firmwareQueryResultCodes_data() {
 }
 
 void TestHttpServer::firmwareQueryResultCodes() {
-    QFETCH(QString, spec);
+    QFETCH(QString, script);
     QFETCH(int, matches);
-    arrange("/firmware/firmware", spec);
+    arrange("/firmware/firmware", script);
     ZtHttpServer server;
     QList<FirmwareInfo> list;
     const RetValue result = server.ServerGetFirmwareInfo("pixvue", list);
-    checkOutcome(result, server, "ZtHttpServer::ServerGetFirmwareInfo", scriptedBody(spec));
+    checkOutcome(result, server, "ZtHttpServer::ServerGetFirmwareInfo", scriptedBody(script));
     QCOMPARE(list.size(), matches);
     if (matches > 0) {
         QCOMPARE(list.first().product, QString("pixvue"));
@@ -350,7 +350,7 @@ void TestHttpServer::firmwareQueryResultCodes() {
         QCOMPARE(list.first().md5sum, QString("ab"));
         QCOMPARE(list.first().url, QString("u1"));
     }
-    if (spec == "unreachable") {
+    if (script == "unreachable") {
         return;
     }
     const RecordedRequest request = onlyRequest("/firmware/firmware");
@@ -373,13 +373,13 @@ void TestHttpServer::uploadLogResultCodes_data() {
 }
 
 void TestHttpServer::uploadLogResultCodes() {
-    QFETCH(QString, spec);
-    arrange("/client/logs", spec);
+    QFETCH(QString, script);
+    arrange("/client/logs", script);
     ZtHttpServer server;
     const QString logs = "user&/20240102.log&[2024-01-02 10:00:00,000][INFO] Grüße \"x\"\n";
     const RetValue result = server.ServerUploadLog(logs);
-    checkOutcome(result, server, "ZtHttpServer::ServerUploadLog", scriptedBody(spec));
-    if (spec == "unreachable") {
+    checkOutcome(result, server, "ZtHttpServer::ServerUploadLog", scriptedBody(script));
+    if (script == "unreachable") {
         return;
     }
     const RecordedRequest request = onlyRequest("/client/logs");
@@ -402,16 +402,16 @@ void TestHttpServer::uploadDataResultCodes_data() {
 }
 
 void TestHttpServer::uploadDataResultCodes() {
-    QFETCH(QString, spec);
-    arrange("/client/saveInfo", spec);
+    QFETCH(QString, script);
+    arrange("/client/saveInfo", script);
     ZtHttpServer server;
     ZtJsonParse info;
     info.jsonAddValue("files", QJsonArray{"a.heic", "b.heic"});
     info.jsonAddValue("format", "JPG");
-    const bool success = !spec.startsWith("envelope:0");  // both "result" values get sent
+    const bool success = !script.startsWith("envelope:0");  // both "result" values get sent
     const RetValue result = server.ServerUploadData("me@example.com", "iPhone 12", info, success);
-    checkOutcome(result, server, "ZtHttpServer::ServerUploadData", scriptedBody(spec));
-    if (spec == "unreachable") {
+    checkOutcome(result, server, "ZtHttpServer::ServerUploadData", scriptedBody(script));
+    if (script == "unreachable") {
         return;
     }
     const RecordedRequest request = onlyRequest("/client/saveInfo");
@@ -433,12 +433,12 @@ void TestHttpServer::userOperationResultCodes_data() {
 }
 
 void TestHttpServer::userOperationResultCodes() {
-    QFETCH(QString, spec);
-    arrange("/client/userOperating", spec);
+    QFETCH(QString, script);
+    arrange("/client/userOperating", script);
     ZtHttpServer server;
     const RetValue result = server.ServerUserOperation("pixvue", "Install");
-    checkOutcome(result, server, "ZtHttpServer::ServerUserOperation", scriptedBody(spec));
-    if (spec == "unreachable") {
+    checkOutcome(result, server, "ZtHttpServer::ServerUserOperation", scriptedBody(script));
+    if (script == "unreachable") {
         // The address query fell back to the local address before the request failed.
         QCOMPARE(describe(m_log.linesOf("ZtHttpServer::getInternetIP")),
                  QStringList{"INFO Cip:" + hostAddress()});
@@ -469,8 +469,8 @@ void TestHttpServer::bugReportResultCodes_data() {
 }
 
 void TestHttpServer::bugReportResultCodes() {
-    QFETCH(QString, spec);
-    arrange("/client/bugs", spec);
+    QFETCH(QString, script);
+    arrange("/client/bugs", script);
     const QString dumpFolder = httptest::dataDirectory() + "DumpFile/";
     QDir().mkpath(dumpFolder);
     QFile dump(dumpFolder + "crash-1.dmp");
@@ -481,8 +481,8 @@ void TestHttpServer::bugReportResultCodes() {
     ZtHttpServer server;
     const RetValue result =
         server.ServerUploadBugReport("ich@example.com", "Absturz beim Öffnen", "crash-1.dmp");
-    checkOutcome(result, server, "ZtHttpServer::ServerUploadBugReport", scriptedBody(spec));
-    if (spec == "unreachable") {
+    checkOutcome(result, server, "ZtHttpServer::ServerUploadBugReport", scriptedBody(script));
+    if (script == "unreachable") {
         return;
     }
     const RecordedRequest request = onlyRequest("/client/bugs");
@@ -517,8 +517,8 @@ void TestHttpServer::feedbackResultCodes_data() {
 }
 
 void TestHttpServer::feedbackResultCodes() {
-    QFETCH(QString, spec);
-    arrange("/client/problem", spec);
+    QFETCH(QString, script);
+    arrange("/client/problem", script);
     const QString traceFolder = httptest::dataDirectory() + "Trace/";
     QFile log(traceFolder + "20240102.log");
     QVERIFY(log.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -528,8 +528,8 @@ void TestHttpServer::feedbackResultCodes() {
     ZtHttpServer server;
     const RetValue result =
         server.ServerUploadFeedback("用户@example.com", "图片颜色不对", "20240102.log");
-    checkOutcome(result, server, "ZtHttpServer::ServerUploadFeedback", scriptedBody(spec));
-    if (spec == "unreachable") {
+    checkOutcome(result, server, "ZtHttpServer::ServerUploadFeedback", scriptedBody(script));
+    if (script == "unreachable") {
         return;
     }
     const RecordedRequest request = onlyRequest("/client/problem");
@@ -602,7 +602,7 @@ void TestHttpServer::baseUrlTrailingSlashIsDropped() {
 }
 
 void TestHttpServer::publicAddressReplyForms_data() {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("script");
     QTest::addColumn<bool>("fallsBack");
     QTest::addColumn<QString>("address");
     QTest::newRow("after leading text")
@@ -619,10 +619,10 @@ void TestHttpServer::publicAddressReplyForms_data() {
 }
 
 void TestHttpServer::publicAddressReplyForms() {
-    QFETCH(QString, spec);
+    QFETCH(QString, script);
     QFETCH(bool, fallsBack);
     QFETCH(QString, address);
-    arrange(kIpPath, spec);
+    arrange(kIpPath, script);
     m_service.setReply("/client/userOperating", ScriptedReply::envelope(0));
     ZtHttpServer server;
     QCOMPARE(server.ServerUserOperation("pixvue", "uninstall"), RetSuccess);

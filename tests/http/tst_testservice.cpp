@@ -111,10 +111,10 @@ void TestTestService::answersScriptsInOrder() {
 
     ScriptedReply reply;
     QString error;
-    QVERIFY(!ScriptedReply::fromSpec("status:99", &reply, &error));
-    QVERIFY(!ScriptedReply::fromSpec("nonsense", &reply, &error));
+    QVERIFY(!ScriptedReply::fromText("status:99", &reply, &error));
+    QVERIFY(!ScriptedReply::fromText("nonsense", &reply, &error));
     QVERIFY(error.contains("nonsense"));
-    QVERIFY(ScriptedReply::fromSpec("envelope:2:a:b", &reply, &error));
+    QVERIFY(ScriptedReply::fromText("envelope:2:a:b", &reply, &error));
     QCOMPARE(reply.body, QByteArray(R"({"msg":"a:b","state":2})"));
 }
 

@@ -30,7 +30,7 @@ void TestZtCommon::init() {
 }
 
 void TestZtCommon::reducesTheVersionCheck_data() {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("script");
     QTest::addColumn<bool>("newer");
     QTest::addColumn<QString>("verdict");
     QTest::newRow("newer") << R"(json:{"state":1,"data":{"version":"2.0","downloadUrl":"u"}})"
@@ -42,11 +42,11 @@ void TestZtCommon::reducesTheVersionCheck_data() {
 }
 
 void TestZtCommon::reducesTheVersionCheck() {
-    QFETCH(QString, spec);
+    QFETCH(QString, script);
     QFETCH(bool, newer);
     QFETCH(QString, verdict);
     ScriptedReply reply;
-    QVERIFY(ScriptedReply::fromSpec(spec, &reply, nullptr));
+    QVERIFY(ScriptedReply::fromText(script, &reply, nullptr));
     m_service.setReply("/client/queryVersion", reply);
 
     UpdateInfo info;

@@ -32,16 +32,16 @@ void quitOnSignals(QCoreApplication& app) {
     std::signal(SIGINT, onTerminate);
 }
 
-bool applyReplies(PixvueTestService& service, const QStringList& specs, QTextStream& err) {
+bool applyReplies(PixvueTestService& service, const QStringList& scripts, QTextStream& err) {
     // The replies given for one path are answered in order; the last one then repeats.
     QHash<QString, QList<ScriptedReply>> byPath;
     QStringList order;
-    for (const QString& entry : specs) {
+    for (const QString& entry : scripts) {
         const int equals = entry.indexOf('=');
         ScriptedReply reply;
         QString error;
         if (equals <= 0 || !entry.startsWith('/') ||
-            !ScriptedReply::fromSpec(entry.mid(equals + 1), &reply, &error)) {
+            !ScriptedReply::fromText(entry.mid(equals + 1), &reply, &error)) {
             err << "pixvue-test-service: bad --reply " << entry << ' ' << error << '\n';
             return false;
         }
@@ -75,9 +75,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption recordOption("record", "Append each request as a JSON line.", "file");
     const QCommandLineOption portFileOption("port-file", "Also write the port to this file.",
                                             "file");
-    const QCommandLineOption replyOption("reply", "Reply for a path: /path=SPEC (repeatable).",
+    const QCommandLineOption replyOption("reply", "Reply for a path: /path=SCRIPT (repeatable).",
                                          "reply");
-    const QCommandLineOption defaultOption("default", "Reply for paths without one: SPEC.", "spec");
+    const QCommandLineOption defaultOption("default", "Reply for paths without one: SCRIPT.",
+                                           "script");
     parser.addOptions({portOption, recordOption, portFileOption, replyOption, defaultOption});
     parser.process(app);
 
@@ -91,7 +92,7 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(defaultOption)) {
         ScriptedReply reply;
         QString error;
-        if (!ScriptedReply::fromSpec(parser.value(defaultOption), &reply, &error)) {
+        if (!ScriptedReply::fromText(parser.value(defaultOption), &reply, &error)) {
             err << "pixvue-test-service: " << error << '\n';
             return 2;
         }

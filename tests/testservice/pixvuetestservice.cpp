@@ -146,9 +146,9 @@ ScriptedReply ScriptedReply::large(int bytes) {
     return raw(head + QByteArray(filler, 'x') + tail, "application/json");
 }
 
-bool ScriptedReply::fromSpec(const QString& spec, ScriptedReply* reply, QString* error) {
-    const QString kind = spec.section(':', 0, 0);
-    const QString rest = spec.section(':', 1);
+bool ScriptedReply::fromText(const QString& script, ScriptedReply* reply, QString* error) {
+    const QString kind = script.section(':', 0, 0);
+    const QString rest = script.section(':', 1);
     bool ok = true;
     if (kind == "envelope") {
         const int state = rest.section(':', 0, 0).toInt(&ok);
@@ -183,7 +183,7 @@ bool ScriptedReply::fromSpec(const QString& spec, ScriptedReply* reply, QString*
         ok = false;
     }
     if (!ok && error != nullptr) {
-        *error = QStringLiteral("bad reply spec: ") + spec;
+        *error = QStringLiteral("bad reply script: ") + script;
     }
     return ok;
 }

@@ -72,8 +72,8 @@ struct PIXVUETESTSERVICE_EXPORT ScriptedReply {
     // A JSON envelope {"state":0,"msg":"<filler>"} of exactly `bytes` bytes (at least 30).
     static ScriptedReply large(int bytes);
 
-    // Parses the command-line form of a reply (see README.md); false on a malformed spec.
-    static bool fromSpec(const QString& spec, ScriptedReply* reply, QString* error);
+    // Parses the command-line form of a reply (see README.md); false on a malformed script.
+    static bool fromText(const QString& script, ScriptedReply* reply, QString* error);
 };
 
 struct TestServiceState;

@@ -145,14 +145,14 @@ void TestKitLabels::progressHighlightSlices() {
 }
 
 void TestKitLabels::adaptiveLabelFitsItsText() {
-    const FontSpec spec(16, 57);
-    QAdaptiveLabel label(QColor("#E95454"), spec);
+    const FontSpec font(16, 57);
+    QAdaptiveLabel label(QColor("#E95454"), font);
     QCOMPARE(label.font().pixelSize(), 16);
     QCOMPARE(label.font().weight(), 57);
     QCOMPARE(label.styleSheet(), QString("color:#e95454"));
 
     const QString text = "Sorry, Pixvue an error :(";
-    const QRect measured = QFontMetrics(spec.toFont()).boundingRect(text);
+    const QRect measured = QFontMetrics(font.toFont()).boundingRect(text);
     label.setFixedHeight(2);
     label.setText(text);
     QCOMPARE(label.text(), text);
@@ -169,9 +169,9 @@ void TestKitLabels::adaptiveLabelFitsItsText() {
 }
 
 void TestKitLabels::multiLineLabelGrowsByLines() {
-    const FontSpec spec(15, 50);
-    const QFontMetrics metrics(spec.toFont());
-    QMultiLineLabel label(QColor("#666666"), spec);
+    const FontSpec font(15, 50);
+    const QFontMetrics metrics(font.toFont());
+    QMultiLineLabel label(QColor("#666666"), font);
     QCOMPARE(int(label.alignment()), 129);
     QVERIFY(label.wordWrap());
 
@@ -201,7 +201,7 @@ void TestKitLabels::multiLineLabelGrowsByLines() {
     }
 
     // A label without width does not divide by zero.
-    QMultiLineLabel unsized(Qt::black, spec);
+    QMultiLineLabel unsized(Qt::black, font);
     unsized.setFixedWidth(0);
     unsized.setText(text);
     QCOMPARE(unsized.height(), measured.height());
