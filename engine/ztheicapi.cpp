@@ -129,10 +129,11 @@ bool encodeImage(const QImage& image, const QString& format, int quality, QByteA
     return writer.write(image);
 }
 
-// Writes the whole file or nothing: a failed write leaves no partial file behind.
+// Writes the whole file or nothing: a failed write leaves no partial file behind. Unbuffered,
+// because a buffered QSaveFile loses a short write on a full disk and still commits.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
     }
     if (file.write(bytes) != bytes.size()) {

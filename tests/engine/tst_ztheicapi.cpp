@@ -521,6 +521,16 @@ void TestZtHeicAPI::failedWritesLeaveNothingHalfWritten() {
     }
     QVERIFY(!engine.convertHeicFormat(m_fixtures + "/orient-1.heic", readOnly + "/"));
     QVERIFY(filesIn(readOnly).isEmpty());
+
+    // Room for the first of three 12 KB bitmaps only.
+    const QString full = m_scratch.path() + "/full";
+    QVERIFY(mountTmpfs(full, "size=20k"));
+    setMode(Bmp);
+    newLogText();
+    QVERIFY(!engine.convertHeicFormat(m_fixtures + "/multi3.heic", full + "/"));
+    QVERIFY(newLogText().contains("Image save fail "));
+    QCOMPARE(filesIn(full), QStringList{"multi3.bmp"});
+    QCOMPARE(QImage(full + "/multi3.bmp").size(), QSize(64, 64));
 }
 
 void TestZtHeicAPI::badInputEndsAsFailure() {
