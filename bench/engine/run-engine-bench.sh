@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Converts the 12 MP phone samples and the 200 MP sample to JPG quality 90 at 100 % with EXIF
+# kept, through the engine (decoded for the call, and from the store) and through heif-dec,
+# and prints median wall times, peak memory and their ratios.
+#   bench/engine/run-engine-bench.sh [build dir]      samples from $PIXVUE_TESTDATA
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD=${1:-$ROOT/build}
+DATA=${PIXVUE_TESTDATA:-$ROOT/../shared/testdata}
+if [ ! -d "$DATA" ]; then
+  echo "no samples folder at $DATA (set PIXVUE_TESTDATA)" >&2
+  exit 1
+fi
+command -v heif-dec >/dev/null || { echo "heif-dec is missing (package libheif-examples)" >&2; exit 1; }
+cmake --build "$BUILD" --target bench_engine_convert >/dev/null
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+export XDG_DATA_HOME=$WORK/home
+exec python3 "$ROOT/bench/engine/engine_bench.py" "$BUILD/bench/bench_engine_convert" "$DATA" "$WORK"
