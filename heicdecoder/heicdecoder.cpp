@@ -197,7 +197,7 @@ bool insertLargeExif(const tiffblock::Bytes& tiff, unsigned char** jpeg, size_t*
         if (exif.empty()) {
             return true;
         }
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(*jpeg, long(*size));
+        auto image = Exiv2::ImageFactory::open(*jpeg, long(*size));
         image->readMetadata();
         image->setByteOrder(order);
         image->setExifData(exif);

@@ -38,6 +38,31 @@ int exifSegmentLength(const QByteArray& jpeg) {
     return uchar(jpeg[at - 2]) << 8 | uchar(jpeg[at - 1]);
 }
 
+// A JPEG stream holding only an APP1 "Exif" whose IFD0 has one Orientation entry.
+QByteArray jpegWithOrientationEntry(bool bigEndian, uint16_t type, uint16_t value) {
+    QByteArray tiff;
+    auto put = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            tiff.append(char(v >> (8 * (bigEndian ? bytes - 1 - i : i))));
+        }
+    };
+    tiff.append(bigEndian ? "MM" : "II");
+    put(42, 2);
+    put(8, 4);  // IFD0 offset
+    put(1, 2);  // one entry
+    put(0x0112, 2);
+    put(type, 2);
+    put(1, 4);
+    put(value, 2);
+    put(0, 2);
+    put(0, 4);  // no next IFD
+    const int length = 2 + 6 + tiff.size();
+    QByteArray jpeg("\xFF\xD8\xFF\xE1", 4);
+    jpeg.append(char(length >> 8)).append(char(length & 0xFF));
+    jpeg.append(QByteArray("Exif\0\0", 6)).append(tiff);
+    return jpeg.append("\xFF\xD9");
+}
+
 }  // namespace
 
 class TestHeicDecoder : public QObject {
@@ -51,6 +76,7 @@ private slots:
     void badInputFailsAndLeavesTheList();
     void qualityAndConcurrentCalls();
     void exifLargerThanOneSegment();
+    void exifOrientationReaderRejectsMalformedTags();
 
 private:
     QTemporaryDir m_scratch;
@@ -259,6 +285,22 @@ void TestHeicDecoder::exifLargerThanOneSegment() {
     QVERIFY(jpeg.contains("Xiaomi"));
     QCOMPARE(orientationOf(jpeg), 1);
     QCOMPARE(QImage::fromData(jpeg).size(), QSize(2592, 1944));
+}
+
+// Only the eight defined orientations are reported; anything else reads as no tag at all.
+void TestHeicDecoder::exifOrientationReaderRejectsMalformedTags() {
+    for (bool bigEndian : {true, false}) {
+        for (int n = 1; n <= 8; ++n) {
+            QCOMPARE(orientationOf(jpegWithOrientationEntry(bigEndian, 3, uint16_t(n))), n);
+        }
+        for (uint16_t bad : {0, 9, 0x0100, 0xFFFF}) {
+            QCOMPARE(orientationOf(jpegWithOrientationEntry(bigEndian, 3, bad)), 0);
+        }
+        QCOMPARE(orientationOf(jpegWithOrientationEntry(bigEndian, 4, 6)), 0);  // not a SHORT
+    }
+    QByteArray cut = jpegWithOrientationEntry(true, 3, 6);
+    cut.chop(2 + 8);  // the segment now runs past the end of the stream
+    QCOMPARE(orientationOf(cut.append("\xFF\xD9")), 0);
 }
 
 QTEST_GUILESS_MAIN(TestHeicDecoder)
