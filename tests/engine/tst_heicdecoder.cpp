@@ -209,6 +209,22 @@ void TestHeicDecoder::badInputFailsAndLeavesTheList() {
               "libheif/clusterfuzz-testcase-minimized-file-fuzzer-5643900194127872.heic"}) {
             paths << sample(broken);
         }
+        // A grid one of whose tiles (the ninth, in the second row) is of a type that is no
+        // picture.
+        QFile grid(sample("pillow_heif/arrow.heic"));
+        QVERIFY(grid.open(QIODevice::ReadOnly));
+        QByteArray bytes = grid.readAll();
+        int type = -1;
+        for (int tile = 1; tile <= 9; ++tile) {
+            type = bytes.indexOf("infe", type + 1);
+        }
+        type += 12;
+        QCOMPARE(bytes.mid(type, 4), QByteArray("hvc1"));
+        bytes.replace(type, 4, "zzzz");
+        QFile broken(m_fixtures + "/tile-not-a-picture.heic");
+        QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(bytes) == bytes.size());
+        broken.close();
+        paths << broken.fileName();
     }
     unsigned char sentinel = 0;
     for (const QString& path : paths) {
