@@ -133,6 +133,9 @@ Geometry containerGeometry(heif_context* ctx, heif_item_id id, int storedWidth, 
                 const int h = storedHeight - geo.top - geo.bottom;
                 const int shownWidth = geo.turn.swapsAxes() ? h : w;
                 const int shownHeight = geo.turn.swapsAxes() ? w : h;
+                if (shownWidth <= 0 || shownHeight <= 0) {
+                    break;  // nothing left to crop (libheif asserts on an empty picture)
+                }
                 int l = 0, t = 0, r = 0, b = 0;
                 heif_item_get_property_transform_crop_borders(ctx, id, prop, shownWidth,
                                                               shownHeight, &l, &t, &r, &b);
@@ -266,8 +269,7 @@ int decodeToJpeg(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_
     HandlePtr handle(rawHandle);
     heif_image_tiling tiling{};
     if (heif_image_handle_get_image_tiling(rawHandle, 0, &tiling).code != heif_error_Ok ||
-        tiling.num_columns == 0 || tiling.num_rows == 0 || tiling.tile_width == 0 ||
-        tiling.tile_height == 0 || tiling.image_width == 0 || tiling.image_height == 0 ||
+        tiling.num_columns == 0 || tiling.num_rows == 0 ||
         !gridTilesAreImages(ctx, rawHandle, id, tiling)) {
         return HeicDecodeDecodeError;
     }
@@ -277,6 +279,10 @@ int decodeToJpeg(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_
             uint32_t(std::max(0, heif_image_handle_get_ispe_width(rawHandle)));
         tiling.image_height = tiling.tile_height =
             uint32_t(std::max(0, heif_image_handle_get_ispe_height(rawHandle)));
+    }
+    if (tiling.tile_width == 0 || tiling.tile_height == 0 || tiling.image_width == 0 ||
+        tiling.image_height == 0) {
+        return HeicDecodeDecodeError;
     }
     if (uint64_t(tiling.image_width) * tiling.image_height > kMaxPixels ||
         tiling.image_width > uint32_t(std::numeric_limits<int>::max() / 4) ||

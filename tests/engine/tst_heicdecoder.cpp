@@ -196,7 +196,8 @@ void TestHeicDecoder::orientationTravelsInExif() {
 
 void TestHeicDecoder::badInputFailsAndLeavesTheList() {
     QStringList paths = {m_fixtures + "/jpeg.heic", m_fixtures + "/text.heic",
-                         m_fixtures + "/missing.heic", m_fixtures + "/huge.heic"};
+                         m_fixtures + "/missing.heic", m_fixtures + "/huge.heic",
+                         m_fixtures + "/noispe.heic"};
     QVERIFY(QDir(m_fixtures).mkpath("x.heic"));
     paths << m_fixtures + "/x.heic";
     if (hasTestData()) {

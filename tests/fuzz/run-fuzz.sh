@@ -27,6 +27,7 @@ echo "--- preparing the seed corpora"
 SEEDS=$BUILD/fuzz-seeds
 rm -rf "$SEEDS"
 mkdir -p "$SEEDS/fuzz_heic_to_jpgdata" "$SEEDS/fuzz_orientation" "$SEEDS/exif"
+rm -rf "$BUILD/fuzz-fixtures"
 bash tests/fixtures/make-fixtures.sh "$BUILD/fuzz-fixtures"
 
 heic_samples=()
