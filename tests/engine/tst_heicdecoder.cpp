@@ -4,6 +4,8 @@
 
 #include <QtConcurrent>
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 
 using namespace enginetest;
@@ -63,6 +65,20 @@ QByteArray jpegWithOrientationEntry(bool bigEndian, uint16_t type, uint16_t valu
     return jpeg.append("\xFF\xD9");
 }
 
+// The process's address space in use (VmSize), 0 when unknown.
+qulonglong addressSpaceKb() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:")) {
+            return line.simplified().split(' ').value(1).toULongLong();
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 class TestHeicDecoder : public QObject {
@@ -77,6 +93,7 @@ private slots:
     void qualityAndConcurrentCalls();
     void exifLargerThanOneSegment();
     void exifOrientationReaderRejectsMalformedTags();
+    void tileTallerThanThePictureNeedsLittleMemory();
 
 private:
     QTemporaryDir m_scratch;
@@ -318,6 +335,42 @@ void TestHeicDecoder::exifOrientationReaderRejectsMalformedTags() {
     QByteArray cut = jpegWithOrientationEntry(true, 3, 6);
     cut.chop(2 + 8);  // the segment now runs past the end of the stream
     QCOMPARE(orientationOf(cut.append("\xFF\xD9")), 0);
+}
+
+// A grid whose tiles claim 40000 rows (the picture has 3024) fails to decode without holding
+// memory for the rows that do not exist: it runs under an address-space limit that the
+// picture's own rows fit in and the claimed rows would not.
+void TestHeicDecoder::tileTallerThanThePictureNeedsLittleMemory() {
+    if (!hasTestData()) {
+        QSKIP("no samples folder (PIXVUE_TESTDATA)");
+    }
+#ifdef PIXVUE_SANITIZED
+    QSKIP("address-space limits do not work under the sanitizers");
+#endif
+    QFile grid(sample("pillow_heif/arrow.heic"));
+    QVERIFY(grid.open(QIODevice::ReadOnly));
+    QByteArray bytes = grid.readAll();
+    const int tileSize = bytes.indexOf("ispe") + 8;  // the tiles' 512x512 comes first
+    QCOMPARE(bytes.mid(tileSize, 8), QByteArray("\0\0\x02\0\0\0\x02\0", 8));
+    bytes.replace(tileSize + 4, 4, QByteArray("\0\0\x9c\x40", 4));  // 40000 rows
+    const QString path = m_fixtures + "/tall-tiles.heic";
+    QFile tall(path);
+    QVERIFY(tall.open(QIODevice::WriteOnly) && tall.write(bytes) == bytes.size());
+    tall.close();
+
+    const qulonglong vmKb = addressSpaceKb();
+    QVERIFY(vmKb > 0);
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_AS, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = rlim_t(vmKb + 768 * 1024) * 1024;
+    QVERIFY(saved.rlim_cur == RLIM_INFINITY || limited.rlim_cur < saved.rlim_cur);
+    QCOMPARE(setrlimit(RLIMIT_AS, &limited), 0);
+    Streams streams;
+    const int result = heic_to_jpgdata(QFile::encodeName(path).constData(), streams.list, 50);
+    QCOMPARE(setrlimit(RLIMIT_AS, &saved), 0);
+    QCOMPARE(result, int(HeicDecodeDecodeError));
+    QVERIFY(streams.list.empty());
 }
 
 QTEST_GUILESS_MAIN(TestHeicDecoder)
