@@ -52,9 +52,11 @@ int orientationInTiff(const unsigned char* tiff, size_t size) {
             return 0;
         }
         if (read16(tiff + entry, bigEndian) == kOrientationTag) {
-            return read16(tiff + entry + 2, bigEndian) == kTypeShort
-                       ? read16(tiff + entry + 8, bigEndian)
-                       : 0;
+            if (read16(tiff + entry + 2, bigEndian) != kTypeShort) {
+                return 0;
+            }
+            const int value = read16(tiff + entry + 8, bigEndian);
+            return value >= 1 && value <= 8 ? value : 0;
         }
     }
     return 0;

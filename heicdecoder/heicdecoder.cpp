@@ -4,6 +4,7 @@
 #include "tilepipeline.h"
 
 #include <libheif/heif.h>
+#include <libheif/heif_items.h>
 #include <libheif/heif_properties.h>
 
 #include <sys/stat.h>
@@ -132,6 +133,9 @@ Geometry containerGeometry(heif_context* ctx, heif_item_id id, int storedWidth, 
                 const int h = storedHeight - geo.top - geo.bottom;
                 const int shownWidth = geo.turn.swapsAxes() ? h : w;
                 const int shownHeight = geo.turn.swapsAxes() ? w : h;
+                if (shownWidth <= 0 || shownHeight <= 0) {
+                    break;  // nothing left to crop (libheif asserts on an empty picture)
+                }
                 int l = 0, t = 0, r = 0, b = 0;
                 heif_item_get_property_transform_crop_borders(ctx, id, prop, shownWidth,
                                                               shownHeight, &l, &t, &r, &b);
@@ -197,7 +201,7 @@ bool insertLargeExif(const tiffblock::Bytes& tiff, unsigned char** jpeg, size_t*
         if (exif.empty()) {
             return true;
         }
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(*jpeg, long(*size));
+        auto image = Exiv2::ImageFactory::open(*jpeg, long(*size));
         image->readMetadata();
         image->setByteOrder(order);
         image->setExifData(exif);
@@ -226,6 +230,31 @@ bool insertLargeExif(const tiffblock::Bytes& tiff, unsigned char** jpeg, size_t*
 
 // --- Decoding
 
+// libheif decodes a single grid tile without checking that the tile item is an image it can
+// decode (and then dereferences a null image), so every tile of a grid is looked up first.
+bool gridTilesAreImages(heif_context* ctx, const heif_image_handle* handle, heif_item_id id,
+                        const heif_image_tiling& tiling) {
+    if (heif_item_get_item_type(ctx, id) != heif_fourcc('g', 'r', 'i', 'd')) {
+        return true;
+    }
+    for (uint32_t y = 0; y < tiling.num_rows; ++y) {
+        for (uint32_t x = 0; x < tiling.num_columns; ++x) {
+            heif_item_id tileId = 0;
+            if (heif_image_handle_get_grid_image_tile_id(handle, 0, x, y, &tileId).code !=
+                heif_error_Ok) {
+                return false;
+            }
+            heif_image_handle* tile = nullptr;
+            const heif_error err = heif_context_get_image_handle(ctx, tileId, &tile);
+            HandlePtr release(tile);
+            if (err.code != heif_error_Ok || tile == nullptr) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 int resultOfHeifError(heif_error_code code) {
     return code == heif_error_Memory_allocation_error ? HeicDecodeOutOfMemory
                                                       : HeicDecodeDecodeError;
@@ -240,8 +269,8 @@ int decodeToJpeg(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_
     HandlePtr handle(rawHandle);
     heif_image_tiling tiling{};
     if (heif_image_handle_get_image_tiling(rawHandle, 0, &tiling).code != heif_error_Ok ||
-        tiling.num_columns == 0 || tiling.num_rows == 0 || tiling.tile_width == 0 ||
-        tiling.tile_height == 0 || tiling.image_width == 0 || tiling.image_height == 0) {
+        tiling.num_columns == 0 || tiling.num_rows == 0 ||
+        !gridTilesAreImages(ctx, rawHandle, id, tiling)) {
         return HeicDecodeDecodeError;
     }
     if (tiling.num_columns == 1 && tiling.num_rows == 1) {
@@ -250,6 +279,10 @@ int decodeToJpeg(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_
             uint32_t(std::max(0, heif_image_handle_get_ispe_width(rawHandle)));
         tiling.image_height = tiling.tile_height =
             uint32_t(std::max(0, heif_image_handle_get_ispe_height(rawHandle)));
+    }
+    if (tiling.tile_width == 0 || tiling.tile_height == 0 || tiling.image_width == 0 ||
+        tiling.image_height == 0) {
+        return HeicDecodeDecodeError;
     }
     if (uint64_t(tiling.image_width) * tiling.image_height > kMaxPixels ||
         tiling.image_width > uint32_t(std::numeric_limits<int>::max() / 4) ||

@@ -82,7 +82,8 @@ void TilePipeline::work(uint32_t firstRow) {
         fail(err.code);
         return;
     }
-    const size_t slotBytes = m_stride * m_tiling.tile_height;
+    // A tile may claim more rows than the picture has; only the picture's rows are kept.
+    const size_t slotBytes = m_stride * std::min(m_tiling.tile_height, m_tiling.image_height);
     for (uint32_t tileRow = firstRow; tileRow < m_tiling.num_rows; tileRow += m_workers) {
         Slot* slot = nullptr;
         {

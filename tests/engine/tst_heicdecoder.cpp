@@ -4,6 +4,8 @@
 
 #include <QtConcurrent>
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 
 using namespace enginetest;
@@ -38,6 +40,45 @@ int exifSegmentLength(const QByteArray& jpeg) {
     return uchar(jpeg[at - 2]) << 8 | uchar(jpeg[at - 1]);
 }
 
+// A JPEG stream holding only an APP1 "Exif" whose IFD0 has one Orientation entry.
+QByteArray jpegWithOrientationEntry(bool bigEndian, uint16_t type, uint16_t value) {
+    QByteArray tiff;
+    auto put = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            tiff.append(char(v >> (8 * (bigEndian ? bytes - 1 - i : i))));
+        }
+    };
+    tiff.append(bigEndian ? "MM" : "II");
+    put(42, 2);
+    put(8, 4);  // IFD0 offset
+    put(1, 2);  // one entry
+    put(0x0112, 2);
+    put(type, 2);
+    put(1, 4);
+    put(value, 2);
+    put(0, 2);
+    put(0, 4);  // no next IFD
+    const int length = 2 + 6 + tiff.size();
+    QByteArray jpeg("\xFF\xD8\xFF\xE1", 4);
+    jpeg.append(char(length >> 8)).append(char(length & 0xFF));
+    jpeg.append(QByteArray("Exif\0\0", 6)).append(tiff);
+    return jpeg.append("\xFF\xD9");
+}
+
+// The process's address space in use (VmSize), 0 when unknown.
+qulonglong addressSpaceKb() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:")) {
+            return line.simplified().split(' ').value(1).toULongLong();
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 class TestHeicDecoder : public QObject {
@@ -51,6 +92,8 @@ private slots:
     void badInputFailsAndLeavesTheList();
     void qualityAndConcurrentCalls();
     void exifLargerThanOneSegment();
+    void exifOrientationReaderRejectsMalformedTags();
+    void tileTallerThanThePictureNeedsLittleMemory();
 
 private:
     QTemporaryDir m_scratch;
@@ -170,7 +213,8 @@ void TestHeicDecoder::orientationTravelsInExif() {
 
 void TestHeicDecoder::badInputFailsAndLeavesTheList() {
     QStringList paths = {m_fixtures + "/jpeg.heic", m_fixtures + "/text.heic",
-                         m_fixtures + "/missing.heic", m_fixtures + "/huge.heic"};
+                         m_fixtures + "/missing.heic", m_fixtures + "/huge.heic",
+                         m_fixtures + "/noispe.heic"};
     QVERIFY(QDir(m_fixtures).mkpath("x.heic"));
     paths << m_fixtures + "/x.heic";
     if (hasTestData()) {
@@ -183,6 +227,22 @@ void TestHeicDecoder::badInputFailsAndLeavesTheList() {
               "libheif/clusterfuzz-testcase-minimized-file-fuzzer-5643900194127872.heic"}) {
             paths << sample(broken);
         }
+        // A grid one of whose tiles (the ninth, in the second row) is of a type that is no
+        // picture.
+        QFile grid(sample("pillow_heif/arrow.heic"));
+        QVERIFY(grid.open(QIODevice::ReadOnly));
+        QByteArray bytes = grid.readAll();
+        int type = -1;
+        for (int tile = 1; tile <= 9; ++tile) {
+            type = bytes.indexOf("infe", type + 1);
+        }
+        type += 12;
+        QCOMPARE(bytes.mid(type, 4), QByteArray("hvc1"));
+        bytes.replace(type, 4, "zzzz");
+        QFile broken(m_fixtures + "/tile-not-a-picture.heic");
+        QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(bytes) == bytes.size());
+        broken.close();
+        paths << broken.fileName();
     }
     unsigned char sentinel = 0;
     for (const QString& path : paths) {
@@ -259,6 +319,58 @@ void TestHeicDecoder::exifLargerThanOneSegment() {
     QVERIFY(jpeg.contains("Xiaomi"));
     QCOMPARE(orientationOf(jpeg), 1);
     QCOMPARE(QImage::fromData(jpeg).size(), QSize(2592, 1944));
+}
+
+// Only the eight defined orientations are reported; anything else reads as no tag at all.
+void TestHeicDecoder::exifOrientationReaderRejectsMalformedTags() {
+    for (bool bigEndian : {true, false}) {
+        for (int n = 1; n <= 8; ++n) {
+            QCOMPARE(orientationOf(jpegWithOrientationEntry(bigEndian, 3, uint16_t(n))), n);
+        }
+        for (uint16_t bad : {0, 9, 0x0100, 0xFFFF}) {
+            QCOMPARE(orientationOf(jpegWithOrientationEntry(bigEndian, 3, bad)), 0);
+        }
+        QCOMPARE(orientationOf(jpegWithOrientationEntry(bigEndian, 4, 6)), 0);  // not a SHORT
+    }
+    QByteArray cut = jpegWithOrientationEntry(true, 3, 6);
+    cut.chop(2 + 8);  // the segment now runs past the end of the stream
+    QCOMPARE(orientationOf(cut.append("\xFF\xD9")), 0);
+}
+
+// A grid whose tiles claim 40000 rows (the picture has 3024) fails to decode without holding
+// memory for the rows that do not exist: it runs under an address-space limit that the
+// picture's own rows fit in and the claimed rows would not.
+void TestHeicDecoder::tileTallerThanThePictureNeedsLittleMemory() {
+    if (!hasTestData()) {
+        QSKIP("no samples folder (PIXVUE_TESTDATA)");
+    }
+#ifdef PIXVUE_SANITIZED
+    QSKIP("address-space limits do not work under the sanitizers");
+#endif
+    QFile grid(sample("pillow_heif/arrow.heic"));
+    QVERIFY(grid.open(QIODevice::ReadOnly));
+    QByteArray bytes = grid.readAll();
+    const int tileSize = bytes.indexOf("ispe") + 8;  // the tiles' 512x512 comes first
+    QCOMPARE(bytes.mid(tileSize, 8), QByteArray("\0\0\x02\0\0\0\x02\0", 8));
+    bytes.replace(tileSize + 4, 4, QByteArray("\0\0\x9c\x40", 4));  // 40000 rows
+    const QString path = m_fixtures + "/tall-tiles.heic";
+    QFile tall(path);
+    QVERIFY(tall.open(QIODevice::WriteOnly) && tall.write(bytes) == bytes.size());
+    tall.close();
+
+    const qulonglong vmKb = addressSpaceKb();
+    QVERIFY(vmKb > 0);
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_AS, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = rlim_t(vmKb + 768 * 1024) * 1024;
+    QVERIFY(saved.rlim_cur == RLIM_INFINITY || limited.rlim_cur < saved.rlim_cur);
+    QCOMPARE(setrlimit(RLIMIT_AS, &limited), 0);
+    Streams streams;
+    const int result = heic_to_jpgdata(QFile::encodeName(path).constData(), streams.list, 50);
+    QCOMPARE(setrlimit(RLIMIT_AS, &saved), 0);
+    QCOMPARE(result, int(HeicDecodeDecodeError));
+    QVERIFY(streams.list.empty());
 }
 
 QTEST_GUILESS_MAIN(TestHeicDecoder)

@@ -1,0 +1,87 @@
+// Decodes arbitrary bytes as a HEIF file with heic_to_jpgdata and checks what comes back.
+#include "heic_to_jpgdata.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr int kQuality = 85;
+
+void require(bool condition, const char* what) {
+    if (!condition) {
+        fprintf(stderr, "invariant broken: %s\n", what);
+        abort();
+    }
+}
+
+// One scratch file per process, in $TMPDIR, rewritten for every input.
+std::string g_path;
+
+void removeScratchFile() {
+    if (!g_path.empty()) {
+        unlink(g_path.c_str());
+    }
+}
+
+void writeScratchFile(const uint8_t* data, size_t size) {
+    const int fd = open(g_path.c_str(), O_WRONLY | O_TRUNC);
+    require(fd >= 0, "scratch file opens");
+    size_t written = 0;
+    while (written < size) {
+        const ssize_t n = write(fd, data + written, size - written);
+        require(n > 0, "scratch file takes the input");
+        written += size_t(n);
+    }
+    close(fd);
+}
+
+bool isJpegStream(const CImageData& image) {
+    return image.data != nullptr && image.size >= 4 && image.data[0] == 0xFF &&
+           image.data[1] == 0xD8 && image.data[image.size - 2] == 0xFF &&
+           image.data[image.size - 1] == 0xD9;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* dir = getenv("TMPDIR");
+    std::string pattern =
+        std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/fuzz_heic_to_jpgdata.XXXXXX";
+    const int fd = mkstemp(pattern.data());
+    require(fd >= 0, "scratch file is created");
+    close(fd);
+    g_path = pattern;
+    atexit(removeScratchFile);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    writeScratchFile(data, size);
+
+    // An entry already in the list must stay first and untouched.
+    static unsigned char marker = 0x5A;
+    std::list<CImageData> images{{&marker, 1}};
+    const int result = heic_to_jpgdata(g_path.c_str(), images, kQuality);
+
+    require(result >= HeicDecodeOk && result <= HeicDecodeOutOfMemory, "known result code");
+    require(!images.empty() && images.front().data == &marker && images.front().size == 1 &&
+                marker == 0x5A,
+            "the entry already in the list is kept");
+    images.pop_front();
+    if (result != HeicDecodeOk) {
+        require(images.empty(), "a failure adds nothing");
+        return 0;
+    }
+    require(!images.empty(), "success gives at least one image");
+    for (const CImageData& image : images) {
+        require(isJpegStream(image), "each image is a whole JPEG stream");
+        free(image.data);
+    }
+    return 0;
+}
