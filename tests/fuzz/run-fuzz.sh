@@ -5,11 +5,13 @@
 #   PIXVUE_FUZZ_SECONDS   time per target (30)
 #   PIXVUE_FUZZ_TARGETS   targets to run (both)
 #   PIXVUE_TESTDATA       folder of real samples (../shared/testdata)
+#   PIXVUE_FUZZ_SEED      random seed (1, so that a run can be repeated; 0 picks one)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
 BUILD=$ROOT/build-fuzz
 SECONDS_PER_TARGET=${PIXVUE_FUZZ_SECONDS:-30}
+FUZZ_SEED=${PIXVUE_FUZZ_SEED:-1}
 TARGETS=${PIXVUE_FUZZ_TARGETS:-"fuzz_orientation fuzz_heic_to_jpgdata"}
 TESTDATA=${PIXVUE_TESTDATA:-$ROOT/../shared/testdata}
 HEIC_MAX_LEN=$((2 * 1024 * 1024))
@@ -90,7 +92,7 @@ for target in $TARGETS; do
   cp -r "$SEEDS/$target" "$corpus"
   echo "--- $target for ${SECONDS_PER_TARGET} s"
   status=0
-  (cd "$WORK" && TMPDIR=$WORK "$BUILD/fuzz/$target" -max_total_time="$SECONDS_PER_TARGET" \
+  (cd "$WORK" && TMPDIR=$WORK "$BUILD/fuzz/$target" -max_total_time="$SECONDS_PER_TARGET" -seed="$FUZZ_SEED" \
     -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" -print_final_stats=1 \
     -artifact_prefix="$ARTIFACTS/$target-" "$corpus" >"$WORK/$target.log" 2>&1) || status=$?
   grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb))' \
