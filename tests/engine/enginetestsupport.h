@@ -29,6 +29,21 @@ inline QString sample(const QString& name) {
     return testData() + "/" + name;
 }
 
+// The samples that are broken on purpose, as paths.
+inline QStringList brokenSamples() {
+    QStringList paths;
+    for (const char* name :
+         {"pillow_heif/empty.heic", "pillow_heif/corrupted.heic", "pillow_heif/corrupted.hif",
+          "pillow_heif/corrupted/truncated.heic", "pillow_heif/heif_truncated/truncated.heic",
+          "libheif/github_15.heic", "libheif/github_44.heic", "libheif/github_48.heic",
+          "libheif/uaf_heif_context.h_117_1.heic",
+          "libheif/clusterfuzz-testcase-minimized-file-fuzzer-5752063708495872.heic",
+          "libheif/clusterfuzz-testcase-minimized-file-fuzzer-5643900194127872.heic"}) {
+        paths << sample(name);
+    }
+    return paths;
+}
+
 // Runs the fixture script into folder; false (with output printed) when it fails.
 inline bool makeFixtures(const QString& folder) {
     QProcess script;

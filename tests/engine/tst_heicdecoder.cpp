@@ -218,15 +218,7 @@ void TestHeicDecoder::badInputFailsAndLeavesTheList() {
     QVERIFY(QDir(m_fixtures).mkpath("x.heic"));
     paths << m_fixtures + "/x.heic";
     if (hasTestData()) {
-        for (const char* broken :
-             {"pillow_heif/empty.heic", "pillow_heif/corrupted.heic", "pillow_heif/corrupted.hif",
-              "pillow_heif/corrupted/truncated.heic", "pillow_heif/heif_truncated/truncated.heic",
-              "libheif/github_15.heic", "libheif/github_44.heic", "libheif/github_48.heic",
-              "libheif/uaf_heif_context.h_117_1.heic",
-              "libheif/clusterfuzz-testcase-minimized-file-fuzzer-5752063708495872.heic",
-              "libheif/clusterfuzz-testcase-minimized-file-fuzzer-5643900194127872.heic"}) {
-            paths << sample(broken);
-        }
+        paths << brokenSamples();
         // A grid one of whose tiles (the ninth, in the second row) is of a type that is no
         // picture.
         QFile grid(sample("pillow_heif/arrow.heic"));
