@@ -22,6 +22,20 @@ void initResources() {
     registerPixvueResources();
 }
 
+KitTheme kitTheme() {
+    KitTheme theme;
+    theme.checkBoxSprite = QStringLiteral(":/Img/res/btn/icon_check.png");
+    theme.checkBoxSpriteRegion = QRect(0, 0, 32, 64);
+    theme.checkBoxFontPixelSize = 14;
+    theme.shadowImage = QStringLiteral(":/Img/res/shadow_main.png");
+    theme.progressAnimation = QStringLiteral(":/Img/res/loading_animation.png");
+    theme.messageIcons = QStringLiteral(":/Img/res/png_msgicon.png");
+    theme.dialogCloseButton = QStringLiteral(":/Img/res/btn/btn_dlgclose.png");
+    theme.dialogYesButton = QStringLiteral(":/Img/res/btn/btn_dlgyes.png");
+    theme.dialogNoButton = QStringLiteral(":/Img/res/btn/btn_dlgno.png");
+    return theme;
+}
+
 QStringList installedSubstituteFamilies() {
     const QStringList installed = QFontDatabase().families();
     QStringList found;

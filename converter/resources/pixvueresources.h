@@ -5,6 +5,8 @@
 
 #include "pixvueresources_global.h"
 
+#include "kittheme.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +18,9 @@ inline constexpr const char* kDesignFontFamily = "Microsoft YaHei";
 // Registers this library's resources. They register themselves when the library is loaded; this
 // call keeps the library linked and may be repeated.
 PIXVUE_RESOURCES_EXPORT void initResources();
+
+// The converter's images for the widget kit.
+PIXVUE_RESOURCES_EXPORT KitTheme kitTheme();
 
 // Installed CJK families that stand in for kDesignFontFamily, best first. Needs a QGuiApplication.
 PIXVUE_RESOURCES_EXPORT QStringList installedSubstituteFamilies();

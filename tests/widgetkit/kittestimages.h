@@ -21,6 +21,7 @@ namespace kittest {
 inline void useProgramResources() {
 #ifdef KIT_TEST_WITH_PIXVUE_RESOURCES
     pixvue::initResources();
+    KitTheme::setCurrent(pixvue::kitTheme());
 #endif
 }
 

@@ -292,10 +292,8 @@ void TestKitButtons::themeSetsCheckBoxFontAndSprite() {
     const KitTheme saved = KitTheme::current();
     QCOMPARE(QCheckBoxEx().textFont().pixelSize(), 14);
 
-    KitTheme theme = KitTheme::bugReporter();
-    QCOMPARE(theme.checkBoxFontPixelSize, 13);
-    QCOMPARE(theme.checkBoxSprite, QString(":/res/icon_check_16x16.png"));
-    QCOMPARE(theme.shadowImage, QString(":/QFaultPost/Resources/shadow_main.png"));
+    KitTheme theme;
+    theme.checkBoxFontPixelSize = 13;
     theme.checkBoxSprite = writeSprite(m_dir, "reporter.png", QSize(16, 16));
     KitTheme::setCurrent(theme);
     QCheckBoxEx box;

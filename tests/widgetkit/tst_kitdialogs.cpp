@@ -33,6 +33,7 @@ private slots:
     void scrollBarFollowsRange();
     void popupFrameDrawsArrow();
     void kitResourcesLoad();
+    void execAnswererStandsInForTheUser();
 
 private:
     QTemporaryDir m_dir;
@@ -214,9 +215,9 @@ void TestKitDialogs::popupFrameDrawsArrow() {
 }
 
 void TestKitDialogs::kitResourcesLoad() {
-    if (!QFile::exists(":/Img/res/shadow_main.png")) {
-        QSKIP("The program's image resources are not linked into this build");
-    }
+#ifndef KIT_TEST_WITH_PIXVUE_RESOURCES
+    QSKIP("The program's image resources are not linked into this build");
+#else
     struct Strip {
         const char* path;
         QSize frame;
@@ -229,12 +230,37 @@ void TestKitDialogs::kitResourcesLoad() {
             QVERIFY2(!frame.isNull(), strip.path);
         }
     }
-    const QImage sprite(KitTheme::converter().checkBoxSprite);
+    const KitTheme theme = pixvue::kitTheme();
+    const QImage sprite(theme.checkBoxSprite);
     QVERIFY(sprite.width() >= 32 && sprite.height() >= 64);
-    const QImage shadow(KitTheme::converter().shadowImage);
+    const QImage shadow(theme.shadowImage);
     QVERIFY(shadow.width() > 60 && shadow.height() > 60);
-    QVERIFY(!QImage(":/Img/res/loading_animation.png").isNull());
-    QVERIFY(!QImage(":/Img/res/png_msgicon.png").isNull());
+    QVERIFY(!QImage(theme.progressAnimation).isNull());
+    QVERIFY(!QImage(theme.messageIcons).isNull());
+#endif
+}
+
+void TestKitDialogs::execAnswererStandsInForTheUser() {
+    int asked = 0;
+    CFramelessDialog::setExecAnswerer([&asked](CFramelessDialog& dialog) {
+        ++asked;
+        auto& box = static_cast<QMessageboxEx&>(dialog);
+        QTest::mouseClick(asked == 1 ? box.yesButton() : box.noButton(), Qt::LeftButton);
+        return dialog.result();
+    });
+    QMessageboxEx first("Title", "Text", 0, 2);
+    QCOMPARE(first.exec(), int(QDialog::Accepted));
+    QMessageboxEx second("Title", "Text", 0, 2);
+    QCOMPARE(second.exec(), int(QDialog::Rejected));
+    QVERIFY(!second.isVisible());
+    QCOMPARE(asked, 2);
+
+    CFramelessDialog::setExecAnswerer({});
+    QVERIFY(!CFramelessDialog::hasExecAnswerer());
+    QMessageboxEx third("Title", "Text", 0, 2);
+    QTimer::singleShot(0, third.yesButton(),
+                       [&third] { QTest::mouseClick(third.yesButton(), Qt::LeftButton); });
+    QCOMPARE(third.exec(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(TestKitDialogs)

@@ -11,6 +11,9 @@
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
 #include "qirregularframeex.h"
+#ifdef GALLERY_WITH_QFAULTPOST_RESOURCES
+#include "qfaultpostresources.h"
+#endif
 #include "qlineex.h"
 #include "qmenuitemex.h"
 #include "qmessageboxex.h"
@@ -140,7 +143,9 @@ void shootCheckBoxes(GalleryCanvas& canvas) {
     shootCheckBoxSet(canvas, "QCheckBoxEx",
                      canvas.pick("Keep EXIF information", QString::fromUtf8("保留EXIF信息")));
     const KitTheme saved = KitTheme::current();
-    KitTheme::setCurrent(KitTheme::bugReporter());
+#ifdef GALLERY_WITH_QFAULTPOST_RESOURCES
+    KitTheme::setCurrent(qfaultpost::kitTheme());
+#endif
     shootCheckBoxSet(canvas, "QCheckBoxEx_bugreport",
                      canvas.pick("Send error report", QString::fromUtf8("发送错误报告")));
     KitTheme::setCurrent(saved);

@@ -93,6 +93,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
 #ifdef GALLERY_WITH_PIXVUE_RESOURCES
     pixvue::initResources();
+    KitTheme::setCurrent(pixvue::kitTheme());
     pixvue::installFontSubstitutions();
 #else
     std::fputs("pixvue-gallery: built without the converter's images\n", stderr);

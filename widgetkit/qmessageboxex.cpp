@@ -1,5 +1,6 @@
 #include "qmessageboxex.h"
 
+#include "kittheme.h"
 #include "qadaptivelabel.h"
 #include "qiconbutton.h"
 #include "qimagelable.h"
@@ -63,8 +64,7 @@ QMessageboxEx::QMessageboxEx(const QString& title, const QString& text, int icon
 QLayout* QMessageboxEx::createTitleRow() {
     m_pTitle = new QAdaptiveLabel(QColor("#444444"), FontSpec(16, 50), this);
     m_pTitle->setFixedHeight(22);
-    m_pBtnClose =
-        new QIconButton(QStringLiteral(":/Img/res/btn/btn_dlgclose.png"), QSize(14, 14), this);
+    m_pBtnClose = new QIconButton(KitTheme::current().dialogCloseButton, QSize(14, 14), this);
     connect(m_pBtnClose, &QIconButton::clicked, this, &QMessageboxEx::close);
 
     auto* row = new QHBoxLayout();
@@ -95,10 +95,8 @@ QLayout* QMessageboxEx::createMessageRow() {
 }
 
 QLayout* QMessageboxEx::createButtonRow() {
-    m_pBtnYes =
-        createDialogButton(QStringLiteral(":/Img/res/btn/btn_dlgyes.png"), QColor("#444444"), this);
-    m_pBtnNo =
-        createDialogButton(QStringLiteral(":/Img/res/btn/btn_dlgno.png"), QColor("#FFFFFF"), this);
+    m_pBtnYes = createDialogButton(KitTheme::current().dialogYesButton, QColor("#444444"), this);
+    m_pBtnNo = createDialogButton(KitTheme::current().dialogNoButton, QColor("#FFFFFF"), this);
     m_pBtnYes->setText(tr("YES"));
     m_pBtnNo->setText(tr("NO"));
     connect(m_pBtnYes, &QImageTextButton::clicked, this, &QMessageboxEx::slotBtnClicked);
@@ -121,7 +119,7 @@ void QMessageboxEx::applyIcon() {
         m_pIcon->hide();
         return;
     }
-    const QPixmap icons = loadKitPixmap(QStringLiteral(":/Img/res/png_msgicon.png"));
+    const QPixmap icons = loadKitPixmap(KitTheme::current().messageIcons);
     const int rowHeight = icons.height() / 4;
     m_pIcon->setFixedSize(icons.width(), rowHeight);
     const int row = (m_nIconKind >= 1 && m_nIconKind <= 4) ? m_nIconKind - 1 : 0;

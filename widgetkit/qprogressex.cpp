@@ -1,5 +1,6 @@
 #include "qprogressex.h"
 
+#include "kittheme.h"
 #include "stateframes.h"
 
 #include <QPainter>
@@ -7,7 +8,7 @@
 
 QProgressEx::QProgressEx(QWidget* parent, bool animated)
     : QWidget(parent),
-      m_animationImage(loadKitPixmap(QStringLiteral(":/Img/res/loading_animation.png"))),
+      m_animationImage(loadKitPixmap(KitTheme::current().progressAnimation)),
       m_bAnimated(animated) {
     connect(&m_timer, &QTimer::timeout, this, &QProgressEx::updateAnimation);
 }

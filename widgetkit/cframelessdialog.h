@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include <functional>
+
 // Base of every dialog: frameless and translucent, with a 30-pixel soft shadow on every side,
 // a coloured title band by which alone the dialog is dragged, and a plain body.
 class ZTWIDGETKIT_EXPORT CFramelessDialog : public QDialog {
@@ -15,6 +17,15 @@ public:
     static constexpr int kShadowMargin = 30;
 
     explicit CFramelessDialog(QWidget* parent = nullptr);
+
+    // Answers modal dialogs without a person (tests, scripted runs): while an answerer is set,
+    // exec() shows nothing and returns what the answerer returns. It may click the dialog's
+    // buttons first, as a user would.
+    using ExecAnswerer = std::function<int(CFramelessDialog&)>;
+    static void setExecAnswerer(ExecAnswerer answerer);
+    static bool hasExecAnswerer();
+
+    int exec() override;
 
     // Fixes the dialog to a content size; the shadow margin lies outside it.
     void setDialogSize(int width, int height);

@@ -15,6 +15,34 @@ CFramelessDialog::CFramelessDialog(QWidget* parent) : QDialog(parent) {
     setShadowImage(KitTheme::current().shadowImage);
 }
 
+namespace {
+
+CFramelessDialog::ExecAnswerer& execAnswerer() {
+    static CFramelessDialog::ExecAnswerer answerer;
+    return answerer;
+}
+
+}  // namespace
+
+void CFramelessDialog::setExecAnswerer(ExecAnswerer answerer) {
+    execAnswerer() = std::move(answerer);
+}
+
+bool CFramelessDialog::hasExecAnswerer() {
+    return static_cast<bool>(execAnswerer());
+}
+
+int CFramelessDialog::exec() {
+    if (!execAnswerer()) {
+        return QDialog::exec();
+    }
+    // A copy: the answerer may replace itself while it runs.
+    const ExecAnswerer answerer = execAnswerer();
+    const int answer = answerer(*this);
+    setResult(answer);
+    return answer;
+}
+
 void CFramelessDialog::setDialogSize(int width, int height) {
     setFixedSize(width + 2 * kShadowMargin, height + 2 * kShadowMargin);
 }
