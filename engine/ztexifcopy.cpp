@@ -25,22 +25,28 @@ void setDimension(Exiv2::ExifData& exif, const char* key, int value) {
 
 }  // namespace
 
-bool copyExifInto(const unsigned char* source, size_t sourceSize, QByteArray& target, QSize size) {
+bool copyExifInto(const QByteArray& exifTiff, QByteArray& target, QSize size) {
+    if (exifTiff.isEmpty()) {
+        return true;
+    }
     initialiseExiv2();
     try {
-        Exiv2::Image::AutoPtr from = Exiv2::ImageFactory::open(source, long(sourceSize));
-        from->readMetadata();
-        Exiv2::ExifData exif = from->exifData();
+        Exiv2::ExifData exif;
+        const Exiv2::ByteOrder order = Exiv2::ExifParser::decode(
+            exif, reinterpret_cast<const Exiv2::byte*>(exifTiff.constData()),
+            uint32_t(exifTiff.size()));
         if (exif.empty()) {
-            return true;
+            return true;  // nothing readable: the picture stays without EXIF
         }
         setDimension(exif, "Exif.Photo.PixelXDimension", size.width());
         setDimension(exif, "Exif.Photo.PixelYDimension", size.height());
+        setDimension(exif, "Exif.Image.ImageWidth", size.width());
+        setDimension(exif, "Exif.Image.ImageLength", size.height());
 
         Exiv2::Image::AutoPtr to = Exiv2::ImageFactory::open(
             reinterpret_cast<const Exiv2::byte*>(target.constData()), long(target.size()));
         to->readMetadata();
-        to->setByteOrder(from->byteOrder());
+        to->setByteOrder(order);
         to->setExifData(exif);
         to->writeMetadata();
 

@@ -6,20 +6,23 @@
 #include "ztexiforientation.h"
 #include "ztimageorientation.h"
 #include "ztlog.h"
+#include "ztpicture.h"
 
 #include <QBuffer>
-#include <QColorSpace>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QSaveFile>
 #include <QVector>
 
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <shared_mutex>
+#include <utility>
 
 double ZtHeicAPI::m_nUsedMemorySize = 0.0;
 QMap<QString, std::list<CImageData>> ZtHeicAPI::m_mapHeicPicData;
@@ -27,13 +30,18 @@ QMap<QString, std::list<CImageData>> ZtHeicAPI::m_mapHeicPicData;
 namespace {
 
 constexpr double kMemoryLimitMb = 500.0;
-constexpr int kStoreQuality = 50;
 
-// Guards the store and its memory figure: one collecting writer, previewing and converting
-// readers. Readers copy what they need and let go before the slow work.
+// Guards the store, the qualities of its streams and its memory figure: one collecting writer,
+// previewing and converting readers. Readers copy what they need and let go before the slow work.
 std::shared_mutex& storeLock() {
     static std::shared_mutex lock;
     return lock;
+}
+
+// The JPEG quality each stored file's streams were encoded at.
+QHash<QString, int>& storedQualities() {
+    static QHash<QString, int> qualities;
+    return qualities;
 }
 
 using ReadLock = std::shared_lock<std::shared_mutex>;
@@ -50,6 +58,11 @@ int percentValue(QString text) {
     return ok ? value : 0;
 }
 
+// The quality a JPEG encoder uses for a picture quality setting.
+int jpegQuality(int pictureQuality) {
+    return qBound(1, pictureQuality, 100);
+}
+
 int decodeHeic(const QString& path, std::list<CImageData>& images, int quality) {
     return heic_to_jpgdata(QFile::encodeName(path).constData(), images, quality);
 }
@@ -61,26 +74,30 @@ void freeImages(std::list<CImageData>& images) {
     images.clear();
 }
 
-// Images decoded for one call; their buffers are freed when it ends.
-struct OwnedImages {
-    std::list<CImageData> list;
-    ~OwnedImages() { freeImages(list); }
-};
-
-QByteArray bytesOf(const CImageData& image) {
-    return QByteArray(reinterpret_cast<const char*>(image.data), image.size);
+// Streams decoded for one call, as byte arrays; the decoder's buffers are freed at once.
+int decodeStreams(const QString& path, int quality, QVector<QByteArray>& streams) {
+    std::list<CImageData> decoded;
+    const int result = decodeHeic(path, decoded, quality);
+    for (CImageData& image : decoded) {
+        streams.append(QByteArray(reinterpret_cast<const char*>(image.data), image.size));
+    }
+    freeImages(decoded);
+    return result;
 }
 
-// Copies of the stored streams of path; false when the store has no entry for it.
+// Copies of the stored streams of path, and their quality; false when the store has no entry.
 bool copyStoredStreams(const QMap<QString, std::list<CImageData>>& store, const QString& path,
-                       QVector<QByteArray>& streams) {
+                       QVector<QByteArray>& streams, int* quality = nullptr) {
     ReadLock locker(storeLock());
     const auto it = store.constFind(path);
     if (it == store.constEnd()) {
         return false;
     }
     for (const CImageData& image : it.value()) {
-        streams.append(bytesOf(image));
+        streams.append(QByteArray(reinterpret_cast<const char*>(image.data), image.size));
+    }
+    if (quality != nullptr) {
+        *quality = storedQualities().value(path, -1);
     }
     return true;
 }
@@ -121,17 +138,10 @@ QSize scaledBox(const QSize& size, int percent) {
     return QSize(side(size.width()), side(size.height()));
 }
 
-bool encodeImage(const QImage& image, const QString& format, int quality, QByteArray& out) {
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format.toLatin1());
-    writer.setQuality(quality);
-    return writer.write(image);
-}
-
 // Writes the whole file or nothing: a failed write leaves no partial file behind. Unbuffered,
-// because a buffered QSaveFile loses a short write on a full disk and still commits.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
+// because a buffered QSaveFile loses a short write on a full disk and still commits. The file
+// gets the source's modification time, so that galleries sort outputs like their photos.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, const QDateTime& modified) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
@@ -140,6 +150,9 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
         file.cancelWriting();
         file.commit();
         return false;
+    }
+    if (modified.isValid()) {
+        file.setFileTime(modified, QFileDevice::FileModificationTime);
     }
     return file.commit();
 }
@@ -150,7 +163,10 @@ struct ConversionSettings {
     int sizePercent;
     int quality;
 
-    bool copiesExif() const { return keepExif && format != PNG && format != BMP; }
+    bool isJpg() const { return format != PNG && format != BMP; }
+    bool copiesExif() const { return keepExif && isJpg(); }
+    // The decoder's stream, at this quality, is then exactly the file to write.
+    bool writesStreams() const { return copiesExif() && sizePercent == 100; }
 };
 
 ConversionSettings readSettings(const ZtConfig* config) {
@@ -185,8 +201,10 @@ bool ZtHeicAPI::collectHeicPicDataToMap(const QString& path) {
             return false;
         }
     }
+    // At the picture quality of the moment, so that a JPG conversion can write the stream.
+    const int quality = jpegQuality(percentValue(ZtConfig::NewInstance()->getPicQuality()));
     std::list<CImageData> images;
-    if (decodeHeic(path, images, kStoreQuality) != 0) {
+    if (decodeHeic(path, images, quality) != 0) {
         LOG(ERROR) << "collect data failed";
         return false;
     }
@@ -201,6 +219,7 @@ bool ZtHeicAPI::collectHeicPicDataToMap(const QString& path) {
     }
     m_nUsedMemorySize += megabytes(bytes);
     m_mapHeicPicData.insert(path, std::move(images));
+    storedQualities().insert(path, quality);
     return true;
 }
 
@@ -216,25 +235,28 @@ bool ZtHeicAPI::getShowImg(const QString& path, QImage* out) {
     QVector<QByteArray> streams;
     if (copyStoredStreams(m_mapHeicPicData, path, streams)) {
         LOG(INFO) << "the file  is collected";
-    } else {
-        LOG(INFO) << "the file is not collected";
-        OwnedImages decoded;
-        if (decodeHeic(path, decoded.list, kStoreQuality) != 0 || decoded.list.empty()) {
+        if (streams.isEmpty()) {
             return false;
         }
-        streams.append(bytesOf(decoded.list.front()));
+        const QByteArray& first = streams.first();
+        *out = uprightImage(readJpeg(first), ztexif::readExifOrientation(
+                                                 reinterpret_cast<const uchar*>(first.constData()),
+                                                 size_t(first.size())));
+        return out->width() > 0 && out->height() > 0;
     }
-    if (streams.isEmpty()) {
+    LOG(INFO) << "the file is not collected";
+    QList<ZtPicture> pictures;
+    if (decodeHeicPictures(path, pictures) != 0) {
+        ZtPicture other;
+        if (!readOtherPicture(path, other)) {
+            return false;
+        }
+        pictures = {other};
+    }
+    if (pictures.isEmpty()) {
         return false;
     }
-    const QByteArray& first = streams.first();
-    const QImage image = readJpeg(first);
-    if (image.width() <= 0 || image.height() <= 0) {
-        return false;
-    }
-    *out = uprightImage(image, ztexif::readExifOrientation(
-                                   reinterpret_cast<const unsigned char*>(first.constData()),
-                                   size_t(first.size())));
+    *out = uprightImage(pictures.first().image, pictures.first().orientation);
     return out->width() > 0 && out->height() > 0;
 }
 
@@ -250,6 +272,7 @@ void ZtHeicAPI::releaseSpecifiedMapData(const QString& path) {
     m_nUsedMemorySize = qMax(0.0, m_nUsedMemorySize);
     freeImages(it.value());
     m_mapHeicPicData.erase(it);
+    storedQualities().remove(path);
 }
 
 void ZtHeicAPI::releaseAllMapData() {
@@ -258,6 +281,7 @@ void ZtHeicAPI::releaseAllMapData() {
         freeImages(it.value());
     }
     m_mapHeicPicData.clear();
+    storedQualities().clear();
     m_nUsedMemorySize = 0.0;
 }
 
@@ -269,86 +293,122 @@ void ZtHeicAPI::initMapData() {
 
 namespace {
 
-// Converts one decoded stream and writes it; name is computed only when the pixels are ready.
-template <typename NameFor>
-Outcome convertImage(const QByteArray& stream, bool freshAtQuality, int decodedQuality,
-                     const ConversionSettings& settings, NameFor nameFor, QSize* readSize) {
-    const auto* data = reinterpret_cast<const unsigned char*>(stream.constData());
-    const int orientation = ztexif::readExifOrientation(data, size_t(stream.size()));
+// Where the pictures of one file go: the output path is computed when a picture is ready.
+struct Target {
+    std::function<QString()> nextPath;
+    QDateTime modified;
+};
 
-    // A fresh stream at the wanted quality and size already is the JPG file to write: its EXIF
-    // and ICC travel inside, and a second JPEG generation would only lose detail.
-    if (freshAtQuality && settings.copiesExif() && settings.quality == decodedQuality) {
-        const QSize size = jpegSize(stream);
-        *readSize = size;
-        if (size.width() <= 0 || size.height() <= 0) {
+// The pictures of one source file, as the decoder's JPEG streams (written as they are) or as
+// pixels (encoded once in the output format).
+class SourcePictures {
+public:
+    bool fromStore = false;
+
+    int load(const QMap<QString, std::list<CImageData>>& store, const QString& path,
+             const ConversionSettings& settings) {
+        int result = HeicDecodeOk;
+        if (settings.writesStreams()) {
+            const int quality = jpegQuality(settings.quality);
+            int storedQuality = -1;
+            fromStore = copyStoredStreams(store, path, m_streams, &storedQuality) &&
+                        storedQuality == quality;
+            if (fromStore) {
+                return HeicDecodeOk;
+            }
+            m_streams.clear();
+            result = decodeStreams(path, quality, m_streams);
+        } else {
+            result = decodeHeicPictures(path, m_pictures);
+        }
+        if (result == HeicDecodeNotHeif) {
+            ZtPicture picture;
+            if (readOtherPicture(path, picture)) {
+                m_streams.clear();
+                m_pictures = {picture};
+                return HeicDecodeOk;
+            }
+        }
+        return result;
+    }
+
+    bool hasNext() const { return m_next < m_streams.size() + m_pictures.size(); }
+
+    // Converts and writes the next picture and lets its data go.
+    Outcome convertNext(const ConversionSettings& settings, const Target& target, QSize* size) {
+        const int index = m_next++;
+        if (index < m_streams.size()) {
+            const QByteArray stream = std::exchange(m_streams[index], QByteArray());
+            return writeStream(stream, target, size);
+        }
+        ZtPicture picture = std::exchange(m_pictures[index - m_streams.size()], ZtPicture());
+        return convertPicture(picture, settings, target, size);
+    }
+
+private:
+    static Outcome writeStream(const QByteArray& stream, const Target& target, QSize* size) {
+        *size = jpegSize(stream);
+        if (size->width() <= 0 || size->height() <= 0) {
             return Outcome::EmptyImage;
         }
-        if (scaledBox(size, settings.sizePercent) == size) {
-            return writeFileAtomically(nameFor(), stream) ? Outcome::Written : Outcome::SaveFailed;
+        return writeFileAtomically(target.nextPath(), stream, target.modified)
+                   ? Outcome::Written
+                   : Outcome::SaveFailed;
+    }
+
+    static Outcome convertPicture(ZtPicture& picture, const ConversionSettings& settings,
+                                  const Target& target, QSize* size) {
+        *size = picture.image.size();
+        if (size->width() <= 0 || size->height() <= 0) {
+            return Outcome::EmptyImage;
         }
+        const QSize box = scaledBox(picture.image.size(), settings.sizePercent);
+        QImage image = picture.image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picture.image = QImage();
+        if (!settings.copiesExif()) {
+            image = uprightImage(image, picture.orientation);
+        }
+        if (settings.format != PNG) {
+            image = overWhite(image);
+        }
+        const QString path = target.nextPath();
+        QByteArray encoded;
+        if (image.isNull() ||
+            !encodePicture(image, picture.icc, path.right(3), settings.quality, encoded)) {
+            return Outcome::SaveFailed;
+        }
+        if (settings.copiesExif() && !copyExifInto(picture.exifTiff, encoded, image.size())) {
+            // The picture is kept without EXIF, as it would be after a failed re-save.
+            writeFileAtomically(path, encoded, target.modified);
+            return Outcome::ExifFailed;
+        }
+        return writeFileAtomically(path, encoded, target.modified) ? Outcome::Written
+                                                                   : Outcome::SaveFailed;
     }
 
-    const QImage decoded = readJpeg(stream);
-    *readSize = decoded.size();
-    if (decoded.width() <= 0 || decoded.height() <= 0) {
-        return Outcome::EmptyImage;
-    }
-    const QSize box = scaledBox(decoded.size(), settings.sizePercent);
-    QImage image = decoded.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    image.setColorSpace(decoded.colorSpace());
-    if (!settings.copiesExif()) {
-        image = uprightImage(image, orientation);
-    }
-
-    const QString path = nameFor();
-    const QString format = path.right(3);
-    QByteArray encoded;
-    if (image.isNull() || !encodeImage(image, format, settings.quality, encoded)) {
-        return Outcome::SaveFailed;
-    }
-    if (settings.copiesExif() &&
-        !copyExifInto(data, size_t(stream.size()), encoded, image.size())) {
-        // The picture is kept without EXIF, as it would be after a failed re-save.
-        writeFileAtomically(path, encoded);
-        return Outcome::ExifFailed;
-    }
-    return writeFileAtomically(path, encoded) ? Outcome::Written : Outcome::SaveFailed;
-}
+    QVector<QByteArray> m_streams;
+    QList<ZtPicture> m_pictures;
+    int m_next = 0;
+};
 
 }  // namespace
 
 bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outputDir) {
-    ZtConfig* config = ZtConfig::NewInstance();
-    QVector<QByteArray> streams;
-    const bool fromStore = copyStoredStreams(m_mapHeicPicData, sourcePath, streams);
-    int decodedQuality = -1;
-    if (fromStore) {
+    const ConversionSettings settings = readSettings(ZtConfig::NewInstance());
+    SourcePictures source;
+    const int result = source.load(m_mapHeicPicData, sourcePath, settings);
+    if (source.fromStore) {
         LOG(INFO) << "the file  is collected";
-    } else {
-        decodedQuality = percentValue(config->getPicQuality());
-        OwnedImages decoded;
-        const int result = decodeHeic(sourcePath, decoded.list, decodedQuality);
-        if (result != 0) {
-            LOG(INFO) << "Heic to Jpg data fail,the result is : [" << result << "]";
-            return false;
-        }
-        for (CImageData& image : decoded.list) {
-            streams.append(bytesOf(image));
-            free(image.data);
-            image.data = nullptr;
-        }
-        decoded.list.clear();
     }
-
-    for (QByteArray& stream : streams) {
-        const ConversionSettings settings = readSettings(config);
+    if (result != HeicDecodeOk) {
+        LOG(INFO) << "Heic to Jpg data fail,the result is : [" << result << "]";
+        return false;
+    }
+    const Target target{[&] { return outputDir + getConvertedFileName(sourcePath, outputDir); },
+                        QFileInfo(sourcePath).lastModified()};
+    while (source.hasNext()) {
         QSize size;
-        const Outcome outcome = convertImage(
-            stream, !fromStore, decodedQuality, settings,
-            [&] { return outputDir + getConvertedFileName(sourcePath, outputDir); }, &size);
-        stream = QByteArray();
-        switch (outcome) {
+        switch (source.convertNext(settings, target, &size)) {
             case Outcome::EmptyImage:
                 LOG(INFO) << "Image width or height is 0,width : [" << size.width()
                           << "] ,height : [ " << size.height() << "]";

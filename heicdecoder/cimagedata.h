@@ -10,3 +10,18 @@ struct CImageData {
 };
 
 using CImageDataList = std::list<CImageData>;
+
+// One decoded image as 8-bit pixels: the stored picture with the clean aperture applied, not
+// turned. Every buffer is a malloc buffer, released with heic_free_pixeldata().
+struct CPixelData {
+    unsigned char* pixels;  // height rows of stride bytes, RGB or RGBA (alpha not premultiplied)
+    int32_t width;
+    int32_t height;
+    int32_t stride;
+    int32_t channels;     // 3 or 4
+    int32_t orientation;  // EXIF orientation (1..8) that turns the picture upright
+    unsigned char* exif;  // TIFF block of the image's EXIF, null when it has none
+    int32_t exifSize;
+    unsigned char* icc;  // colour profile, null for sRGB
+    int32_t iccSize;
+};

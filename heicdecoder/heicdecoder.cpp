@@ -1,15 +1,17 @@
 #include "heic_to_jpgdata.h"
+#include "heifgeometry.h"
+#include "heifmetadata.h"
 #include "jpegwriter.h"
 #include "tiffblock.h"
 #include "tilepipeline.h"
 
 #include <libheif/heif.h>
 #include <libheif/heif_items.h>
-#include <libheif/heif_properties.h>
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -24,7 +26,6 @@ namespace {
 
 // A decode needing more pixels than this fails instead of exhausting memory.
 constexpr uint64_t kMaxPixels = 256ull * 1000 * 1000;
-constexpr size_t kMaxExifBlock = 16u * 1024 * 1024;
 
 void initialiseLibraries() {
     static std::once_flag once;
@@ -41,194 +42,57 @@ struct ContextDeleter {
 struct HandleDeleter {
     void operator()(heif_image_handle* handle) const { heif_image_handle_release(handle); }
 };
+struct ImageDeleter {
+    void operator()(heif_image* image) const { heif_image_release(image); }
+};
+struct OptionsDeleter {
+    void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
+};
+struct MallocDeleter {
+    void operator()(unsigned char* data) const { free(data); }
+};
 using ContextPtr = std::unique_ptr<heif_context, ContextDeleter>;
 using HandlePtr = std::unique_ptr<heif_image_handle, HandleDeleter>;
+using ImagePtr = std::unique_ptr<heif_image, ImageDeleter>;
+using OptionsPtr = std::unique_ptr<heif_decoding_options, OptionsDeleter>;
+using MallocPtr = std::unique_ptr<unsigned char, MallocDeleter>;
 
-// --- Geometry: the container's transformations folded into one crop and one orientation.
-
-// A rotation or mirror as a 2x2 matrix on screen coordinates (x right, y down).
-struct Turn {
-    int a = 1, b = 0, c = 0, d = 1;
-
-    Turn then(const Turn& next) const {
-        return {next.a * a + next.b * c, next.a * b + next.b * d, next.c * a + next.d * c,
-                next.c * b + next.d * d};
-    }
-    bool swapsAxes() const { return a == 0; }
+// An 8-bit interleaved picture in a malloc buffer.
+struct PixelBuffer {
+    MallocPtr data;
+    int width = 0, height = 0, channels = 0;
+    size_t stride() const { return size_t(width) * size_t(channels); }
+    unsigned char* row(int y) const { return data.get() + stride() * size_t(y); }
 };
 
-// The turn that each EXIF orientation asks for to make the stored picture upright.
-const Turn kExifTurns[9] = {
-    {},           {1, 0, 0, 1},  {-1, 0, 0, 1},  {-1, 0, 0, -1}, {1, 0, 0, -1},
-    {0, 1, 1, 0}, {0, -1, 1, 0}, {0, -1, -1, 0}, {0, 1, -1, 0}};
-
-int exifOrientationOf(const Turn& turn) {
-    for (int code = 1; code <= 8; ++code) {
-        const Turn& t = kExifTurns[code];
-        if (t.a == turn.a && t.b == turn.b && t.c == turn.c && t.d == turn.d) {
-            return code;
-        }
-    }
-    return 1;
+bool allocate(PixelBuffer& buffer, int width, int height, int channels) {
+    buffer.width = width;
+    buffer.height = height;
+    buffer.channels = channels;
+    buffer.data.reset(static_cast<unsigned char*>(malloc(buffer.stride() * size_t(height))));
+    return buffer.data != nullptr;
 }
 
-Turn rotationCcw(int degrees) {
-    switch (degrees) {
-        case 90:
-            return kExifTurns[8];
-        case 180:
-            return kExifTurns[3];
-        case 270:
-            return kExifTurns[6];
-        default:
-            return {};
-    }
-}
+// The rows of a whole RGB picture for the JPEG encoder.
+class BufferRows : public RgbRowSource {
+public:
+    explicit BufferRows(const PixelBuffer& buffer) : m_buffer(buffer) {}
+    const uint8_t* row(int y) override { return m_buffer.row(y); }
 
-struct Geometry {
-    int left = 0, top = 0, right = 0, bottom = 0;  // pixels cut from each stored edge
-    Turn turn;                                     // stored -> as the container shows it
+private:
+    const PixelBuffer& m_buffer;
 };
 
-// Adds a crop given in the turned picture's coordinates to the stored edges.
-void addCrop(Geometry& geo, int storedWidth, int storedHeight, const int borders[4]) {
-    // borders: left, right, top, bottom of the turned picture, as unit directions there.
-    const int dirs[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-    (void)storedWidth;
-    (void)storedHeight;
-    for (int i = 0; i < 4; ++i) {
-        // The inverse of an orthogonal turn is its transpose.
-        const int sx = geo.turn.a * dirs[i][0] + geo.turn.c * dirs[i][1];
-        const int sy = geo.turn.b * dirs[i][0] + geo.turn.d * dirs[i][1];
-        int& edge = sx < 0 ? geo.left : sx > 0 ? geo.right : sy < 0 ? geo.top : geo.bottom;
-        edge += std::max(0, borders[i]);
-    }
-}
-
-Geometry containerGeometry(heif_context* ctx, heif_item_id id, int storedWidth, int storedHeight) {
-    Geometry geo;
-    const int count = heif_item_get_transformation_properties(ctx, id, nullptr, 0);
-    if (count <= 0) {
-        return geo;
-    }
-    std::vector<heif_property_id> props(static_cast<size_t>(count));
-    heif_item_get_transformation_properties(ctx, id, props.data(), count);
-    for (heif_property_id prop : props) {
-        switch (heif_item_get_property_type(ctx, id, prop)) {
-            case heif_item_property_type_transform_rotation:
-                geo.turn = geo.turn.then(
-                    rotationCcw(heif_item_get_property_transform_rotation_ccw(ctx, id, prop)));
-                break;
-            case heif_item_property_type_transform_mirror: {
-                const auto dir = heif_item_get_property_transform_mirror(ctx, id, prop);
-                if (dir == heif_transform_mirror_direction_horizontal) {
-                    geo.turn = geo.turn.then(kExifTurns[2]);
-                } else if (dir == heif_transform_mirror_direction_vertical) {
-                    geo.turn = geo.turn.then(kExifTurns[4]);
-                }
-                break;
-            }
-            case heif_item_property_type_transform_crop: {
-                const int w = storedWidth - geo.left - geo.right;
-                const int h = storedHeight - geo.top - geo.bottom;
-                const int shownWidth = geo.turn.swapsAxes() ? h : w;
-                const int shownHeight = geo.turn.swapsAxes() ? w : h;
-                if (shownWidth <= 0 || shownHeight <= 0) {
-                    break;  // nothing left to crop (libheif asserts on an empty picture)
-                }
-                int l = 0, t = 0, r = 0, b = 0;
-                heif_item_get_property_transform_crop_borders(ctx, id, prop, shownWidth,
-                                                              shownHeight, &l, &t, &r, &b);
-                const int borders[4] = {l, r, t, b};
-                addCrop(geo, storedWidth, storedHeight, borders);
-                break;
-            }
-            default:
-                break;
-        }
-    }
-    return geo;
-}
-
-// --- Metadata
-
-tiffblock::Bytes exifOf(const heif_image_handle* handle) {
+// What is known of one image before its pixels are decoded.
+struct PreparedImage {
     heif_item_id id = 0;
-    if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) < 1) {
-        return {};
-    }
-    const size_t size = heif_image_handle_get_metadata_size(handle, id);
-    if (size == 0 || size > kMaxExifBlock) {
-        return {};
-    }
-    std::vector<uint8_t> block(size);
-    if (heif_image_handle_get_metadata(handle, id, block.data()).code != heif_error_Ok) {
-        return {};
-    }
-    return tiffblock::tiffFromHeifExif(block.data(), block.size());
-}
-
-// The EXIF that the stream carries: the file's own, with the container's orientation added
-// when the file's EXIF has no Orientation tag and the container turns the picture.
-tiffblock::Bytes streamExif(tiffblock::Bytes exif, const Turn& containerTurn) {
-    const int containerOrientation = exifOrientationOf(containerTurn);
-    if (tiffblock::orientation(exif) != 0 || containerOrientation == 1) {
-        return exif;
-    }
-    if (exif.empty() || !tiffblock::setOrientation(exif, containerOrientation)) {
-        return tiffblock::withOrientationOnly(containerOrientation);
-    }
-    return exif;
-}
-
-std::vector<uint8_t> iccOf(const heif_image_handle* handle) {
-    const size_t size = heif_image_handle_get_raw_color_profile_size(handle);
-    std::vector<uint8_t> icc(size);
-    if (size > 0 &&
-        heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok) {
-        icc.clear();
-    }
-    return icc;
-}
-
-// Puts an EXIF block too large for one APP1 segment into the stream; exiv2 leaves out the
-// tags that do not fit.
-bool insertLargeExif(const tiffblock::Bytes& tiff, unsigned char** jpeg, size_t* size) {
-    try {
-        Exiv2::ExifData exif;
-        const Exiv2::ByteOrder order =
-            Exiv2::ExifParser::decode(exif, tiff.data(), uint32_t(tiff.size()));
-        if (exif.empty()) {
-            return true;
-        }
-        auto image = Exiv2::ImageFactory::open(*jpeg, long(*size));
-        image->readMetadata();
-        image->setByteOrder(order);
-        image->setExifData(exif);
-        image->writeMetadata();
-        Exiv2::BasicIo& io = image->io();
-        const size_t newSize = size_t(io.size());
-        auto* buffer = static_cast<unsigned char*>(malloc(newSize));
-        if (buffer == nullptr) {
-            return false;
-        }
-        io.seek(0, Exiv2::BasicIo::beg);
-        if (size_t(io.read(buffer, long(newSize))) != newSize) {
-            free(buffer);
-            return false;
-        }
-        free(*jpeg);
-        *jpeg = buffer;
-        *size = newSize;
-        return true;
-    } catch (const Exiv2::AnyError&) {
-        return true;  // the stream stays valid, without EXIF
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
-// --- Decoding
+    HandlePtr handle;
+    heif_image_tiling tiling{};
+    TilePipeline::Crop crop;
+    tiffblock::Bytes exif;
+    std::vector<uint8_t> icc;
+    bool hasAlpha = false;
+};
 
 // libheif decodes a single grid tile without checking that the tile item is an image it can
 // decode (and then dereferences a null image), so every tile of a grid is looked up first.
@@ -260,25 +124,20 @@ int resultOfHeifError(heif_error_code code) {
                                                       : HeicDecodeDecodeError;
 }
 
-int decodeToJpeg(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_id id, int quality,
-                 CImageData& out) {
-    heif_image_handle* rawHandle = nullptr;
-    if (heif_context_get_image_handle(ctx, id, &rawHandle).code != heif_error_Ok) {
-        return HeicDecodeNoImage;
-    }
-    HandlePtr handle(rawHandle);
-    heif_image_tiling tiling{};
-    if (heif_image_handle_get_image_tiling(rawHandle, 0, &tiling).code != heif_error_Ok ||
+int readTiling(heif_context* ctx, PreparedImage& image) {
+    heif_image_handle* handle = image.handle.get();
+    heif_image_tiling& tiling = image.tiling;
+    if (heif_image_handle_get_image_tiling(handle, 0, &tiling).code != heif_error_Ok ||
         tiling.num_columns == 0 || tiling.num_rows == 0 ||
-        !gridTilesAreImages(ctx, rawHandle, id, tiling)) {
+        !gridTilesAreImages(ctx, handle, image.id, tiling)) {
         return HeicDecodeDecodeError;
     }
     if (tiling.num_columns == 1 && tiling.num_rows == 1) {
         // An untiled picture is decoded whole; the tiling reports it as displayed.
         tiling.image_width = tiling.tile_width =
-            uint32_t(std::max(0, heif_image_handle_get_ispe_width(rawHandle)));
+            uint32_t(std::max(0, heif_image_handle_get_ispe_width(handle)));
         tiling.image_height = tiling.tile_height =
-            uint32_t(std::max(0, heif_image_handle_get_ispe_height(rawHandle)));
+            uint32_t(std::max(0, heif_image_handle_get_ispe_height(handle)));
     }
     if (tiling.tile_width == 0 || tiling.tile_height == 0 || tiling.image_width == 0 ||
         tiling.image_height == 0) {
@@ -289,67 +148,224 @@ int decodeToJpeg(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_
         tiling.image_height > uint32_t(std::numeric_limits<int>::max() / 4)) {
         return HeicDecodeTooLarge;
     }
-    const int width = int(tiling.image_width);
-    const int height = int(tiling.image_height);
+    return HeicDecodeOk;
+}
+
+// Opens the image, checks its size and reads its crop window and metadata.
+int prepareImage(heif_context* ctx, heif_item_id id, PreparedImage& image) {
+    image.id = id;
+    heif_image_handle* rawHandle = nullptr;
+    if (heif_context_get_image_handle(ctx, id, &rawHandle).code != heif_error_Ok) {
+        return HeicDecodeNoImage;
+    }
+    image.handle.reset(rawHandle);
+    if (const int result = readTiling(ctx, image); result != HeicDecodeOk) {
+        return result;
+    }
+    const int width = int(image.tiling.image_width);
+    const int height = int(image.tiling.image_height);
     const Geometry geo = containerGeometry(ctx, id, width, height);
-    TilePipeline::Crop crop;
-    crop.left = geo.left;
-    crop.top = geo.top;
-    crop.width = width - geo.left - geo.right;
-    crop.height = height - geo.top - geo.bottom;
-    if (crop.width <= 0 || crop.height <= 0) {
+    image.crop.left = geo.left;
+    image.crop.top = geo.top;
+    image.crop.width = width - geo.left - geo.right;
+    image.crop.height = height - geo.top - geo.bottom;
+    if (image.crop.width <= 0 || image.crop.height <= 0) {
         return HeicDecodeDecodeError;
     }
+    image.exif = heifmetadata::pictureExif(heifmetadata::exifOf(rawHandle), geo.turn,
+                                           image.crop.width, image.crop.height);
+    image.icc = heifmetadata::iccOf(rawHandle);
+    image.hasAlpha = heif_image_handle_has_alpha_channel(rawHandle) != 0;
+    return HeicDecodeOk;
+}
 
-    const tiffblock::Bytes exif = streamExif(exifOf(rawHandle), geo.turn);
-    const std::vector<uint8_t> icc = iccOf(rawHandle);
-    JpegMetadata meta;
-    meta.exifTiff = &exif;
-    meta.icc = icc.empty() ? nullptr : icc.data();
-    meta.iccSize = icc.size();
-
-    unsigned char* jpeg = nullptr;
-    size_t jpegSize = 0;
-    {
-        TilePipeline pipeline(file, id, tiling, crop,
-                              int(std::max(1u, std::thread::hardware_concurrency())));
-        const bool encoded =
-            encodeJpeg(crop.width, crop.height, pipeline, quality, meta, &jpeg, &jpegSize);
-        const heif_error_code decodeError = pipeline.error();
-        if (decodeError != heif_error_Ok) {
-            free(jpeg);
-            return resultOfHeifError(decodeError);
-        }
-        if (!encoded) {
-            return HeicDecodeEncodeError;
-        }
+// The crop window of the whole picture as RGBA, decoded by libheif in one go.
+int decodeWholeRgba(const PreparedImage& image, PixelBuffer& out) {
+    OptionsPtr options(heif_decoding_options_alloc());
+    options->ignore_transformations = 1;
+    options->convert_hdr_to_8bit = 1;
+    heif_image* raw = nullptr;
+    const heif_error err = heif_decode_image(image.handle.get(), &raw, heif_colorspace_RGB,
+                                             heif_chroma_interleaved_RGBA, options.get());
+    ImagePtr decoded(raw);
+    if (err.code != heif_error_Ok || raw == nullptr) {
+        return resultOfHeifError(err.code);
     }
-    if (exif.size() > kMaxApp1Tiff && !insertLargeExif(exif, &jpeg, &jpegSize)) {
-        free(jpeg);
+    int stride = 0;
+    const uint8_t* plane = heif_image_get_plane_readonly(raw, heif_channel_interleaved, &stride);
+    const TilePipeline::Crop& crop = image.crop;
+    if (plane == nullptr ||
+        heif_image_get_width(raw, heif_channel_interleaved) < crop.left + crop.width ||
+        heif_image_get_height(raw, heif_channel_interleaved) < crop.top + crop.height) {
+        return HeicDecodeDecodeError;
+    }
+    if (!allocate(out, crop.width, crop.height, 4)) {
         return HeicDecodeOutOfMemory;
     }
-    if (jpegSize > size_t(std::numeric_limits<int32_t>::max())) {
-        free(jpeg);
+    for (int y = 0; y < crop.height; ++y) {
+        memcpy(out.row(y), plane + size_t(crop.top + y) * size_t(stride) + size_t(crop.left) * 4,
+               out.stride());
+    }
+    return HeicDecodeOk;
+}
+
+int decoderThreads() {
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+// The crop window as RGB, decoded a row of tiles at a time.
+int decodeRgbRows(const std::vector<uint8_t>& file, const PreparedImage& image, PixelBuffer& out) {
+    if (!allocate(out, image.crop.width, image.crop.height, 3)) {
+        return HeicDecodeOutOfMemory;
+    }
+    TilePipeline pipeline(file, image.id, image.tiling, image.crop, decoderThreads());
+    for (int y = 0; y < out.height; ++y) {
+        const uint8_t* row = pipeline.row(y);
+        if (row == nullptr) {
+            return resultOfHeifError(pipeline.error());
+        }
+        memcpy(out.row(y), row, out.stride());
+    }
+    return HeicDecodeOk;
+}
+
+// An RGBA picture laid over white.
+int overWhite(const PixelBuffer& rgba, PixelBuffer& rgb) {
+    if (!allocate(rgb, rgba.width, rgba.height, 3)) {
+        return HeicDecodeOutOfMemory;
+    }
+    for (int y = 0; y < rgba.height; ++y) {
+        const unsigned char* in = rgba.row(y);
+        unsigned char* out = rgb.row(y);
+        for (int x = 0; x < rgba.width; ++x, in += 4, out += 3) {
+            const unsigned alpha = in[3];
+            for (int c = 0; c < 3; ++c) {
+                out[c] = uint8_t((in[c] * alpha + 255u * (255u - alpha) + 127u) / 255u);
+            }
+        }
+    }
+    return HeicDecodeOk;
+}
+
+int encodeStream(RgbRowSource& rows, const PreparedImage& image, int quality, MallocPtr& jpeg,
+                 size_t& size) {
+    JpegMetadata meta;
+    meta.exifTiff = &image.exif;
+    meta.icc = image.icc.empty() ? nullptr : image.icc.data();
+    meta.iccSize = image.icc.size();
+    unsigned char* raw = nullptr;
+    if (!encodeJpeg(image.crop.width, image.crop.height, rows, quality, meta, &raw, &size)) {
+        return HeicDecodeEncodeError;
+    }
+    jpeg.reset(raw);
+    return HeicDecodeOk;
+}
+
+// A picture with transparency is laid over white as a whole; any other streams from the
+// tile pipeline to the encoder.
+int encodePicture(const std::vector<uint8_t>& file, const PreparedImage& image, int quality,
+                  MallocPtr& jpeg, size_t& size) {
+    if (image.hasAlpha) {
+        PixelBuffer rgba, rgb;
+        int result = decodeWholeRgba(image, rgba);
+        if (result == HeicDecodeOk) {
+            result = overWhite(rgba, rgb);
+        }
+        rgba.data.reset();
+        if (result != HeicDecodeOk) {
+            return result;
+        }
+        BufferRows rows(rgb);
+        return encodeStream(rows, image, quality, jpeg, size);
+    }
+    TilePipeline pipeline(file, image.id, image.tiling, image.crop, decoderThreads());
+    const int result = encodeStream(pipeline, image, quality, jpeg, size);
+    const heif_error_code decodeError = pipeline.error();
+    return decodeError != heif_error_Ok ? resultOfHeifError(decodeError) : result;
+}
+
+int decodeToJpeg(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_id id, int quality,
+                 CImageData& out) {
+    PreparedImage image;
+    if (const int result = prepareImage(ctx, id, image); result != HeicDecodeOk) {
+        return result;
+    }
+    MallocPtr jpeg;
+    size_t size = 0;
+    if (const int result = encodePicture(file, image, quality, jpeg, size);
+        result != HeicDecodeOk) {
+        return result;
+    }
+    if (image.exif.size() > kMaxApp1Tiff) {
+        unsigned char* raw = jpeg.release();
+        const bool inserted = heifmetadata::insertLargeExif(image.exif, &raw, &size);
+        jpeg.reset(raw);
+        if (!inserted) {
+            return HeicDecodeOutOfMemory;
+        }
+    }
+    if (size > size_t(std::numeric_limits<int32_t>::max())) {
         return HeicDecodeTooLarge;
     }
-    out.data = jpeg;
-    out.size = int32_t(jpegSize);
+    out.data = jpeg.release();
+    out.size = int32_t(size);
+    return HeicDecodeOk;
+}
+
+// A malloc copy of bytes; false when memory runs out.
+bool copyOut(const std::vector<uint8_t>& bytes, unsigned char*& data, int32_t& size) {
+    data = nullptr;
+    size = 0;
+    if (bytes.empty()) {
+        return true;
+    }
+    data = static_cast<unsigned char*>(malloc(bytes.size()));
+    if (data == nullptr) {
+        return false;
+    }
+    memcpy(data, bytes.data(), bytes.size());
+    size = int32_t(bytes.size());
+    return true;
+}
+
+int decodeToPixels(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_id id,
+                   CPixelData& out) {
+    PreparedImage image;
+    if (const int result = prepareImage(ctx, id, image); result != HeicDecodeOk) {
+        return result;
+    }
+    PixelBuffer pixels;
+    const int result =
+        image.hasAlpha ? decodeWholeRgba(image, pixels) : decodeRgbRows(file, image, pixels);
+    if (result != HeicDecodeOk) {
+        return result;
+    }
+    out = CPixelData{};
+    if (!copyOut(image.exif, out.exif, out.exifSize) || !copyOut(image.icc, out.icc, out.iccSize)) {
+        heic_free_pixeldata(out);
+        return HeicDecodeOutOfMemory;
+    }
+    const int orientation = tiffblock::orientation(image.exif);
+    out.orientation = orientation == 0 ? 1 : orientation;
+    out.width = pixels.width;
+    out.height = pixels.height;
+    out.channels = pixels.channels;
+    out.stride = int32_t(pixels.stride());
+    out.pixels = pixels.data.release();
     return HeicDecodeOk;
 }
 
 bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-    FILE* file = fopen(path, "rb");
-    if (file == nullptr) {
+    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path, "rb"), fclose);
+    if (!file) {
         return false;
     }
     struct stat info {};
-    bool ok = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-    if (ok) {
-        bytes.resize(size_t(info.st_size));
-        ok = bytes.empty() || fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
     }
-    fclose(file);
-    return ok;
+    bytes.resize(size_t(info.st_size));
+    return bytes.empty() || fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
 }
 
 uint64_t readBigEndian(const uint8_t* p, int count) {
@@ -389,26 +405,29 @@ bool topLevelBoxesFit(const std::vector<uint8_t>& file) {
     return pos > 0;
 }
 
-void freeAll(std::list<CImageData>& images) {
-    for (CImageData& image : images) {
-        free(image.data);
-    }
-    images.clear();
+void release(CImageData& image) {
+    free(image.data);
+    image.data = nullptr;
 }
 
-int decodeFile(const std::vector<uint8_t>& file, std::list<CImageData>& images, int quality) {
+void release(CPixelData& image) {
+    heic_free_pixeldata(image);
+}
+
+// Decodes every top-level image of the file with decodeOne; all of them or none.
+template <typename Image, typename DecodeOne>
+int decodeFile(const std::vector<uint8_t>& file, std::list<Image>& images, DecodeOne decodeOne) {
     if (!topLevelBoxesFit(file)) {
         return HeicDecodeNotHeif;
     }
-    heif_context* rawContext = heif_context_alloc();
-    if (rawContext == nullptr) {
+    ContextPtr ctx(heif_context_alloc());
+    if (!ctx) {
         return HeicDecodeOutOfMemory;
     }
-    ContextPtr ctx(rawContext);
     // Pixels are decoded by the tile pipeline with contexts of its own.
-    heif_context_set_max_decoding_threads(rawContext, 0);
+    heif_context_set_max_decoding_threads(ctx.get(), 0);
     const heif_error opened =
-        heif_context_read_from_memory_without_copy(rawContext, file.data(), file.size(), nullptr);
+        heif_context_read_from_memory_without_copy(ctx.get(), file.data(), file.size(), nullptr);
     if (opened.code != heif_error_Ok) {
         if (opened.code == heif_error_Memory_allocation_error) {
             return HeicDecodeOutOfMemory;
@@ -416,19 +435,21 @@ int decodeFile(const std::vector<uint8_t>& file, std::list<CImageData>& images, 
         return opened.subcode == heif_suberror_Security_limit_exceeded ? HeicDecodeTooLarge
                                                                        : HeicDecodeNotHeif;
     }
-    const int count = heif_context_get_number_of_top_level_images(rawContext);
+    const int count = heif_context_get_number_of_top_level_images(ctx.get());
     if (count <= 0) {
         return HeicDecodeNoImage;
     }
     std::vector<heif_item_id> ids(static_cast<size_t>(count));
-    heif_context_get_list_of_top_level_image_IDs(rawContext, ids.data(), count);
+    heif_context_get_list_of_top_level_image_IDs(ctx.get(), ids.data(), count);
 
-    std::list<CImageData> decoded;
+    std::list<Image> decoded;
     for (heif_item_id id : ids) {
-        CImageData image{nullptr, 0};
-        const int result = decodeToJpeg(rawContext, file, id, quality, image);
+        Image image{};
+        const int result = decodeOne(ctx.get(), file, id, image);
         if (result != HeicDecodeOk) {
-            freeAll(decoded);
+            for (Image& done : decoded) {
+                release(done);
+            }
             return result;
         }
         decoded.push_back(image);
@@ -437,9 +458,9 @@ int decodeFile(const std::vector<uint8_t>& file, std::list<CImageData>& images, 
     return HeicDecodeOk;
 }
 
-}  // namespace
-
-int heic_to_jpgdata(const char* path, std::list<CImageData>& images, int quality) {
+// Reads the file and decodes it, turning exceptions into result codes.
+template <typename Image, typename DecodeOne>
+int decodePath(const char* path, std::list<Image>& images, DecodeOne decodeOne) {
     if (path == nullptr || *path == '\0') {
         return HeicDecodeBadArgument;
     }
@@ -449,10 +470,32 @@ int heic_to_jpgdata(const char* path, std::list<CImageData>& images, int quality
         if (!readWholeFile(path, file)) {
             return HeicDecodeUnreadable;
         }
-        return decodeFile(file, images, std::clamp(quality, 1, 100));
+        return decodeFile(file, images, decodeOne);
     } catch (const std::bad_alloc&) {
         return HeicDecodeOutOfMemory;
     } catch (...) {
         return HeicDecodeDecodeError;
     }
+}
+
+}  // namespace
+
+int heic_to_jpgdata(const char* path, std::list<CImageData>& images, int quality) {
+    const int clamped = std::clamp(quality, 1, 100);
+    return decodePath(
+        path, images,
+        [clamped](heif_context* ctx, const std::vector<uint8_t>& file, heif_item_id id,
+                  CImageData& image) { return decodeToJpeg(ctx, file, id, clamped, image); });
+}
+
+int heic_to_pixeldata(const char* path, std::list<CPixelData>& images) {
+    return decodePath(path, images, decodeToPixels);
+}
+
+void heic_free_pixeldata(CPixelData& image) {
+    free(image.pixels);
+    free(image.exif);
+    free(image.icc);
+    image.pixels = image.exif = image.icc = nullptr;
+    image.exifSize = image.iccSize = 0;
 }

@@ -1,7 +1,8 @@
-// Converts one HEIC file to JPG quality 90 at 100 % with EXIF kept through the engine, and
-// prints the wall time of each conversion in seconds, one per line.
-//   bench_engine_convert fresh  <heic> <output folder>           one conversion, decoded for it
-//   bench_engine_convert stored <heic> <output folder> [runs]    from the store, after collecting
+// Converts one HEIC file through the engine with the settings of a mode and prints the wall
+// time of each conversion in seconds, one per line. Modes: jpg90 (JPG quality 90, 100 %, EXIF
+// kept), default (JPG quality 100, 100 %, EXIF kept), png (PNG, 100 %, quality 100).
+//   bench_engine_convert fresh  <mode> <heic> <output folder>         one conversion, decoded for
+//   it bench_engine_convert stored <mode> <heic> <output folder> [runs]  after collecting
 
 #include "ztconfig.h"
 #include "ztheicapi.h"
@@ -16,12 +17,15 @@
 
 namespace {
 
-void useBenchSettings() {
+bool useBenchSettings(const char* mode) {
     ZtConfig* config = ZtConfig::NewInstance();
-    config->setConvertFormat(JPG);
+    const bool png = std::strcmp(mode, "png") == 0;
+    const bool jpg90 = std::strcmp(mode, "jpg90") == 0;
+    config->setConvertFormat(png ? PNG : JPG);
     config->setKeepExif(true);
     config->setPicSize(QStringLiteral("100%"));
-    config->setPicQuality(QStringLiteral("90%"));
+    config->setPicQuality(jpg90 ? QStringLiteral("90%") : QStringLiteral("100%"));
+    return png || jpg90 || std::strcmp(mode, "default") == 0;
 }
 
 // One timed conversion into an emptied folder; a negative time when it failed.
@@ -36,7 +40,8 @@ double timedConversion(ZtHeicAPI& engine, const QString& source, const QString& 
 }
 
 int usage(const char* program) {
-    std::fprintf(stderr, "usage: %s fresh|stored <heic> <output folder> [runs]\n", program);
+    std::fprintf(stderr, "usage: %s fresh|stored jpg90|default|png <heic> <output folder> [runs]\n",
+                 program);
     return 2;
 }
 
@@ -44,7 +49,7 @@ int usage(const char* program) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    if (argc < 4) {
+    if (argc < 5) {
         return usage(argv[0]);
     }
     const bool stored = std::strcmp(argv[1], "stored") == 0;
@@ -52,20 +57,22 @@ int main(int argc, char* argv[]) {
         return usage(argv[0]);
     }
     ztlog::setUpLogging();
-    useBenchSettings();
-    const QString source = QString::fromLocal8Bit(argv[2]);
-    const QString outputDir = QDir(QString::fromLocal8Bit(argv[3])).absolutePath() + "/";
-    const int runs = stored && argc > 4 ? qMax(1, std::atoi(argv[4])) : 1;
+    if (!useBenchSettings(argv[2])) {
+        return usage(argv[0]);
+    }
+    const QString source = QString::fromLocal8Bit(argv[3]);
+    const QString outputDir = QDir(QString::fromLocal8Bit(argv[4])).absolutePath() + "/";
+    const int runs = stored && argc > 5 ? qMax(1, std::atoi(argv[5])) : 1;
 
     ZtHeicAPI engine;
     if (stored && !engine.collectHeicPicDataToMap(source)) {
-        std::fprintf(stderr, "cannot collect %s\n", argv[2]);
+        std::fprintf(stderr, "cannot collect %s\n", argv[3]);
         return 1;
     }
     for (int run = 0; run < runs; ++run) {
         const double seconds = timedConversion(engine, source, outputDir);
         if (seconds < 0) {
-            std::fprintf(stderr, "conversion of %s failed\n", argv[2]);
+            std::fprintf(stderr, "conversion of %s failed\n", argv[3]);
             return 1;
         }
         std::printf("%.4f\n", seconds);

@@ -3,39 +3,49 @@ import os
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 PHONE_SAMPLES = ["pillow_heif/arrow.heic", "pillow_heif/iPhoneXR.heic", "pillow_heif/pug.heic",
                  "pillow_heif/PUG3.HEIC", "libvips/heic-orientation-6.heic", "libvips/Example1.heic"]
 HUGE_SAMPLE = "pillow_heif/200MP.heic"
+PLUGINS = "/usr/lib/x86_64-linux-gnu/libheif/plugins"
+# mode: (description, heif-dec arguments, output suffix)
+MODES = {
+    "jpg90": ("JPG quality 90, 100 %, EXIF kept", ["-q", "90"], "jpg"),
+    "default": ("JPG quality 100, 100 %, EXIF kept (the defaults)", ["-q", "100"], "jpg"),
+    "png": ("PNG, 100 %, quality 100", [], "png"),
+}
 
 
-def measured(command):
+def measured(command, env=None):
     """Wall seconds and peak resident megabytes of one child process."""
     start = time.perf_counter()
-    child = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    child = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env)
     output = child.stdout.read()
     _, status, usage = os.wait4(child.pid, 0)
     seconds = time.perf_counter() - start
-    child.returncode = os.waitstatus_to_exitcode(status)
-    if child.returncode != 0:
+    if os.waitstatus_to_exitcode(status) != 0:
         sys.exit(f"failed: {' '.join(command)}")
     return seconds, usage.ru_maxrss / 1024.0, output.decode()
 
 
-def runs_of(command, runs):
-    results = [measured(command) for _ in range(runs)]
+def runs_of(command, runs, env=None):
+    results = [measured(command, env) for _ in range(runs)]
     wall = statistics.median(r[0] for r in results)
     peak = max(r[1] for r in results)
     return wall, peak, [r[2] for r in results]
 
 
-def bench_file(engine, sample, work, runs):
+def bench_file(engine, mode, sample, work, runs, env):
     name = os.path.basename(sample)
-    peer_wall, peer_peak, _ = runs_of(["heif-dec", "-q", "90", sample, f"{work}/peer.jpg"], runs)
-    fresh_wall, fresh_peak, outputs = runs_of([engine, "fresh", sample, f"{work}/fresh"], runs)
+    _, peer_args, suffix = MODES[mode]
+    peer_wall, peer_peak, _ = runs_of(["heif-dec", *peer_args, sample, f"{work}/peer.{suffix}"],
+                                      runs, env)
+    fresh_wall, fresh_peak, outputs = runs_of([engine, "fresh", mode, sample, f"{work}/fresh"],
+                                              runs, env)
     fresh_call = statistics.median(float(o.split()[0]) for o in outputs)
-    _, _, outputs = runs_of([engine, "stored", sample, f"{work}/stored", str(runs)], 1)
+    _, _, outputs = runs_of([engine, "stored", mode, sample, f"{work}/stored", str(runs)], 1, env)
     stored_call = statistics.median(float(t) for t in outputs[0].split())
     print(f"{name:<26} {peer_wall:7.3f} {peer_peak:6.0f} | {fresh_call:7.3f} {fresh_wall:7.3f} "
           f"{fresh_peak:6.0f} | {stored_call:7.3f} | {fresh_call / peer_wall:5.2f}x "
@@ -43,23 +53,45 @@ def bench_file(engine, sample, work, runs):
     return fresh_call / peer_wall, stored_call / peer_wall, fresh_peak / peer_peak
 
 
-def main():
-    engine, data, work = sys.argv[1:4]
-    print(f"JPG quality 90, 100 %, EXIF kept; {os.cpu_count()} cores; median of runs, peak memory in MB")
-    print(f"{'':<26} {'heif-dec':>14} | {'engine, decoded for the call':>30} | {'stored':>7} | ratios to heif-dec")
+def bench_mode(engine, mode, data, work, env, with_huge):
+    print(f"\n{MODES[mode][0]}; {os.cpu_count()} cores; median of runs, peak memory in MB")
+    print(f"{'':<26} {'heif-dec':>14} | {'engine, decoded for the call':>30} | {'stored':>7} | "
+          "ratios to heif-dec")
     print(f"{'file':<26} {'wall':>7} {'peak':>6} | {'call':>7} {'process':>7} {'peak':>6} | "
           f"{'call':>7} | fresh stored peak")
     phone = []
     for sample in PHONE_SAMPLES:
         path = os.path.join(data, sample)
         if os.path.exists(path):
-            phone.append(bench_file(engine, path, work, 5))
+            phone.append(bench_file(engine, mode, path, work, 5, env))
     huge = os.path.join(data, HUGE_SAMPLE)
-    if os.path.exists(huge):
-        bench_file(engine, huge, work, 3)
+    if with_huge and os.path.exists(huge):
+        bench_file(engine, mode, huge, work, 3, env)
     if phone:
-        print(f"12 MP median ratios: fresh {statistics.median(p[0] for p in phone):.2f}x, "
+        print(f"12 MP median ratios ({mode}): fresh {statistics.median(p[0] for p in phone):.2f}x, "
               f"stored {statistics.median(p[1] for p in phone):.2f}x of heif-dec's wall time")
+
+
+def plugin_env(plugin, work):
+    """An environment in which libheif loads only the given HEVC decoder plugin."""
+    folder = tempfile.mkdtemp(prefix=plugin, dir=work)
+    os.symlink(os.path.join(PLUGINS, f"libheif-{plugin}.so"),
+               os.path.join(folder, f"libheif-{plugin}.so"))
+    env = dict(os.environ)
+    env["LIBHEIF_PLUGIN_PATH"] = folder
+    return env
+
+
+def main():
+    engine, data, work = sys.argv[1:4]
+    for mode in MODES:
+        bench_mode(engine, mode, data, work, None, True)
+    decoders = [p for p in ("libde265", "ffmpegdec")
+                if os.path.exists(os.path.join(PLUGINS, f"libheif-{p}.so"))]
+    if len(decoders) == 2:
+        for plugin in decoders:
+            print(f"\n--- HEVC decoder plugin {plugin} only")
+            bench_mode(engine, "default", data, work, plugin_env(plugin, work), True)
 
 
 main()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Converts the 12 MP phone samples and the 200 MP sample to JPG quality 90 at 100 % with EXIF
-# kept, through the engine (decoded for the call, and from the store) and through heif-dec,
-# and prints median wall times, peak memory and their ratios.
+# Converts the 12 MP phone samples and the 200 MP sample to JPG quality 90, to JPG with the
+# default settings (quality 100, EXIF kept) and to PNG, through the engine (decoded for the call,
+# and after collection) and through heif-dec, and prints median wall times, peak memory and their
+# ratios; then the default settings once with each HEVC decoder plugin of libheif.
 #   bench/engine/run-engine-bench.sh [build dir]      samples from $PIXVUE_TESTDATA
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)

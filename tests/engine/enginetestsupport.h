@@ -2,6 +2,7 @@
 
 // Helpers shared by the engine tests: samples, fixtures, reference pictures, comparisons.
 
+#include <QBuffer>
 #include <QColor>
 #include <QColorSpace>
 #include <QDir>
@@ -13,7 +14,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <libheif/heif.h>
+
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace enginetest {
 
@@ -68,38 +73,102 @@ inline bool run(const QString& program, const QStringList& arguments, int timeou
     return true;
 }
 
-// heif-dec's pictures of the file (clean aperture, rotation and mirror of the container
-// applied), in file order.
-inline QList<QImage> heifDecReference(const QString& heic, const QString& scratchDir) {
-    QDir scratch(scratchDir + "/heif-dec");
-    scratch.removeRecursively();
-    QDir().mkpath(scratch.path());
+// libheif's own 8-bit decode of every top-level image (clean aperture, rotation and mirror of
+// the container applied), in file order: RGB888, or RGBA8888 where the image has alpha.
+inline QList<QImage> libheifReference(const QString& path) {
     QList<QImage> images;
-    // JPEG for speed; PNG for sources deeper than 8 bits, which heif-dec cannot write as JPEG.
-    if (!run("heif-dec", {"--quiet", "-q", "95", heic, scratch.filePath("ref.jpg")}) ||
-        (scratch.exists("ref.jpg") && QFileInfo(scratch.filePath("ref.jpg")).size() == 0)) {
-        scratch.removeRecursively();
-        QDir().mkpath(scratch.path());
-        if (!run("heif-dec", {"--quiet", heic, scratch.filePath("ref.png")})) {
-            return images;
+    heif_context* ctx = heif_context_alloc();
+    heif_context_set_max_decoding_threads(ctx, 2);
+    heif_context_set_security_limits(ctx, heif_get_disabled_security_limits());  // 200 MP
+    if (heif_context_read_from_file(ctx, QFile::encodeName(path).constData(), nullptr).code ==
+        heif_error_Ok) {
+        const int count = heif_context_get_number_of_top_level_images(ctx);
+        QVector<heif_item_id> ids(count);
+        heif_context_get_list_of_top_level_image_IDs(ctx, ids.data(), count);
+        for (heif_item_id id : ids) {
+            heif_image_handle* handle = nullptr;
+            heif_context_get_image_handle(ctx, id, &handle);
+            const bool alpha = heif_image_handle_has_alpha_channel(handle);
+            heif_decoding_options* options = heif_decoding_options_alloc();
+            options->convert_hdr_to_8bit = 1;
+            heif_image* decoded = nullptr;
+            heif_decode_image(handle, &decoded, heif_colorspace_RGB,
+                              alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
+                              options);
+            heif_decoding_options_free(options);
+            if (decoded != nullptr) {
+                int stride = 0;
+                const uint8_t* plane =
+                    heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+                const int w = heif_image_get_width(decoded, heif_channel_interleaved);
+                const int h = heif_image_get_height(decoded, heif_channel_interleaved);
+                QImage image(w, h, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+                for (int y = 0; y < h; ++y) {
+                    memcpy(image.scanLine(y), plane + size_t(y) * size_t(stride),
+                           size_t(w) * (alpha ? 4 : 3));
+                }
+                images.append(image);
+                heif_image_release(decoded);
+            }
+            heif_image_handle_release(handle);
         }
-        images.append(QImage(scratch.filePath("ref.png")));
-        scratch.removeRecursively();
-        return images;
     }
-    if (scratch.exists("ref.jpg")) {
-        images.append(QImage(scratch.filePath("ref.jpg")));
-    }
-    for (int i = 1; scratch.exists(QString("ref-%1.jpg").arg(i)); ++i) {
-        images.append(QImage(scratch.filePath(QString("ref-%1.jpg").arg(i))));
-    }
-    scratch.removeRecursively();
+    heif_context_free(ctx);
     return images;
+}
+
+// The picture laid over white, as RGB888.
+inline QImage onWhite(const QImage& image) {
+    if (!image.hasAlphaChannel()) {
+        return image.convertToFormat(QImage::Format_RGB888);
+    }
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    QImage rgb(rgba.size(), QImage::Format_RGB888);
+    for (int y = 0; y < rgba.height(); ++y) {
+        for (int x = 0; x < rgba.width(); ++x) {
+            const uchar* p = rgba.constScanLine(y) + 4 * x;
+            uchar* q = rgb.scanLine(y) + 3 * x;
+            for (int c = 0; c < 3; ++c) {
+                q[c] = uchar((p[c] * p[3] + 255 * (255 - p[3]) + 127) / 255);
+            }
+        }
+    }
+    return rgb;
+}
+
+// Peak signal-to-noise ratio of the RGB channels, in dB; 99 for equal pictures.
+inline double psnr(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull()) {
+        return 0.0;
+    }
+    const QImage x = a.convertToFormat(QImage::Format_RGB888);
+    const QImage y = b.convertToFormat(QImage::Format_RGB888);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar* p = x.constScanLine(row);
+        const uchar* q = y.constScanLine(row);
+        for (int i = 0; i < 3 * x.width(); ++i) {
+            const double d = double(p[i]) - double(q[i]);
+            sum += d * d;
+        }
+    }
+    const double mse = sum / (3.0 * x.width() * x.height());
+    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+// The picture as a JPEG at quality and read back: one generation, for comparisons.
+inline QImage jpegGeneration(const QImage& image, int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "jpg", quality);
+    return QImage::fromData(bytes, "jpg");
 }
 
 // A small square copy of the picture, for comparisons that tolerate coding differences.
 inline QImage thumbnail(const QImage& image, int side = 48) {
-    return image.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+    return onWhite(image)
+        .scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
 }
 

@@ -137,7 +137,7 @@ void TestHeicDecoder::realSamples_data() {
         {"libheif/rainbow-451x461.heic", 1, {451, 461}, 0, true},
         {"libheif/example.heic", 2, {1280, 854}, 0, false},
         {"libheif/colors-with-alpha-thumbnail.heic", 1, {72, 72}, 0, false},
-        {"sdwebimage/TestHDR.heic", 1, {600, 400}, 1, false},
+        {"sdwebimage/TestHDR.heic", 1, {600, 400}, 1, true},  // a profile made from its nclx
     };
     for (const Row& row : rows) {
 #ifdef PIXVUE_SANITIZED

@@ -320,7 +320,7 @@ void TestZtHeicAPI::uprightInEveryOutputMode() {
 
     if (!m_references.contains(source)) {
         QList<QImage> thumbs;
-        for (const QImage& image : heifDecReference(source, m_scratch.path())) {
+        for (const QImage& image : libheifReference(source)) {
             thumbs << turnedSquare(thumbnail(image), extraTurn);
         }
         m_references.insert(source, thumbs);
@@ -396,6 +396,7 @@ void TestZtHeicAPI::exifArrivesWhole() {
             for (auto it = expected.begin(); it != expected.end(); ++it) {
                 QVERIFY2(tags.contains(it.key()), qPrintable(QString(name) + " lost " + it.key()));
                 if (!it.key().contains("Dimension") && !it.key().contains("ExifImage") &&
+                    !it.key().contains("ImageWidth") && !it.key().contains("ImageHeight") &&
                     !it.key().contains("Offset")) {
                     QCOMPARE(tags.value(it.key()), it.value());
                 }
@@ -534,8 +535,8 @@ void TestZtHeicAPI::failedWritesLeaveNothingHalfWritten() {
 }
 
 void TestZtHeicAPI::badInputEndsAsFailure() {
-    QStringList paths = {m_fixtures + "/jpeg.heic", m_fixtures + "/text.heic",
-                         m_fixtures + "/huge.heic", m_fixtures + "/gone.heic"};
+    QStringList paths = {m_fixtures + "/text.heic", m_fixtures + "/huge.heic",
+                         m_fixtures + "/gone.heic"};
     QDir().mkpath(m_fixtures + "/folder.heic");
     paths << m_fixtures + "/folder.heic";
     if (hasTestData()) {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QString>
+
+// One decoded picture, not yet turned upright.
+struct ZtPicture {
+    QImage image;         // 8-bit RGB, or RGBA when the picture has transparency
+    int orientation = 1;  // EXIF orientation that turns it upright
+    QByteArray exifTiff;  // its EXIF as a TIFF block; empty without
+    QByteArray icc;       // its colour profile; empty for sRGB
+};
+
+// Every image of the HEIC file, in file order; the decoder's result code (0 on success).
+int decodeHeicPictures(const QString& path, QList<ZtPicture>& pictures);
+
+// A file that is no HEIF but a picture Qt reads (a JPEG or PNG named .heic, for example).
+bool readOtherPicture(const QString& path, ZtPicture& picture);
+
+// The picture laid over white when it has transparency; as it is otherwise.
+QImage overWhite(const QImage& image);
+
+// The picture encoded as "jpg", "png" or "bmp", the colour profile embedded in JPG and PNG.
+bool encodePicture(const QImage& image, const QByteArray& icc, const QString& format, int quality,
+                   QByteArray& out);
