@@ -1,6 +1,7 @@
 #include "heic_to_jpgdata.h"
 #include "heifgeometry.h"
 #include "heifmetadata.h"
+#include "hevcdecoder.h"
 #include "jpegwriter.h"
 #include "tiffblock.h"
 #include "tilepipeline.h"
@@ -31,6 +32,7 @@ void initialiseLibraries() {
     static std::once_flag once;
     std::call_once(once, [] {
         heif_init(nullptr);
+        preferredHevcDecoder();
         Exiv2::XmpParser::initialize();
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
     });
@@ -83,9 +85,16 @@ private:
     const PixelBuffer& m_buffer;
 };
 
+// The bytes of a file and the HEVC decoder plugin asked for (null for libheif's choice).
+struct Source {
+    const std::vector<uint8_t>& bytes;
+    const char* decoderId;
+};
+
 // What is known of one image before its pixels are decoded.
 struct PreparedImage {
     heif_item_id id = 0;
+    const char* decoderId = nullptr;
     HandlePtr handle;
     heif_image_tiling tiling{};
     TilePipeline::Crop crop;
@@ -152,8 +161,9 @@ int readTiling(heif_context* ctx, PreparedImage& image) {
 }
 
 // Opens the image, checks its size and reads its crop window and metadata.
-int prepareImage(heif_context* ctx, heif_item_id id, PreparedImage& image) {
+int prepareImage(heif_context* ctx, heif_item_id id, const Source& source, PreparedImage& image) {
     image.id = id;
+    image.decoderId = source.decoderId;
     heif_image_handle* rawHandle = nullptr;
     if (heif_context_get_image_handle(ctx, id, &rawHandle).code != heif_error_Ok) {
         return HeicDecodeNoImage;
@@ -182,6 +192,7 @@ int prepareImage(heif_context* ctx, heif_item_id id, PreparedImage& image) {
 // The crop window of the whole picture as RGBA, decoded by libheif in one go.
 int decodeWholeRgba(const PreparedImage& image, PixelBuffer& out) {
     OptionsPtr options(heif_decoding_options_alloc());
+    options->decoder_id = image.decoderId;
     options->ignore_transformations = 1;
     options->convert_hdr_to_8bit = 1;
     heif_image* raw = nullptr;
@@ -214,11 +225,12 @@ int decoderThreads() {
 }
 
 // The crop window as RGB, decoded a row of tiles at a time.
-int decodeRgbRows(const std::vector<uint8_t>& file, const PreparedImage& image, PixelBuffer& out) {
+int decodeRgbRows(const Source& source, const PreparedImage& image, PixelBuffer& out) {
     if (!allocate(out, image.crop.width, image.crop.height, 3)) {
         return HeicDecodeOutOfMemory;
     }
-    TilePipeline pipeline(file, image.id, image.tiling, image.crop, decoderThreads());
+    TilePipeline pipeline(source.bytes, image.id, image.tiling, image.crop, decoderThreads(),
+                          image.decoderId);
     for (int y = 0; y < out.height; ++y) {
         const uint8_t* row = pipeline.row(y);
         if (row == nullptr) {
@@ -263,8 +275,8 @@ int encodeStream(RgbRowSource& rows, const PreparedImage& image, int quality, Ma
 
 // A picture with transparency is laid over white as a whole; any other streams from the
 // tile pipeline to the encoder.
-int encodePicture(const std::vector<uint8_t>& file, const PreparedImage& image, int quality,
-                  MallocPtr& jpeg, size_t& size) {
+int encodePicture(const Source& source, const PreparedImage& image, int quality, MallocPtr& jpeg,
+                  size_t& size) {
     if (image.hasAlpha) {
         PixelBuffer rgba, rgb;
         int result = decodeWholeRgba(image, rgba);
@@ -278,21 +290,22 @@ int encodePicture(const std::vector<uint8_t>& file, const PreparedImage& image, 
         BufferRows rows(rgb);
         return encodeStream(rows, image, quality, jpeg, size);
     }
-    TilePipeline pipeline(file, image.id, image.tiling, image.crop, decoderThreads());
+    TilePipeline pipeline(source.bytes, image.id, image.tiling, image.crop, decoderThreads(),
+                          image.decoderId);
     const int result = encodeStream(pipeline, image, quality, jpeg, size);
     const heif_error_code decodeError = pipeline.error();
     return decodeError != heif_error_Ok ? resultOfHeifError(decodeError) : result;
 }
 
-int decodeToJpeg(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_id id, int quality,
+int decodeToJpeg(heif_context* ctx, const Source& source, heif_item_id id, int quality,
                  CImageData& out) {
     PreparedImage image;
-    if (const int result = prepareImage(ctx, id, image); result != HeicDecodeOk) {
+    if (const int result = prepareImage(ctx, id, source, image); result != HeicDecodeOk) {
         return result;
     }
     MallocPtr jpeg;
     size_t size = 0;
-    if (const int result = encodePicture(file, image, quality, jpeg, size);
+    if (const int result = encodePicture(source, image, quality, jpeg, size);
         result != HeicDecodeOk) {
         return result;
     }
@@ -328,15 +341,14 @@ bool copyOut(const std::vector<uint8_t>& bytes, unsigned char*& data, int32_t& s
     return true;
 }
 
-int decodeToPixels(heif_context* ctx, const std::vector<uint8_t>& file, heif_item_id id,
-                   CPixelData& out) {
+int decodeToPixels(heif_context* ctx, const Source& source, heif_item_id id, CPixelData& out) {
     PreparedImage image;
-    if (const int result = prepareImage(ctx, id, image); result != HeicDecodeOk) {
+    if (const int result = prepareImage(ctx, id, source, image); result != HeicDecodeOk) {
         return result;
     }
     PixelBuffer pixels;
     const int result =
-        image.hasAlpha ? decodeWholeRgba(image, pixels) : decodeRgbRows(file, image, pixels);
+        image.hasAlpha ? decodeWholeRgba(image, pixels) : decodeRgbRows(source, image, pixels);
     if (result != HeicDecodeOk) {
         return result;
     }
@@ -416,7 +428,8 @@ void release(CPixelData& image) {
 
 // Decodes every top-level image of the file with decodeOne; all of them or none.
 template <typename Image, typename DecodeOne>
-int decodeFile(const std::vector<uint8_t>& file, std::list<Image>& images, DecodeOne decodeOne) {
+int decodeFile(const Source& source, std::list<Image>& images, DecodeOne decodeOne) {
+    const std::vector<uint8_t>& file = source.bytes;
     if (!topLevelBoxesFit(file)) {
         return HeicDecodeNotHeif;
     }
@@ -445,7 +458,7 @@ int decodeFile(const std::vector<uint8_t>& file, std::list<Image>& images, Decod
     std::list<Image> decoded;
     for (heif_item_id id : ids) {
         Image image{};
-        const int result = decodeOne(ctx.get(), file, id, image);
+        const int result = decodeOne(ctx.get(), source, id, image);
         if (result != HeicDecodeOk) {
             for (Image& done : decoded) {
                 release(done);
@@ -470,7 +483,14 @@ int decodePath(const char* path, std::list<Image>& images, DecodeOne decodeOne) 
         if (!readWholeFile(path, file)) {
             return HeicDecodeUnreadable;
         }
-        return decodeFile(file, images, decodeOne);
+        // The faster plugin does not decode every picture (10-bit ones, for example): those
+        // are decoded again by libheif's own choice.
+        const char* preferred = preferredHevcDecoder();
+        const int result = decodeFile(Source{file, preferred}, images, decodeOne);
+        if (result != HeicDecodeDecodeError || preferred == nullptr) {
+            return result;
+        }
+        return decodeFile(Source{file, nullptr}, images, decodeOne);
     } catch (const std::bad_alloc&) {
         return HeicDecodeOutOfMemory;
     } catch (...) {
@@ -484,8 +504,9 @@ int heic_to_jpgdata(const char* path, std::list<CImageData>& images, int quality
     const int clamped = std::clamp(quality, 1, 100);
     return decodePath(
         path, images,
-        [clamped](heif_context* ctx, const std::vector<uint8_t>& file, heif_item_id id,
-                  CImageData& image) { return decodeToJpeg(ctx, file, id, clamped, image); });
+        [clamped](heif_context* ctx, const Source& source, heif_item_id id, CImageData& image) {
+            return decodeToJpeg(ctx, source, id, clamped, image);
+        });
 }
 
 int heic_to_pixeldata(const char* path, std::list<CPixelData>& images) {

@@ -22,9 +22,11 @@ struct OptionsDeleter {
 }  // namespace
 
 TilePipeline::TilePipeline(const std::vector<uint8_t>& file, heif_item_id id,
-                           const heif_image_tiling& tiling, Crop crop, int threads)
+                           const heif_image_tiling& tiling, Crop crop, int threads,
+                           const char* decoderId)
     : m_file(file),
       m_id(id),
+      m_decoderId(decoderId),
       m_tiling(tiling),
       m_crop(crop),
       m_workers(std::max<uint32_t>(1, std::min<uint32_t>(uint32_t(threads), tiling.num_rows))),
@@ -117,6 +119,7 @@ void TilePipeline::work(uint32_t firstRow) {
 bool TilePipeline::decodeRow(heif_image_handle* handle, uint32_t tileRow,
                              std::vector<uint8_t>& pixels) {
     std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
+    options->decoder_id = m_decoderId;
     options->ignore_transformations = 1;
     options->convert_hdr_to_8bit = 1;
     const bool singleTile = m_tiling.num_columns == 1 && m_tiling.num_rows == 1;

@@ -19,8 +19,9 @@ public:
         int left = 0, top = 0, width = 0, height = 0;
     };
 
+    // decoderId names the HEVC decoder plugin to use; null for libheif's choice.
     TilePipeline(const std::vector<uint8_t>& file, heif_item_id id, const heif_image_tiling& tiling,
-                 Crop crop, int threads);
+                 Crop crop, int threads, const char* decoderId);
     ~TilePipeline() override;
     TilePipeline(const TilePipeline&) = delete;
     TilePipeline& operator=(const TilePipeline&) = delete;
@@ -44,6 +45,7 @@ private:
 
     const std::vector<uint8_t>& m_file;
     const heif_item_id m_id;
+    const char* const m_decoderId;
     const heif_image_tiling m_tiling;
     const Crop m_crop;
     const uint32_t m_workers;

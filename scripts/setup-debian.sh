@@ -25,4 +25,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   fonts-wqy-microhei librsvg2-bin xvfb xauth xcompmgr imagemagick libimage-exiftool-perl \
   hyperfine desktop-file-utils python3 x11-apps faketime
 $SUDO apt-get install -y -q --no-install-recommends -t bookworm-backports \
-  libheif-dev libheif1 libheif-plugin-libde265 libheif-plugin-x265 libheif-examples
+  libheif-dev libheif1 libheif-plugin-libde265 libheif-plugin-ffmpegdec libheif-plugin-x265 \
+  libheif-examples

@@ -34,6 +34,40 @@ inline QString sample(const QString& name) {
     return testData() + "/" + name;
 }
 
+// Whether a sample is in the fixed subset that the sanitizer builds run: every orientation
+// source (EXIF and container), a grid, a multi-image file, alpha, a clean aperture, monochrome
+// and a deep HDR source. The release build runs every sample.
+inline bool runsUnderSanitizers(const QString& file) {
+    static const QStringList subset = {"pillow_heif/arrow.heic",
+                                       "pillow_heif/L_exif_xmp_iptc.heic",
+                                       "pillow_heif/RGBA_10__29x100.heif",
+                                       "libheif/rainbow-451x461.heic",
+                                       "libheif/example.heic",
+                                       "libheif/colors-with-alpha-thumbnail.heic",
+                                       "sdwebimage/TestHDR.heic"};
+    return subset.contains(file);
+}
+
+// Whether this build takes the sample into its data-driven tests.
+inline bool sampleIsTested(const QString& file) {
+#ifdef PIXVUE_SANITIZED
+    return runsUnderSanitizers(file);
+#else
+    Q_UNUSED(file);
+    return true;
+#endif
+}
+
+// Whether tests may use the big real samples beyond the data-driven ones: not under the
+// sanitizers, where each 12 MP decode takes long.
+inline bool bigSamplesAreTested() {
+#ifdef PIXVUE_SANITIZED
+    return false;
+#else
+    return hasTestData();
+#endif
+}
+
 // The samples that are broken on purpose, as paths.
 inline QStringList brokenSamples() {
     QStringList paths;
