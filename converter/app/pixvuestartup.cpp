@@ -1,0 +1,157 @@
+#include "pixvuestartup.h"
+
+#include "pixvuepaths.h"
+#include "pixvueresources.h"
+#include "qexitsignals.h"
+#include "qsingleinstance.h"
+#include "zentarpixvue.h"
+#include "ztdatadir.h"
+#include "ztheicapi.h"
+#include "ztlog.h"
+#include "ztlogsetup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QIcon>
+#include <QProcess>
+#include <QTimer>
+#include <QTranslator>
+
+#include <memory>
+
+namespace pixvue {
+
+namespace {
+
+const int kLogSenderStopMs = 5000;
+
+void setApplicationIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/Img/res/appicon/pixvue_%1.png").arg(size));
+    }
+    QApplication::setWindowIcon(icon);
+}
+
+std::unique_ptr<QProcess> startLogSender() {
+    const QString program = programPath(kLogSenderProgram);
+    auto process = std::make_unique<QProcess>();
+    // Its output is not read: let it go where ours goes, so that no pipe fills up.
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(program, QStringList(program), QIODevice::ReadWrite);
+    if (!process->waitForStarted()) {
+        LOG(ERROR) << "log sender " << program << " did not start: " << process->errorString();
+    }
+    return process;
+}
+
+// SIGTERM lets the log sender upload once more and end; one that hangs is killed.
+void stopLogSender(QProcess* process) {
+    if (process == nullptr || process->state() == QProcess::NotRunning) {
+        return;
+    }
+    process->terminate();
+    if (!process->waitForFinished(kLogSenderStopMs)) {
+        LOG(ERROR) << "log sender did not end, killing it";
+        process->kill();
+        process->waitForFinished();
+    }
+}
+
+void quitAfterStartWhenAsked() {
+    bool isNumber = false;
+    const int code = qEnvironmentVariable(kQuitAfterStartVariable).toInt(&isNumber);
+    if (isNumber) {
+        QTimer::singleShot(0, qApp, [code] { QCoreApplication::exit(code); });
+    }
+}
+
+void restartProgram(QSingleInstance& instance) {
+    instance.release();
+    qunsetenv(kQuitAfterStartVariable);
+    const QString program = QCoreApplication::applicationFilePath();
+    if (!QProcess::startDetached(program, QCoreApplication::arguments().mid(1),
+                                 QDir::currentPath())) {
+        LOG(ERROR) << "restart of " << program << " failed";
+    }
+}
+
+}  // namespace
+
+QString prepareDataDirectory() {
+    return ztlog::ensureDataDirectory();
+}
+
+void applyApplicationLook() {
+    initResources();
+    KitTheme::setCurrent(kitTheme());
+    installFontSubstitutions();
+    QFont font(QString::fromLatin1(kDesignFontFamily));
+    font.setPixelSize(14);
+    QApplication::setFont(font);
+    setApplicationIcon();
+}
+
+bool loadTranslation(QTranslator& translator, Language language) {
+    if (language != Chinese) {
+        return false;
+    }
+    LOG(INFO) << "language is chinese";
+    return translator.load(QString::fromLatin1(kTranslationFile), QString(), QString(), QString());
+}
+
+int runConverter(int& argc, char** argv) {
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication app(argc, argv);
+    QSingleInstance instance(QString::fromLatin1(kInstanceIdentifier));
+    ztlog::setUpLogging();
+    applyApplicationLook();
+    LOG(INFO) << "====================START====================";
+
+    if (instance.isRunning()) {
+        instance.sendMessage(QString::fromLatin1(kRaiseMessage), kMessageTimeoutMs);
+        LOG(INFO) << "KESTRO is running";
+        return 0;
+    }
+
+    ZtConfig* config = ZtConfig::NewInstance();
+    auto translator = std::make_unique<QTranslator>();
+    loadTranslation(*translator, config->getLanguageType());
+    QCoreApplication::installTranslator(translator.get());
+
+    auto window = std::make_unique<zentarPixvue>();
+    instance.setActivationWindow(window.get(), true);
+    QObject::connect(
+        &instance, &QSingleInstance::messageReceived, window.get(),
+        [](const QString& message) { LOG(INFO) << "message from a later start: " << message; });
+    window->show();
+
+    QExitSignals exitSignals;
+    QObject::connect(&exitSignals, &QExitSignals::signalExitRequested, qApp, [] {
+        LOG(INFO) << "the system asked the program to end";
+        QCoreApplication::exit(0);
+    });
+    std::unique_ptr<QProcess> logSender = startLogSender();
+    quitAfterStartWhenAsked();
+
+    const int exitCode = QApplication::exec();
+
+    // A restart ends the loop with the window still open: its threads end before the
+    // decoded images go.
+    window->stopBackgroundWork();
+    ZtConfig::ReleaseConfigInstance();
+    ZtHeicAPI::releaseAllMapData();
+    if (exitCode == kRestartExitCode) {
+        restartProgram(instance);
+    }
+    LOG(INFO) << "====================END====================";
+    stopLogSender(logSender.get());
+    logSender.reset();
+    window.reset();
+    QCoreApplication::removeTranslator(translator.get());
+    translator.reset();
+    return exitCode;
+}
+
+}  // namespace pixvue
