@@ -37,8 +37,9 @@ void setApplicationIcon() {
 std::unique_ptr<QProcess> startLogSender() {
     const QString program = programPath(kLogSenderProgram);
     auto process = std::make_unique<QProcess>();
-    // Its output is not read: let it go where ours goes, so that no pipe fills up.
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    // Its output is not read (it logs to the day's log): discard it, so that no pipe fills up.
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
     process->start(program, QStringList(program), QIODevice::ReadWrite);
     if (!process->waitForStarted()) {
         LOG(ERROR) << "log sender " << program << " did not start: " << process->errorString();

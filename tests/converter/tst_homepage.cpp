@@ -3,6 +3,7 @@
 #include "pixvuestartup.h"
 #include "qexitdialog.h"
 #include "qhomepage.h"
+#include "qiconbutton.h"
 #include "qimagetextbutton.h"
 #include "qmenudialog.h"
 #include "qmenuitemex.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QFile>
+#include <QStackedWidget>
 #include <QTranslator>
 
 class TestHomePage : public QObject {

@@ -4,6 +4,7 @@
 #include "qaboutdialog.h"
 #include "qadaptivelabel.h"
 #include "qexitdialog.h"
+#include "qiconbutton.h"
 #include "qimagetextbutton.h"
 #include "qlanguagedialog.h"
 #include "ztconfig.h"
@@ -11,6 +12,23 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QSettings>
+
+namespace {
+
+// Answers the exit dialog by clicking one of its buttons; another dialog gets -1.
+template <typename Button>
+guitest::DialogAnswers::Answer clickOnExitDialog(Button* (QExitDialog::*pick)() const) {
+    return [pick](CFramelessDialog& dialog) {
+        auto* exit = qobject_cast<QExitDialog*>(&dialog);
+        if (exit == nullptr) {
+            return -1;
+        }
+        (exit->*pick)()->click();
+        return dialog.result();
+    };
+}
+
+}  // namespace
 
 class TestPixvueDialogs : public QObject {
     Q_OBJECT
@@ -91,15 +109,9 @@ void TestPixvueDialogs::cancelChangesNothing() {
 
 void TestPixvueDialogs::exitAcceptsOnlyYes() {
     guitest::DialogAnswers answers;
-    auto clicking = [](QAbstractButton* (*pick)(QExitDialog&)) {
-        return [pick](CFramelessDialog& dialog) {
-            pick(qobject_cast<QExitDialog&>(dialog))->click();
-            return dialog.result();
-        };
-    };
-    answers.answer(clicking([](QExitDialog& d) -> QAbstractButton* { return d.yesButton(); }));
-    answers.answer(clicking([](QExitDialog& d) -> QAbstractButton* { return d.noButton(); }));
-    answers.answer(clicking([](QExitDialog& d) -> QAbstractButton* { return d.closeButton(); }));
+    answers.answer(clickOnExitDialog(&QExitDialog::yesButton));
+    answers.answer(clickOnExitDialog(&QExitDialog::noButton));
+    answers.answer(clickOnExitDialog(&QExitDialog::closeButton));
     for (int expected : {int(QDialog::Accepted), int(QDialog::Rejected), int(QDialog::Rejected)}) {
         QExitDialog dialog;
         QCOMPARE(dialog.exec(), expected);
