@@ -13,6 +13,9 @@ const int kFirstItemTop = 16;
 const int kItemPitch = 37;
 const QSize kItemSize(130, 34);
 const int kLineTops[] = {50, 87, 124, 160, 198, 235, 272};
+// Items and lines lie on the panel, so that its shadow effect draws them with it; a sibling
+// over a widget with a graphics effect is painted over at partial updates.
+const QPoint kPanelOrigin(6, 6);
 
 }  // namespace
 
@@ -27,7 +30,7 @@ QMenuDialog::QMenuDialog(QWidget* parent) : QWidget(parent) {
 
 void QMenuDialog::createPanel() {
     auto* panel = new QIrregularFrameEX(this);
-    panel->setGeometry(6, 6, 138, 303);
+    panel->setGeometry(QRect(kPanelOrigin, QSize(138, 303)));
     panel->setStyleSheet(QStringLiteral("background-color: rgb(255, 255, 255);"));
     panel->setArrowSize(12, 8);
     auto* shadow = new QGraphicsDropShadowEffect(panel);
@@ -43,9 +46,9 @@ void QMenuDialog::createItems() {
                                        tr("Feedback"),     tr("Contact Us"), tr("Help center"),
                                        tr("About"),        tr("Exit")};
     for (int id = 1; id <= kItemCount; ++id) {
-        auto* item = new QMenuItemEx(QString(), kItemSize, this);
+        auto* item = new QMenuItemEx(QString(), kItemSize, m_pPanel);
         item->setText(texts[id - 1]);
-        item->move(kItemLeft, kFirstItemTop + kItemPitch * (id - 1));
+        item->move(QPoint(kItemLeft, kFirstItemTop + kItemPitch * (id - 1)) - kPanelOrigin);
         connect(item, &QMenuItemEx::clicked, this, &QMenuDialog::slotItemClicked);
         m_items.append(item);
     }
@@ -53,8 +56,8 @@ void QMenuDialog::createItems() {
 
 void QMenuDialog::createLines() {
     for (int top : kLineTops) {
-        auto* line = new QLineEx(QColor("#E3E3E3"), 1, Qt::SolidLine, this);
-        line->setGeometry(kItemLeft, top, 130, 1);
+        auto* line = new QLineEx(QColor("#E3E3E3"), 1, Qt::SolidLine, m_pPanel);
+        line->setGeometry(QRect(QPoint(kItemLeft, top) - kPanelOrigin, QSize(130, 1)));
         m_lines.append(line);
     }
 }
