@@ -102,37 +102,41 @@ bool loadTranslation(QTranslator& translator, Language language) {
     return translator.load(QString::fromLatin1(kTranslationFile), QString(), QString(), QString());
 }
 
-int runConverter(int& argc, char** argv) {
-    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    QApplication app(argc, argv);
-    QSingleInstance instance(QString::fromLatin1(kInstanceIdentifier));
-    ztlog::setUpLogging();
-    applyApplicationLook();
-    LOG(INFO) << "====================START====================";
+namespace {
 
-    if (instance.isRunning()) {
-        instance.sendMessage(QString::fromLatin1(kRaiseMessage), kMessageTimeoutMs);
-        LOG(INFO) << "KESTRO is running";
-        return 0;
-    }
+int askRunningInstanceToShow(const QSingleInstance& instance) {
+    instance.sendMessage(QString::fromLatin1(kRaiseMessage), kMessageTimeoutMs);
+    LOG(INFO) << "KESTRO is running";
+    return 0;
+}
 
-    ZtConfig* config = ZtConfig::NewInstance();
-    auto translator = std::make_unique<QTranslator>();
-    loadTranslation(*translator, config->getLanguageType());
-    QCoreApplication::installTranslator(translator.get());
-
+std::unique_ptr<zentarPixvue> createMainWindow(QSingleInstance& instance) {
     auto window = std::make_unique<zentarPixvue>();
     instance.setActivationWindow(window.get(), true);
     QObject::connect(
         &instance, &QSingleInstance::messageReceived, window.get(),
         [](const QString& message) { LOG(INFO) << "message from a later start: " << message; });
-    window->show();
+    return window;
+}
 
-    QExitSignals exitSignals;
+// The session's end (SIGTERM, SIGHUP) ends the loop as a confirmed exit would.
+void endOnExitSignals(QExitSignals& exitSignals) {
     QObject::connect(&exitSignals, &QExitSignals::signalExitRequested, qApp, [] {
         LOG(INFO) << "the system asked the program to end";
         QCoreApplication::exit(0);
     });
+}
+
+int runMainWindow(QSingleInstance& instance) {
+    ZtConfig* config = ZtConfig::NewInstance();
+    auto translator = std::make_unique<QTranslator>();
+    loadTranslation(*translator, config->getLanguageType());
+    QCoreApplication::installTranslator(translator.get());
+
+    std::unique_ptr<zentarPixvue> window = createMainWindow(instance);
+    window->show();
+    QExitSignals exitSignals;
+    endOnExitSignals(exitSignals);
     std::unique_ptr<QProcess> logSender = startLogSender();
     quitAfterStartWhenAsked();
 
@@ -151,8 +155,22 @@ int runConverter(int& argc, char** argv) {
     logSender.reset();
     window.reset();
     QCoreApplication::removeTranslator(translator.get());
-    translator.reset();
     return exitCode;
+}
+
+}  // namespace
+
+int runConverter(int& argc, char** argv) {
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication app(argc, argv);
+    ztlog::setUpLogging();  // first, so that the instance's own failures are logged
+    QSingleInstance instance(QString::fromLatin1(kInstanceIdentifier));
+    applyApplicationLook();
+    LOG(INFO) << "====================START====================";
+    if (instance.isRunning()) {
+        return askRunningInstanceToShow(instance);
+    }
+    return runMainWindow(instance);
 }
 
 }  // namespace pixvue
