@@ -31,6 +31,12 @@ QSingleInstance::QSingleInstance(const QString& identifier, QObject* parent)
     // Only a dead holder makes a lock stale, never its age: a long session keeps its lock.
     m_lock.setStaleLockTime(0);
     m_bPrimary = m_lock.tryLock(0);
+    if (!m_bPrimary && m_lock.error() != QLockFile::LockFailedError) {
+        // No lock can be made (a folder without write access): run unguarded rather than
+        // refuse to start for an instance that does not exist.
+        LOG(ERROR) << "cannot create the instance lock " << m_strLockPath;
+        m_bPrimary = true;
+    }
     if (m_bPrimary) {
         listen();
     }
