@@ -20,6 +20,9 @@
 
 #include <memory>
 
+#include <sys/prctl.h>
+#include <csignal>
+
 namespace pixvue {
 
 namespace {
@@ -34,9 +37,16 @@ void setApplicationIcon() {
     QApplication::setWindowIcon(icon);
 }
 
+// The log sender is told to end (SIGTERM: it uploads once more) when this process goes for any
+// reason, a crash or a kill included, so that it never runs on alone.
+class LogSenderProcess : public QProcess {
+protected:
+    void setupChildProcess() override { prctl(PR_SET_PDEATHSIG, SIGTERM); }
+};
+
 std::unique_ptr<QProcess> startLogSender() {
     const QString program = programPath(kLogSenderProgram);
-    auto process = std::make_unique<QProcess>();
+    auto process = std::make_unique<LogSenderProcess>();
     // Its output is not read (it logs to the day's log): discard it, so that no pipe fills up.
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());

@@ -286,6 +286,14 @@ void TestConverterProcess::logSenderLivesWithTheProgram() {
     // Asked to end, the sender uploaded once more.
     QVERIFY(service.waitForRequests(2, kGenerousMs));
     QCOMPARE(service.requests("/client/logs").size(), service.requests().size());
+
+    // A program that is killed takes the sender with it as well.
+    auto killed = install.start();
+    QVERIFY(killed->waitForStarted());
+    QVERIFY(guitest::waitFor([&] { return install.processesOf(install.logSender()).size() == 1; }));
+    killed->kill();
+    QVERIFY(killed->waitForFinished());
+    QVERIFY(guitest::waitFor([&] { return install.processesOf(install.logSender()).isEmpty(); }));
 }
 
 PIXVUE_GUI_TEST_MAIN(TestConverterProcess)
