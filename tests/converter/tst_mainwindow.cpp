@@ -108,10 +108,10 @@ void TestMainWindow::dragOnlyByTheTitleArea() {
     QVERIFY(!window.isDragging());
     QCOMPARE(dragBy(window, QPoint(1029, 83), QPoint(-30, 10)), QPoint(-30, 10));
 
-    QCOMPARE(dragBy(window, QPoint(10, 10), QPoint(40, 25)), QPoint(0, 0));    // shadow
-    QCOMPARE(dragBy(window, QPoint(500, 20), QPoint(40, 25)), QPoint(0, 0));   // shadow above
-    QCOMPARE(dragBy(window, QPoint(500, 84), QPoint(40, 25)), QPoint(0, 0));   // just below
-    QCOMPARE(dragBy(window, QPoint(500, 300), QPoint(40, 25)), QPoint(0, 0));  // home page
+    QCOMPARE(dragBy(window, QPoint(10, 10), QPoint(40, 25)), QPoint(0, 0));     // shadow
+    QCOMPARE(dragBy(window, QPoint(500, 20), QPoint(40, 25)), QPoint(0, 0));    // shadow above
+    QCOMPARE(dragBy(window, QPoint(500, 84), QPoint(40, 25)), QPoint(0, 0));    // just below
+    QCOMPARE(dragBy(window, QPoint(500, 300), QPoint(40, 25)), QPoint(0, 0));   // home page
     QCOMPARE(dragBy(window, QPoint(1040, 50), QPoint(-20, 10)), QPoint(0, 0));  // right shadow
 }
 
