@@ -31,7 +31,8 @@ const int kLogSenderStopMs = 5000;
 
 void setApplicationIcon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    // Desktops ask for 128 px at most and scale that for larger views.
+    for (int size : {16, 24, 32, 48, 64, 128}) {
         icon.addFile(QStringLiteral(":/Img/res/appicon/pixvue_%1.png").arg(size));
     }
     QApplication::setWindowIcon(icon);
