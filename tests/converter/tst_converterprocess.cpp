@@ -193,10 +193,20 @@ void TestConverterProcess::killedInstanceDoesNotBlock() {
     QVERIFY(killed->waitForFinished());
     QVERIFY(QFile::exists(install.lockFile()));  // left behind
 
-    auto next = install.start("0");
+    // The next start takes the lock over and listens where the killed one did.
+    auto next = install.start();
+    QVERIFY(next->waitForStarted());
+    QVERIFY(guitest::waitFor([&] { return install.lockHolder() == next->processId(); }));
+    auto probe = install.start();
+    QVERIFY(finishes(*probe));
+    QCOMPARE(probe->exitCode(), 0);
+    QVERIFY(guitest::waitFor(
+        [&] { return install.log().contains("message from a later start: raise_window_noop"); }));
+    QCOMPARE(install.logCount("KESTRO is running"), 1);
+
+    next->terminate();
     QVERIFY(finishes(*next));
     QCOMPARE(next->exitCode(), 0);
-    QVERIFY(!install.log().contains("KESTRO is running"));
     QCOMPARE(install.logCount("====================END===================="), 1);
 }
 
