@@ -1,0 +1,187 @@
+#include "pixvuestartup.h"
+
+#include "pixvuepaths.h"
+#include "pixvueresources.h"
+#include "qexitsignals.h"
+#include "qsingleinstance.h"
+#include "zentarpixvue.h"
+#include "ztdatadir.h"
+#include "ztheicapi.h"
+#include "ztlog.h"
+#include "ztlogsetup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QIcon>
+#include <QProcess>
+#include <QTimer>
+#include <QTranslator>
+
+#include <memory>
+
+#include <sys/prctl.h>
+#include <csignal>
+
+namespace pixvue {
+
+namespace {
+
+const int kLogSenderStopMs = 5000;
+
+void setApplicationIcon() {
+    QIcon icon;
+    // Desktops ask for 128 px at most and scale that for larger views.
+    for (int size : {16, 24, 32, 48, 64, 128}) {
+        icon.addFile(QStringLiteral(":/Img/res/appicon/pixvue_%1.png").arg(size));
+    }
+    QApplication::setWindowIcon(icon);
+}
+
+// The log sender is told to end (SIGTERM: it uploads once more) when this process goes for any
+// reason, a crash or a kill included, so that it never runs on alone.
+class LogSenderProcess : public QProcess {
+protected:
+    void setupChildProcess() override { prctl(PR_SET_PDEATHSIG, SIGTERM); }
+};
+
+std::unique_ptr<QProcess> startLogSender() {
+    const QString program = programPath(kLogSenderProgram);
+    auto process = std::make_unique<LogSenderProcess>();
+    // Its output is not read (it logs to the day's log): discard it, so that no pipe fills up.
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start(program, QStringList(program), QIODevice::ReadWrite);
+    if (!process->waitForStarted()) {
+        LOG(ERROR) << "log sender " << program << " did not start: " << process->errorString();
+    }
+    return process;
+}
+
+// SIGTERM lets the log sender upload once more and end; one that hangs is killed.
+void stopLogSender(QProcess* process) {
+    if (process == nullptr || process->state() == QProcess::NotRunning) {
+        return;
+    }
+    process->terminate();
+    if (!process->waitForFinished(kLogSenderStopMs)) {
+        LOG(ERROR) << "log sender did not end, killing it";
+        process->kill();
+        process->waitForFinished();
+    }
+}
+
+void quitAfterStartWhenAsked() {
+    bool isNumber = false;
+    const int code = qEnvironmentVariable(kQuitAfterStartVariable).toInt(&isNumber);
+    if (isNumber) {
+        QTimer::singleShot(0, qApp, [code] { QCoreApplication::exit(code); });
+    }
+}
+
+void restartProgram(QSingleInstance& instance) {
+    instance.release();
+    qunsetenv(kQuitAfterStartVariable);
+    const QString program = QCoreApplication::applicationFilePath();
+    if (!QProcess::startDetached(program, QCoreApplication::arguments().mid(1),
+                                 QDir::currentPath())) {
+        LOG(ERROR) << "restart of " << program << " failed";
+    }
+}
+
+}  // namespace
+
+QString prepareDataDirectory() {
+    return ztlog::ensureDataDirectory();
+}
+
+void applyApplicationLook() {
+    initResources();
+    KitTheme::setCurrent(kitTheme());
+    installFontSubstitutions();
+    QFont font(QString::fromLatin1(kDesignFontFamily));
+    font.setPixelSize(14);
+    QApplication::setFont(font);
+    setApplicationIcon();
+}
+
+bool loadTranslation(QTranslator& translator, Language language) {
+    if (language != Chinese) {
+        return false;
+    }
+    LOG(INFO) << "language is chinese";
+    return translator.load(QString::fromLatin1(kTranslationFile), QString(), QString(), QString());
+}
+
+namespace {
+
+int askRunningInstanceToShow(const QSingleInstance& instance) {
+    instance.sendMessage(QString::fromLatin1(kRaiseMessage), kMessageTimeoutMs);
+    LOG(INFO) << "KESTRO is running";
+    return 0;
+}
+
+std::unique_ptr<zentarPixvue> createMainWindow(QSingleInstance& instance) {
+    auto window = std::make_unique<zentarPixvue>();
+    instance.setActivationWindow(window.get(), true);
+    QObject::connect(
+        &instance, &QSingleInstance::messageReceived, window.get(),
+        [](const QString& message) { LOG(INFO) << "message from a later start: " << message; });
+    return window;
+}
+
+// The session's end (SIGTERM, SIGHUP) ends the loop as a confirmed exit would.
+void endOnExitSignals(QExitSignals& exitSignals) {
+    QObject::connect(&exitSignals, &QExitSignals::signalExitRequested, qApp, [] {
+        LOG(INFO) << "the system asked the program to end";
+        QCoreApplication::exit(0);
+    });
+}
+
+int runMainWindow(QSingleInstance& instance) {
+    ZtConfig* config = ZtConfig::NewInstance();
+    auto translator = std::make_unique<QTranslator>();
+    loadTranslation(*translator, config->getLanguageType());
+    QCoreApplication::installTranslator(translator.get());
+
+    std::unique_ptr<zentarPixvue> window = createMainWindow(instance);
+    window->show();
+    QExitSignals exitSignals;
+    endOnExitSignals(exitSignals);
+    std::unique_ptr<QProcess> logSender = startLogSender();
+    quitAfterStartWhenAsked();
+
+    const int exitCode = QApplication::exec();
+
+    // A restart ends the loop with the window still open: its threads end before the
+    // decoded images go.
+    window->stopBackgroundWork();
+    ZtConfig::ReleaseConfigInstance();
+    ZtHeicAPI::releaseAllMapData();
+    if (exitCode == kRestartExitCode) {
+        restartProgram(instance);
+    }
+    LOG(INFO) << "====================END====================";
+    stopLogSender(logSender.get());
+    logSender.reset();
+    window.reset();
+    QCoreApplication::removeTranslator(translator.get());
+    return exitCode;
+}
+
+}  // namespace
+
+int runConverter(int& argc, char** argv) {
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication app(argc, argv);
+    ztlog::setUpLogging();  // first, so that the instance's own failures are logged
+    QSingleInstance instance(QString::fromLatin1(kInstanceIdentifier));
+    applyApplicationLook();
+    LOG(INFO) << "====================START====================";
+    if (instance.isRunning()) {
+        return askRunningInstanceToShow(instance);
+    }
+    return runMainWindow(instance);
+}
+
+}  // namespace pixvue

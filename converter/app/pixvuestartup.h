@@ -1,0 +1,38 @@
+#pragma once
+
+// The converter's start, run and end: data directory, single instance, logging, font,
+// translation, main window, log sender, event loop, clean-up and restart.
+
+#include "ztconfig.h"
+
+#include <QString>
+
+class QTranslator;
+
+namespace pixvue {
+
+inline constexpr const char* kInstanceIdentifier = "zentarPixvue";
+inline constexpr const char* kRaiseMessage = "raise_window_noop";
+inline constexpr int kMessageTimeoutMs = 4000;
+inline constexpr int kRestartExitCode = 8888;
+inline constexpr const char* kTranslationFile = ":/translation/zentarpixvue_zh.qm";
+
+// For scripted runs and tests: when set to a number, the event loop ends with that exit code
+// as soon as the main window is shown. A restart does not hand it on.
+inline constexpr const char* kQuitAfterStartVariable = "PIXVUE_QUIT_AFTER_START";
+
+// Creates the data directory with its missing parents and returns it (ending with "/").
+QString prepareDataDirectory();
+
+// Everything after the data directory and the crash handler; returns the process's exit code.
+int runConverter(int& argc, char** argv);
+
+// Images for the widget kit, the application font "Microsoft YaHei" 14 px and its CJK
+// stand-in. Needs the application object and logging.
+void applyApplicationLook();
+
+// Loads the Chinese translation into translator when language is Chinese; false when it
+// stays English (another language, or the translation could not be loaded).
+bool loadTranslation(QTranslator& translator, Language language);
+
+}  // namespace pixvue

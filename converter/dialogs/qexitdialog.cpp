@@ -1,0 +1,65 @@
+#include "qexitdialog.h"
+
+#include "dialogframe.h"
+#include "qadaptivelabel.h"
+#include "qimagelable.h"
+#include "qimagetextbutton.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+QExitDialog::QExitDialog(QWidget* parent) : CFramelessDialog(parent) {
+    const pixvue::DialogFrame frame = pixvue::buildDialogFrame(this, tr("Exit"));
+    m_pBtnClose = frame.closeButton;
+    frame.layout->addSpacing(40);
+    frame.layout->addLayout(createMessageRow());
+    frame.layout->addSpacing(58);
+    frame.layout->addLayout(createButtonRow());
+    frame.layout->addStretch();
+}
+
+QLayout* QExitDialog::createMessageRow() {
+    auto* question = new QImageLable(QStringLiteral(":/Img/res/png_question.png"), this);
+    question->setFixedSize(48, 48);
+    auto* text = new QAdaptiveLabel(QColor("#666666"), FontSpec(15, 50), this);
+    text->setFixedHeight(20);
+    text->setText(tr("Are you sure to exit?"));
+
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addSpacing(44);
+    row->addWidget(question);
+    row->addSpacing(12);
+    row->addWidget(text);
+    row->addStretch();
+    return row;
+}
+
+QLayout* QExitDialog::createButtonRow() {
+    m_pBtnYes =
+        pixvue::createDialogButton(":/Img/res/btn/btn_dlgyes.png", tr("YES"), "#444444", this);
+    m_pBtnYes->setTextFont(16, 50);
+    m_pBtnNo = pixvue::createDialogButton(":/Img/res/btn/btn_dlgno.png", tr("NO"), "#FFFFFF", this);
+    m_pBtnNo->setTextFont(16, 50);
+    connect(m_pBtnYes, &QImageTextButton::clicked, this, &QExitDialog::slotBtnClicked);
+    connect(m_pBtnNo, &QImageTextButton::clicked, this, &QExitDialog::close);
+
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addStretch();
+    row->addWidget(m_pBtnYes);
+    row->addSpacing(20);
+    row->addWidget(m_pBtnNo);
+    row->addSpacing(20);
+    return row;
+}
+
+void QExitDialog::slotBtnClicked() {
+    if (sender() == m_pBtnYes) {
+        accept();
+    } else {
+        close();
+    }
+}

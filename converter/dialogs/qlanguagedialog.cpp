@@ -1,0 +1,125 @@
+#include "qlanguagedialog.h"
+
+#include "dialogframe.h"
+#include "pixvuestartup.h"
+#include "qadaptivelabel.h"
+#include "qimagetextbutton.h"
+#include "qlineex.h"
+#include "qmultilinelabel.h"
+#include "ztconfig.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QListView>
+#include <QVBoxLayout>
+
+namespace {
+
+const int kLeftMargin = 40;
+
+const char kComboStyle[] =
+    "QComboBox{border: 1px solid #C7CDDF;padding: 0px 0px 0px 10px;background:#FFFFFF;color: "
+    "#444444;font-family:'Microsoft YaHei';font-size:14px;}QComboBox QAbstractItemView{border: "
+    "1px solid #C7CDDF;outline:0px;selection-background-color: #22A5FB;height:100px;background: "
+    "rgb(255,255,255);font-family:'Microsoft YaHei';font-size: 14px;color:#444444;}QComboBox "
+    "QAbstractItemView::item{height:32px;width:140;}QComboBox "
+    "QAbstractItemView::item:selected{background-color: "
+    "#718AB9;}QListView::item:hover{color:#DCDCDC;background:#3da79d;}QComboBox::drop-down{"
+    "width: 30px;border: 0px solid #F8F8F8;}QComboBox::down-arrow{ image: "
+    "url(:/Img/res/down_arrow_normal.png); height:30px; width:30px; "
+    "}QComboBox::down-arrow:hover{ image: url(:/Img/res/down_arrow_hover.png); height:30px; "
+    "width:30px; }QComboBox::down-arrow:pressed{ image: url(:/Img/res/down_arrow_press.png); "
+    "height:30px; width:30px; "
+    "}QScrollBar:vertical{width:12px;background:rgba(0,0,0,0%);margin:0px,0px,0px,0px;padding-"
+    "top:0px;padding-bottom:0px;}QScrollBar::handle:vertical{width:8px;background:#E2E2E2; "
+    "border-radius:6px;min-height:20;}QScrollBar::handle:vertical:hover{width:8px;background:"
+    "rgba(0,0,0,25%);border-radius:4px;min-height:20;}QScrollBar::add-line:vertical{height:9px;"
+    "width:8px;border-image:url(:/xx.png);subcontrol-position:bottom;}QScrollBar::sub-line:"
+    "vertical{height:9px;width:8px;border-image:url(:/xx.png);subcontrol-position:top;}";
+
+}  // namespace
+
+QLanguageDialog::QLanguageDialog(QWidget* parent) : CFramelessDialog(parent) {
+    const pixvue::DialogFrame frame = pixvue::buildDialogFrame(this, tr("Language"));
+    frame.layout->addSpacing(24);
+    frame.layout->addLayout(createChoiceRow());
+    frame.layout->addLayout(createNoteRows());
+    frame.layout->addSpacing(24);
+    frame.layout->addLayout(createButtonRow());
+    frame.layout->addStretch();
+
+    m_pComboBox->setCurrentIndex(ZtConfig::NewInstance()->getLanguageType() == Chinese ? 1 : 0);
+    connect(m_pComboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &QLanguageDialog::slotComboBoxSelectChanged);
+    slotComboBoxSelectChanged(m_pComboBox->currentIndex());
+}
+
+QLayout* QLanguageDialog::createChoiceRow() {
+    auto* prompt = new QAdaptiveLabel(QColor("#444444"), FontSpec(14, 50), this);
+    prompt->setFixedHeight(20);
+    prompt->setText(tr("Please select language :"));
+    m_pComboBox = new QComboBox(this);
+    m_pComboBox->setView(new QListView(m_pComboBox));
+    m_pComboBox->setStyleSheet(QString::fromLatin1(kComboStyle));
+    m_pComboBox->addItem(tr("English"));
+    m_pComboBox->addItem(tr("Chinese"));
+    m_pComboBox->setFixedSize(200, 32);
+
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addSpacing(kLeftMargin);
+    row->addWidget(prompt);
+    row->addSpacing(12);
+    row->addWidget(m_pComboBox);
+    row->addStretch();
+    return row;
+}
+
+QLayout* QLanguageDialog::createNoteRows() {
+    auto* rule = new QLineEx(QColor("#E3E3E3"), 1, Qt::SolidLine, this);
+    rule->setFixedSize(390, 1);
+    auto* note = new QMultiLineLabel(QColor("#666666"), FontSpec(13, 50), this);
+    note->setFixedSize(350, 18);
+    note->setText(tr("The progam will restart to apply your change"));
+
+    auto* rows = new QVBoxLayout();
+    rows->setContentsMargins(kLeftMargin, 16, 0, 0);
+    rows->setSpacing(12);
+    rows->addWidget(rule);
+    rows->addWidget(note);
+    return rows;
+}
+
+QLayout* QLanguageDialog::createButtonRow() {
+    m_pBtnConfirm =
+        pixvue::createDialogButton(":/Img/res/btn/btn_dlgno.png", tr("Confirm"), "#FFFFFF", this);
+    m_pBtnCancel =
+        pixvue::createDialogButton(":/Img/res/btn/btn_dlgyes.png", tr("Cancel"), "#444444", this);
+    m_pBtnCancel->setTextFont(16, 50);
+    connect(m_pBtnConfirm, &QImageTextButton::clicked, this, &QLanguageDialog::slotBtnClicked);
+    connect(m_pBtnCancel, &QImageTextButton::clicked, this, &QLanguageDialog::close);
+
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addSpacing(238);
+    row->addWidget(m_pBtnConfirm);
+    row->addSpacing(20);
+    row->addWidget(m_pBtnCancel);
+    row->addStretch();
+    return row;
+}
+
+void QLanguageDialog::slotComboBoxSelectChanged(int index) {
+    const int stored = ZtConfig::NewInstance()->getLanguageType() == Chinese ? 1 : 0;
+    m_pBtnConfirm->setEnabled(index != stored);
+}
+
+void QLanguageDialog::slotBtnClicked() {
+    const int index = m_pComboBox->currentIndex();
+    ZtConfig::NewInstance()->setLanguageType(index == 1 ? Chinese : English);
+    QCoreApplication::exit(pixvue::kRestartExitCode);
+    close();
+}

@@ -1,0 +1,258 @@
+#include "zentarpixvue.h"
+
+#include "qaboutdialog.h"
+#include "qadaptivelabel.h"
+#include "qexitdialog.h"
+#include "qhomepage.h"
+#include "qiconbutton.h"
+#include "qimagelable.h"
+#include "qlanguagedialog.h"
+#include "qlineex.h"
+#include "qmenudialog.h"
+#include "qthreadkeeper.h"
+#include "ztconfig.h"
+#include "ztlog.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHBoxLayout>
+#include <QMimeData>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const int kContentWidth = 1000;
+const int kContentHeight = 648;
+const int kTitleHeight = 54;
+const int kPageHeight = 594;
+
+zentarPixvue* s_pMainWindow = nullptr;
+
+QIconButton* createTitleButton(const char* image, QWidget* parent) {
+    return new QIconButton(QString::fromLatin1(image), QSize(20, 20), parent);
+}
+
+}  // namespace
+
+zentarPixvue::zentarPixvue(QWidget* parent) : CFramelessWindow(parent) {
+    s_pMainWindow = this;
+    m_pThreads = new QThreadKeeper(this);
+    setFixedSize(kContentWidth, kContentHeight);
+    setTitleSize(QSize(kContentWidth, kTitleHeight));
+    setTitleColor(QColor("#718AB9"));
+    setBackgroundColor(QColor("#FFFFFF"));
+    setWindowTitle(tr("Pixvue"));
+    setAcceptDrops(true);
+
+    QWidget* titleArea = createTitleArea();
+    createPageStack();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(kShadowMargin, kShadowMargin, kShadowMargin, kShadowMargin);
+    layout->setSpacing(0);
+    layout->addWidget(titleArea);
+    layout->addWidget(m_pPageStack);
+    setCentralWidget(central);
+
+    connect(m_pBtnMin, &QIconButton::clicked, this, &zentarPixvue::slotIconBtnClicked);
+    connect(m_pBtnClose, &QIconButton::clicked, this, &zentarPixvue::slotIconBtnClicked);
+    connect(m_pBtnMenu, &QIconButton::signalMouseEnter, this, &zentarPixvue::slotMouseEnterMenu);
+    connect(m_pBtnMenu, &QIconButton::signalMouseLeave, this, &zentarPixvue::slotMouseLeaveMenu);
+}
+
+zentarPixvue::~zentarPixvue() {
+    stopBackgroundWork();
+    if (s_pMainWindow == this) {
+        s_pMainWindow = nullptr;
+    }
+}
+
+zentarPixvue* zentarPixvue::mainWindow() {
+    return s_pMainWindow;
+}
+
+QWidget* zentarPixvue::createTitleArea() {
+    auto* area = new QWidget(this);
+    area->setFixedSize(kContentWidth, kTitleHeight);
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addStretch();
+    layout->addLayout(createTitleBar(area));
+    layout->addStretch();
+    return area;
+}
+
+QLayout* zentarPixvue::createTitleBar(QWidget* parent) {
+    m_pLogo = new QImageLable(QStringLiteral(":/Img/res/png_logo.png"), parent);
+    m_pLogo->setFixedSize(26, 26);
+    m_pTitle = new QAdaptiveLabel(QColor("#FFFFFF"), FontSpec(16, 50), parent);
+    m_pTitle->setFixedHeight(22);
+    m_pTitle->setText(windowTitle());
+    auto* separator = new QLineEx(QColor("#FFFFFF"), 1, Qt::SolidLine, parent);
+    separator->setFixedSize(1, 22);
+    m_pBtnMenu = createTitleButton(":/Img/res/btn/btn_menu.png", parent);
+    m_pBtnMin = createTitleButton(":/Img/res/btn/btn_min.png", parent);
+    m_pBtnClose = createTitleButton(":/Img/res/btn/btn_close.png", parent);
+
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addSpacing(20);
+    row->addWidget(m_pLogo);
+    row->addSpacing(8);
+    row->addWidget(m_pTitle);
+    row->addStretch();
+    row->addWidget(separator);
+    row->addSpacing(25);
+    row->addWidget(m_pBtnMenu);
+    row->addSpacing(15);
+    row->addWidget(m_pBtnMin);
+    row->addSpacing(15);
+    row->addWidget(m_pBtnClose);
+    row->addSpacing(20);
+    return row;
+}
+
+void zentarPixvue::createPageStack() {
+    m_pPageStack = new QStackedWidget(this);
+    m_pPageStack->setFixedSize(kContentWidth, kPageHeight);
+    m_pHomePage = new QHomePage(m_pPageStack);
+    m_pPageStack->addWidget(m_pHomePage);
+    m_pPageStack->setCurrentIndex(HomePage);
+}
+
+void zentarPixvue::slotIconBtnClicked() {
+    if (sender() == m_pBtnClose) {
+        exitProgram();
+    } else if (sender() == m_pBtnMin) {
+        showMinimized();
+    }
+}
+
+void zentarPixvue::slotMouseEnterMenu() {
+    if (m_pMenuDialog == nullptr) {
+        m_pMenuDialog = new QMenuDialog(this);
+        connect(m_pMenuDialog, &QMenuDialog::signalItemClicked, this,
+                &zentarPixvue::slotMenuItemClicked);
+    }
+    // Centred under the button, in the window's coordinates (the button lies in the title area).
+    const QRect button = m_pBtnMenu->geometry();
+    const QPoint below(button.left() + (button.width() - m_pMenuDialog->width()) / 2,
+                       button.bottom());
+    m_pMenuDialog->move(m_pBtnMenu->parentWidget()->mapTo(this, below));
+    m_pMenuDialog->raise();
+    m_pMenuDialog->show();
+}
+
+void zentarPixvue::slotMouseLeaveMenu() {
+    if (m_pMenuDialog == nullptr) {
+        return;
+    }
+    const QPoint cursor = mapFromGlobal(QCursor::pos());
+    if (!m_pMenuDialog->geometry().contains(cursor)) {
+        m_pMenuDialog->hide();
+    }
+}
+
+QUrl zentarPixvue::webPage(const char* path) {
+    return QUrl(ZtConfig::NewInstance()->getWebSiteUrl() + QString::fromLatin1(path),
+                QUrl::TolerantMode);
+}
+
+void zentarPixvue::slotMenuItemClicked(int nItemId) {
+    if (m_pMenuDialog != nullptr && nItemId >= 1 && nItemId <= QMenuDialog::kItemCount) {
+        m_pMenuDialog->hide();
+    }
+    switch (nItemId) {
+        case QMenuDialog::OfficialWeb:
+            QDesktopServices::openUrl(webPage(kHomePagePath));
+            break;
+        case QMenuDialog::Language:
+            showLanguageDialog();
+            break;
+        case QMenuDialog::ContactUs:
+            QDesktopServices::openUrl(webPage(kContactPagePath));
+            break;
+        case QMenuDialog::HelpCenter:
+            QDesktopServices::openUrl(webPage(kHelpPagePath));
+            break;
+        case QMenuDialog::About:
+            showAboutDialog();
+            break;
+        case QMenuDialog::Exit:
+            exitProgram();
+            break;
+        default:  // the update check and the feedback dialog are not part of this build
+            break;
+    }
+}
+
+void zentarPixvue::showLanguageDialog() {
+    auto* dialog = new QLanguageDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModal(true);
+    dialog->show();
+}
+
+void zentarPixvue::showAboutDialog() {
+    auto* dialog = new QAboutDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+bool zentarPixvue::confirmExit() {
+    QExitDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    LOG(INFO) << "User select to exit";
+    m_bExitConfirmed = true;
+    return true;
+}
+
+void zentarPixvue::exitProgram() {
+    if (confirmExit()) {
+        close();
+    }
+}
+
+void zentarPixvue::stopBackgroundWork() {
+    m_pThreads->stopAll();
+}
+
+void zentarPixvue::closeEvent(QCloseEvent* event) {
+    if (!m_bExitConfirmed) {
+        raise();
+        activateWindow();
+        show();
+        if (!confirmExit()) {
+            event->ignore();
+            return;
+        }
+    }
+    stopBackgroundWork();
+    event->accept();
+}
+
+void zentarPixvue::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void zentarPixvue::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty()) {
+        return;
+    }
+    emit signalUrlsDropped(urls);
+    LOG(INFO) << "add file to list finished";
+}

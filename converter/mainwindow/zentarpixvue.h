@@ -1,0 +1,86 @@
+#pragma once
+
+#include "cframelesswindow.h"
+
+#include <QList>
+#include <QUrl>
+
+class QAdaptiveLabel;
+class QHomePage;
+class QIconButton;
+class QImageLable;
+class QMenuDialog;
+class QStackedWidget;
+class QThreadKeeper;
+
+// The converter's main window: title bar with logo, title, menu, minimise and close buttons,
+// the menu popup, and the page stack (home page, then the operate page). It takes files
+// dropped anywhere on it and asks before the program ends.
+class zentarPixvue : public CFramelessWindow {
+    Q_OBJECT
+
+public:
+    enum PageIndex { HomePage = 0, OperatePage = 1 };
+
+    // Paths of the maker's pages under its web site.
+    static constexpr const char* kHomePagePath = "/cn/home.html";
+    static constexpr const char* kContactPagePath = "/cn/contact-us.html";
+    static constexpr const char* kHelpPagePath = "/cn/product-pixvue-help.html";
+
+    explicit zentarPixvue(QWidget* parent = nullptr);
+    ~zentarPixvue() override;
+
+    // The program's main window while one exists: the parent of the dialogs' message boxes.
+    static zentarPixvue* mainWindow();
+
+    // Asks with the exit dialog; when the user confirms, the window closes.
+    void exitProgram();
+
+    // Asks every background thread of the program to stop and waits for them.
+    void stopBackgroundWork();
+    QThreadKeeper* threadKeeper() const { return m_pThreads; }
+
+    QStackedWidget* pageStack() const { return m_pPageStack; }
+    QHomePage* homePage() const { return m_pHomePage; }
+    QMenuDialog* menuDialog() const { return m_pMenuDialog; }  // null before the first hover
+    QIconButton* menuButton() const { return m_pBtnMenu; }
+    QIconButton* minimizeButton() const { return m_pBtnMin; }
+    QIconButton* closeButton() const { return m_pBtnClose; }
+
+    // The maker's web site joined with path.
+    static QUrl webPage(const char* path);
+
+signals:
+    // Files or folders dropped on the window; the operate page adds them.
+    void signalUrlsDropped(const QList<QUrl>& urls);
+
+public slots:
+    void slotIconBtnClicked();
+    void slotMouseEnterMenu();
+    void slotMouseLeaveMenu();
+    void slotMenuItemClicked(int nItemId);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* createTitleArea();
+    QLayout* createTitleBar(QWidget* parent);
+    void createPageStack();
+    bool confirmExit();
+    void showLanguageDialog();
+    void showAboutDialog();
+
+    QImageLable* m_pLogo = nullptr;
+    QAdaptiveLabel* m_pTitle = nullptr;
+    QIconButton* m_pBtnMenu = nullptr;
+    QIconButton* m_pBtnMin = nullptr;
+    QIconButton* m_pBtnClose = nullptr;
+    QMenuDialog* m_pMenuDialog = nullptr;
+    QStackedWidget* m_pPageStack = nullptr;
+    QHomePage* m_pHomePage = nullptr;
+    QThreadKeeper* m_pThreads = nullptr;
+    bool m_bExitConfirmed = false;
+};

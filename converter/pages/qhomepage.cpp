@@ -1,0 +1,75 @@
+#include "qhomepage.h"
+
+#include "qimagelable.h"
+#include "qimagetextbutton.h"
+#include "qmultilinelabel.h"
+#include "ztlog.h"
+
+#include <QFileDialog>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+
+QHomePage::FileChooser& fileChooser() {
+    static QHomePage::FileChooser chooser;
+    return chooser;
+}
+
+QStringList chooseFiles(QWidget* parent, const QString& caption, const QString& directory,
+                        const QString& filter) {
+    if (fileChooser()) {
+        return fileChooser()(parent, caption, directory, filter);
+    }
+    return QFileDialog::getOpenFileNames(parent, caption, directory, filter);
+}
+
+}  // namespace
+
+QHomePage::QHomePage(QWidget* parent) : QFrame(parent) {
+    m_pPicture = new QImageLable(QStringLiteral(":/Img/res/png_homeBK.png"), this);
+    m_pPicture->setFixedSize(212, 148);
+
+    m_pBtnAdd = new QImageTextButton(QStringLiteral(":/Img/res/btn/btn_homeaddfile.png"),
+                                     QSize(148, 36), this);
+    m_pBtnAdd->setTextFont(18, 50);
+    const QColor white("#FFFFFF");
+    m_pBtnAdd->setTextColor(white, white, white, white);
+    m_pBtnAdd->setText(tr("Add files"));
+    connect(m_pBtnAdd, &QImageTextButton::clicked, this, &QHomePage::slotAddBtnClicked);
+
+    m_pHint = new QMultiLineLabel(QColor("#555555"), FontSpec(14, 50), this);
+    m_pHint->setFixedSize(1000, 20);
+    m_pHint->setAlignment(Qt::AlignCenter);
+    m_pHint->setText(tr("Drag Heic files here or click the area to add the files"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addSpacing(130);
+    layout->addWidget(m_pPicture, 0, Qt::AlignHCenter);
+    layout->addSpacing(20);
+    layout->addWidget(m_pBtnAdd, 0, Qt::AlignHCenter);
+    layout->addSpacing(10);
+    layout->addWidget(m_pHint, 0, Qt::AlignHCenter);
+    layout->addStretch();
+}
+
+void QHomePage::setFileChooser(FileChooser chooser) {
+    fileChooser() = std::move(chooser);
+}
+
+void QHomePage::slotAddBtnClicked() {
+    const QStringList paths = chooseFiles(this, tr("Select the Heic files"), QStringLiteral("."),
+                                          tr("Images(*.heic *.HEIC)"));
+    if (paths.isEmpty()) {
+        LOG(INFO) << "user no select any heic files";
+        return;
+    }
+    emit signalFilesChosen(paths);
+}
+
+void QHomePage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(contentsRect(), QColor("#FFFFFF"));
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QFrame>
+#include <QStringList>
+
+#include <functional>
+
+class QImageLable;
+class QImageTextButton;
+class QMultiLineLabel;
+
+// Page 0 of the main window: a picture, the "Add files" button and the hint that files can be
+// dropped. The button's file dialog hands the chosen HEIC files on.
+class QHomePage : public QFrame {
+    Q_OBJECT
+
+public:
+    // Asks the user for files: parent, caption, start directory, filter; the chosen paths.
+    using FileChooser =
+        std::function<QStringList(QWidget*, const QString&, const QString&, const QString&)>;
+
+    explicit QHomePage(QWidget* parent = nullptr);
+
+    // Replaces the file dialog (scripted runs, tests); an empty chooser restores it.
+    static void setFileChooser(FileChooser chooser);
+
+    QImageTextButton* addButton() const { return m_pBtnAdd; }
+    QImageLable* picture() const { return m_pPicture; }
+    QMultiLineLabel* hint() const { return m_pHint; }
+
+signals:
+    void signalAddBtnClicked();
+    // Files the user picked; the operate page adds them.
+    void signalFilesChosen(const QStringList& paths);
+
+public slots:
+    void slotAddBtnClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImageLable* m_pPicture = nullptr;
+    QImageTextButton* m_pBtnAdd = nullptr;
+    QMultiLineLabel* m_pHint = nullptr;
+};

@@ -1,0 +1,119 @@
+// The home page's file dialog and the Chinese translation of the start-up.
+#include "guitestsupport.h"
+#include "pixvuestartup.h"
+#include "qexitdialog.h"
+#include "qhomepage.h"
+#include "qiconbutton.h"
+#include "qimagetextbutton.h"
+#include "qmenudialog.h"
+#include "qmenuitemex.h"
+#include "zentarpixvue.h"
+#include "ztdatadir.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QFile>
+#include <QStackedWidget>
+#include <QTranslator>
+
+class TestHomePage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void fileDialogForHeicFiles();
+    void cancelledDialogAddsNothing();
+    void chineseOnlyForLanguageOne();
+
+private:
+    struct Asked {
+        QWidget* parent = nullptr;
+        QString caption;
+        QString directory;
+        QString filter;
+        int count = 0;
+    };
+    static QString todaysLog();
+};
+
+void TestHomePage::initTestCase() {
+    pixvue::applyApplicationLook();
+}
+
+void TestHomePage::cleanup() {
+    QHomePage::setFileChooser({});
+}
+
+QString TestHomePage::todaysLog() {
+    QFile file(ztlog::dataDirectory() + "Trace/" + QDate::currentDate().toString("yyyyMMdd") +
+               ".log");
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void TestHomePage::fileDialogForHeicFiles() {
+    Asked asked;
+    const QStringList chosen{"/photos/IMG_1.heic", "/photos/IMG_2.HEIC"};
+    QHomePage::setFileChooser([&asked, chosen](QWidget* parent, const QString& caption,
+                                               const QString& directory, const QString& filter) {
+        asked = {parent, caption, directory, filter, asked.count + 1};
+        return chosen;
+    });
+    QHomePage page;
+    QSignalSpy picked(&page, &QHomePage::signalFilesChosen);
+    QCOMPARE(page.addButton()->text(), QStringLiteral("Add files"));
+    QCOMPARE(page.addButton()->size(), QSize(148, 36));
+
+    // Only the button asks.
+    QTest::mouseClick(&page, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QCOMPARE(asked.count, 0);
+    QTest::mouseClick(page.addButton(), Qt::LeftButton);
+    QCOMPARE(asked.count, 1);
+    QCOMPARE(asked.parent, &page);
+    QCOMPARE(asked.caption, QStringLiteral("Select the Heic files"));
+    QCOMPARE(asked.directory, QStringLiteral("."));
+    QCOMPARE(asked.filter, QStringLiteral("Images(*.heic *.HEIC)"));
+    QCOMPARE(picked.count(), 1);
+    QCOMPARE(picked.first().first().toStringList(), chosen);
+}
+
+void TestHomePage::cancelledDialogAddsNothing() {
+    QHomePage::setFileChooser(
+        [](QWidget*, const QString&, const QString&, const QString&) { return QStringList(); });
+    zentarPixvue window;
+    QSignalSpy picked(window.homePage(), &QHomePage::signalFilesChosen);
+    const int before = todaysLog().count("user no select any heic files");
+    window.homePage()->addButton()->click();
+    QCOMPARE(picked.count(), 0);
+    QCOMPARE(window.pageStack()->currentWidget(), window.homePage());
+    QCOMPARE(todaysLog().count("user no select any heic files"), before + 1);
+}
+
+void TestHomePage::chineseOnlyForLanguageOne() {
+    QTranslator english;
+    QVERIFY(!pixvue::loadTranslation(english, English));
+    QVERIFY(english.isEmpty());
+    QTranslator other;
+    QVERIFY(!pixvue::loadTranslation(other, Language(7)));
+
+    QTranslator chinese;
+    QVERIFY(pixvue::loadTranslation(chinese, Chinese));
+    QVERIFY(todaysLog().contains("language is chinese"));
+    QCoreApplication::installTranslator(&chinese);
+    {
+        zentarPixvue window;
+        QCOMPARE(window.homePage()->addButton()->text(), QString::fromUtf8("添加文件"));
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(window.menuButton(), &enter);
+        QCOMPARE(window.menuDialog()->item(QMenuDialog::Language)->text(),
+                 QString::fromUtf8("语言"));
+        QExitDialog exit;
+        QCOMPARE(exit.yesButton()->text(), QString::fromUtf8("是"));
+    }
+    QCoreApplication::removeTranslator(&chinese);
+    QHomePage page;
+    QCOMPARE(page.addButton()->text(), QStringLiteral("Add files"));
+}
+
+PIXVUE_GUI_TEST_MAIN(TestHomePage)
+#include "tst_homepage.moc"

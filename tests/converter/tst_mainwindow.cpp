@@ -1,0 +1,336 @@
+// The main window: dragging by the title area, drops, the menu popup and its items, closing.
+#define QTEST_QPA_MOUSE_HANDLING
+#include "guitestsupport.h"
+#include "pixvuestartup.h"
+#include "qaboutdialog.h"
+#include "qexitdialog.h"
+#include "qhomepage.h"
+#include "qiconbutton.h"
+#include "qimagetextbutton.h"
+#include "qlanguagedialog.h"
+#include "qmenudialog.h"
+#include "qmenuitemex.h"
+#include "qthreadkeeper.h"
+#include "zentarpixvue.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMimeData>
+#include <QStackedWidget>
+
+#include <atomic>
+
+namespace {
+
+// Answers the exit dialog by clicking one of its buttons; another dialog gets -1.
+template <typename Button>
+guitest::DialogAnswers::Answer clickOnExitDialog(Button* (QExitDialog::*pick)() const) {
+    return [pick](CFramelessDialog& dialog) {
+        auto* exit = qobject_cast<QExitDialog*>(&dialog);
+        if (exit == nullptr) {
+            return -1;
+        }
+        (exit->*pick)()->click();
+        return dialog.result();
+    };
+}
+
+}  // namespace
+
+// Takes the web pages the window opens instead of a browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void sizesAndPages();
+    void dragOnlyByTheTitleArea();
+    void dropsOfUrlsOnly();
+    void menuHoverKeepsOrHidesThePopup();
+    void menuItemsReachTheirActions();
+    void closeAsksFirst();
+    void closeWithYesEndsTheLoop();
+    void closeStopsBackgroundThreads();
+
+private:
+    static QPoint dragBy(zentarPixvue& window, const QPoint& from, const QPoint& delta);
+    static QList<QWidget*> visibleDialogs(QWidget* parent);
+};
+
+void TestMainWindow::initTestCase() {
+    pixvue::applyApplicationLook();
+}
+
+void TestMainWindow::cleanup() {
+    QDesktopServices::unsetUrlHandler("https");
+    QDesktopServices::unsetUrlHandler("http");
+}
+
+void TestMainWindow::sizesAndPages() {
+    zentarPixvue window;
+    QCOMPARE(window.size(), QSize(1060, 708));
+    QCOMPARE(window.titleArea(), QRect(30, 30, 1000, 54));
+    QCOMPARE(zentarPixvue::mainWindow(), &window);
+    QCOMPARE(window.pageStack()->size(), QSize(1000, 594));
+    QCOMPARE(window.pageStack()->currentWidget(), window.homePage());
+    QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(window.testAttribute(Qt::WA_TranslucentBackground));
+}
+
+QPoint TestMainWindow::dragBy(zentarPixvue& window, const QPoint& from, const QPoint& delta) {
+    const QPoint start = window.pos();
+    QTest::mousePress(&window, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(&window, from + delta);
+    // The cursor stays where it was on the window; after a move that is the press point.
+    const QPoint releaseAt = window.pos() == start ? from + delta : from;
+    QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, releaseAt);
+    return window.pos() - start;
+}
+
+void TestMainWindow::dragOnlyByTheTitleArea() {
+    zentarPixvue window;
+    window.move(100, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QCOMPARE(dragBy(window, QPoint(100, 50), QPoint(40, 25)), QPoint(40, 25));
+    QVERIFY(!window.isDragging());
+    QCOMPARE(dragBy(window, QPoint(1029, 83), QPoint(-30, 10)), QPoint(-30, 10));
+
+    QCOMPARE(dragBy(window, QPoint(10, 10), QPoint(40, 25)), QPoint(0, 0));     // shadow
+    QCOMPARE(dragBy(window, QPoint(500, 20), QPoint(40, 25)), QPoint(0, 0));    // shadow above
+    QCOMPARE(dragBy(window, QPoint(500, 84), QPoint(40, 25)), QPoint(0, 0));    // just below
+    QCOMPARE(dragBy(window, QPoint(500, 300), QPoint(40, 25)), QPoint(0, 0));   // home page
+    QCOMPARE(dragBy(window, QPoint(1040, 50), QPoint(-20, 10)), QPoint(0, 0));  // right shadow
+}
+
+void TestMainWindow::dropsOfUrlsOnly() {
+    zentarPixvue window;
+    QVERIFY(window.acceptDrops());
+    QSignalSpy dropped(&window, &zentarPixvue::signalUrlsDropped);
+
+    QMimeData text;
+    text.setText(QStringLiteral("/tmp/IMG_0001.HEIC"));
+    QDragEnterEvent textEnter(QPoint(500, 300), Qt::CopyAction, &text, Qt::LeftButton,
+                              Qt::NoModifier);
+    QApplication::sendEvent(&window, &textEnter);
+    QVERIFY(!textEnter.isAccepted());
+
+    QMimeData empty;
+    empty.setUrls({});
+    QDropEvent emptyDrop(QPointF(500, 300), Qt::CopyAction, &empty, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &emptyDrop);
+    QCOMPARE(dropped.count(), 0);
+    QCOMPARE(window.pageStack()->currentIndex(), int(zentarPixvue::HomePage));
+
+    const QList<QUrl> urls{QUrl::fromLocalFile("/tmp/a.heic"), QUrl::fromLocalFile("/tmp/dir")};
+    QMimeData files;
+    files.setUrls(urls);
+    QDragEnterEvent filesEnter(QPoint(500, 300), Qt::CopyAction, &files, Qt::LeftButton,
+                               Qt::NoModifier);
+    QApplication::sendEvent(&window, &filesEnter);
+    QVERIFY(filesEnter.isAccepted());
+    QDropEvent filesDrop(QPointF(500, 300), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &filesDrop);
+    QCOMPARE(dropped.count(), 1);
+    QCOMPARE(dropped.first().first().value<QList<QUrl>>(), urls);
+}
+
+void TestMainWindow::menuHoverKeepsOrHidesThePopup() {
+    zentarPixvue window;
+    window.move(0, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.menuDialog() == nullptr);
+
+    QIconButton* button = window.menuButton();
+    QCursor::setPos(button->mapToGlobal(button->rect().center()));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(button, &enter);
+    QMenuDialog* menu = window.menuDialog();
+    QVERIFY(menu != nullptr);
+    QVERIFY(menu->isVisible());
+    QCOMPARE(menu->size(), QSize(150, 315));
+    const QRect buttonInWindow(button->mapTo(&window, QPoint(0, 0)), button->size());
+    QCOMPARE(menu->geometry().top(), buttonInWindow.bottom());
+    QCOMPARE(menu->geometry().center().x(), buttonInWindow.center().x());
+
+    // Down from the button onto the menu: it stays.
+    QCursor::setPos(window.mapToGlobal(menu->geometry().center()));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    QVERIFY(menu->isVisible());
+
+    // Leaving the menu hides it.
+    QEvent leaveMenu(QEvent::Leave);
+    QApplication::sendEvent(menu, &leaveMenu);
+    QVERIFY(!menu->isVisible());
+
+    // From the button to elsewhere: it hides; the same popup comes back on the next hover.
+    QEvent enterAgain(QEvent::Enter);
+    QApplication::sendEvent(button, &enterAgain);
+    QVERIFY(menu->isVisible());
+    QCursor::setPos(window.mapToGlobal(QPoint(100, 400)));
+    QEvent leaveAgain(QEvent::Leave);
+    QApplication::sendEvent(button, &leaveAgain);
+    QVERIFY(!menu->isVisible());
+    QCOMPARE(window.menuDialog(), menu);
+}
+
+QList<QWidget*> TestMainWindow::visibleDialogs(QWidget* parent) {
+    QList<QWidget*> dialogs;
+    for (QWidget* dialog : parent->findChildren<CFramelessDialog*>()) {
+        if (dialog->isVisible()) {
+            dialogs.append(dialog);
+        }
+    }
+    return dialogs;
+}
+
+void TestMainWindow::menuItemsReachTheirActions() {
+    guitest::DialogAnswers answers;
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    QDesktopServices::setUrlHandler("http", &catcher, "open");
+    zentarPixvue window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(window.menuButton(), &enter);
+    QMenuDialog* menu = window.menuDialog();
+    QVERIFY(menu != nullptr);
+    QCOMPARE(menu->item(1)->text(), QStringLiteral("Official Web"));
+    QCOMPARE(menu->item(8)->text(), QStringLiteral("Exit"));
+    QVERIFY(menu->item(0) == nullptr && menu->item(9) == nullptr);
+
+    auto click = [&](int id) {
+        QSignalSpy clicked(menu, &QMenuDialog::signalItemClicked);
+        menu->show();
+        QTest::mouseClick(menu->item(id), Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(clicked.first().first().toInt(), id);
+        QVERIFY(!menu->isVisible());
+    };
+    click(QMenuDialog::OfficialWeb);
+    click(QMenuDialog::ContactUs);
+    click(QMenuDialog::HelpCenter);
+    QCOMPARE(catcher.urls.size(), 3);
+    QCOMPARE(catcher.urls[0].path(), QStringLiteral("/cn/home.html"));
+    QCOMPARE(catcher.urls[1].path(), QStringLiteral("/cn/contact-us.html"));
+    QCOMPARE(catcher.urls[2].path(), QStringLiteral("/cn/product-pixvue-help.html"));
+    QCOMPARE(catcher.urls[0].host(), QUrl(ZtConfig::NewInstance()->getWebSiteUrl()).host());
+
+    click(QMenuDialog::Language);
+    QList<QWidget*> shown = visibleDialogs(&window);
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(qobject_cast<QLanguageDialog*>(shown.first()) != nullptr);
+    QVERIFY(shown.first()->isModal());
+    shown.first()->close();
+    QTRY_VERIFY(visibleDialogs(&window).isEmpty());
+
+    click(QMenuDialog::About);
+    shown = visibleDialogs(&window);
+    QCOMPARE(shown.size(), 1);
+    auto* about = qobject_cast<QAboutDialog*>(shown.first());
+    QVERIFY(about != nullptr);
+    about->logoButton()->click();
+    QCOMPARE(catcher.urls.size(), 4);
+    QCOMPARE(catcher.urls[3].path(), QStringLiteral("/cn/home.html"));
+    about->close();
+
+    // The update check and the feedback dialog are not built in: nothing opens.
+    click(QMenuDialog::CheckUpdate);
+    click(QMenuDialog::Feedback);
+    window.slotMenuItemClicked(0);
+    window.slotMenuItemClicked(9);
+    QTRY_VERIFY(visibleDialogs(&window).isEmpty());
+    QCOMPARE(catcher.urls.size(), 4);
+    QCOMPARE(answers.asked(), 0);
+
+    answers.reject();
+    click(QMenuDialog::Exit);
+    QCOMPARE(answers.askedClasses(), QStringList{"QExitDialog"});
+    QVERIFY(window.isVisible());
+}
+
+void TestMainWindow::closeAsksFirst() {
+    guitest::DialogAnswers answers;
+    zentarPixvue window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // NO, the dialog's close button and an unanswered dialog all keep the window.
+    answers.answer(clickOnExitDialog(&QExitDialog::noButton));
+    answers.answer(clickOnExitDialog(&QExitDialog::closeButton));
+    answers.reject();
+    QVERIFY(!window.close());
+    window.closeButton()->click();
+    window.exitProgram();
+    QCOMPARE(answers.askedClasses(), QStringList({"QExitDialog", "QExitDialog", "QExitDialog"}));
+    QVERIFY(window.isVisible());
+    QCOMPARE(answers.unexpected(), 0);
+
+    // Minimising is not closing.
+    window.minimizeButton()->click();
+    QVERIFY(window.windowState() & Qt::WindowMinimized);
+    QCOMPARE(answers.asked(), 3);
+}
+
+void TestMainWindow::closeWithYesEndsTheLoop() {
+    guitest::DialogAnswers answers;
+    answers.answer(clickOnExitDialog(&QExitDialog::yesButton));
+    zentarPixvue window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTimer::singleShot(0, &window, [&window] { window.closeButton()->click(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    guard.start(60000);
+    const int exitCode = QApplication::exec();
+    QCOMPARE(exitCode, 0);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(answers.asked(), 1);
+}
+
+void TestMainWindow::closeStopsBackgroundThreads() {
+    guitest::DialogAnswers answers;
+    answers.accept();
+    zentarPixvue window;
+    window.show();
+    std::atomic<bool> stop{false};
+    std::atomic<bool> ran{false};
+    QThread* worker = QThread::create([&stop, &ran] {
+        ran = true;
+        while (!stop.load()) {
+            QThread::yieldCurrentThread();
+        }
+    });
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    QPointer<QThread> watched(worker);
+    window.threadKeeper()->adopt(worker, [&stop] { stop = true; });
+    worker->start();
+    QVERIFY(guitest::waitFor([&ran] { return ran.load(); }));
+    QCOMPARE(window.threadKeeper()->runningCount(), 1);
+
+    QVERIFY(window.close());
+    QVERIFY(stop.load());
+    QVERIFY(!watched.isNull());
+    QVERIFY(watched->isFinished());
+    QCOMPARE(window.threadKeeper()->runningCount(), 0);
+    QTRY_VERIFY(watched.isNull());
+}
+
+PIXVUE_GUI_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# Starts the real zentarPixvue under Xvfb (with xcompmgr, so that the translucent shadows look
+# as on a desktop), works it with xdotool as a user would and saves the screen as PNG files:
+# the home page, the menu, the language, about and exit dialogs in English, then the language
+# change to Chinese with its restart, and the same screens in Chinese.
+#   tools/screenshots/run-xvfb.sh [OUTDIR]     (default: ./screenshots; needs build/bin)
+#   PIXVUE_BIN_DIR=...                          another build's bin folder
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+OUT=$(realpath -m "${1:-screenshots}")
+SRC_BIN=${PIXVUE_BIN_DIR:-build/bin}
+for tool in Xvfb xcompmgr xdotool import-im6.q16 xprop; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup-debian.sh)" >&2; exit 1; }
+done
+[ -x "$SRC_BIN/zentarPixvue" ] || { echo "no $SRC_BIN/zentarPixvue: build first" >&2; exit 1; }
+
+WORK=$(mktemp -d)
+PIDS=()
+cleanup() {
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  local holder
+  holder=$(lock_holder)
+  [ -n "$holder" ] && kill "$holder" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# A user of its own, and a copy of the program folder whose Cfg/Url.ini keeps every request on
+# this machine (port 9 is closed).
+export XDG_DATA_HOME=$WORK/data XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
+mkdir -p "$XDG_DATA_HOME/zentar/Pixvue" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$WORK/bin/Cfg"
+chmod 700 "$XDG_RUNTIME_DIR"
+cp "$SRC_BIN/zentarPixvue" "$SRC_BIN/Cfg/Version.ini" "$WORK/bin/"
+mv "$WORK/bin/Version.ini" "$WORK/bin/Cfg/"
+[ -x "$SRC_BIN/ZtLogSender_HC" ] && cp "$SRC_BIN/ZtLogSender_HC" "$WORK/bin/"
+cat >"$WORK/bin/Cfg/Url.ini" <<INI
+[ServerUrl]
+ServerUrl=http://127.0.0.1:9
+[PublicIp]
+PublicIpUrl=http://127.0.0.1:9/cityjson
+[WebSite]
+WebSiteUrl=http://127.0.0.1:9
+INI
+SETTINGS=$XDG_DATA_HOME/zentar/Pixvue/Configures.ini
+printf '[Language]\nLanguageType=0\n' >"$SETTINGS"
+
+lock_holder() {
+  local lock="$XDG_RUNTIME_DIR/zentarPixvue-$(id -u).lock"
+  [ -f "$lock" ] && head -n1 "$lock" || true
+}
+
+# A free display.
+for n in $(seq 90 120); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then DISPLAY_NO=$n; break; fi
+done
+export DISPLAY=:$DISPLAY_NO QT_QPA_PLATFORM=xcb
+Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+PIDS+=($!)
+for _ in $(seq 100); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
+xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
+PIDS+=($!)
+# The desktop behind the window.
+xprop -root >/dev/null
+command -v xsetroot >/dev/null && xsetroot -solid '#5B6B82' || true
+
+settle() { sleep "${1:-0.8}"; }
+shoot() {
+  mkdir -p "$OUT/$LANG_DIR"
+  import-im6.q16 -window root "$OUT/$LANG_DIR/$1.png"
+  echo "  $LANG_DIR/$1.png"
+}
+window_of() { xdotool search --sync --onlyvisible --name "$1" | head -n1; }
+# Position of a window as X Y.
+origin_of() {
+  xdotool getwindowgeometry --shell "$1" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}'
+}
+click_at() { xdotool mousemove "$1" "$2"; settle 0.3; xdotool click 1; }
+
+# Places of the main window's parts, from its layout (content at 30,30; title 1000 x 54).
+MENU_X=930; MENU_Y=57; CLOSE_X=1000
+menu_item_y() { echo $((MENU_Y + 10 + 16 + 37 * ($1 - 1) + 17)); }
+
+wait_main_window() {
+  MAIN=$(window_of '^Pixvue$')
+  xdotool windowmove --sync "$MAIN" 110 30
+  settle 1.5
+  read -r MX MY < <(origin_of "$MAIN")
+}
+
+open_menu() {
+  xdotool mousemove $((MX + 500)) $((MY + 300)); settle 0.3
+  xdotool mousemove $((MX + MENU_X)) $((MY + MENU_Y)); settle
+}
+
+choose_menu_item() {
+  open_menu
+  xdotool mousemove $((MX + MENU_X)) $((MY + $(menu_item_y "$1"))); settle 0.3
+  xdotool click 1
+}
+
+shoot_language_screens() {
+  shoot 01-home
+  open_menu
+  xdotool mousemove $((MX + MENU_X)) $((MY + $(menu_item_y 2))); settle 0.4
+  shoot 02-menu
+
+  choose_menu_item 7
+  ABOUT=$(window_of "$1")
+  settle
+  shoot 03-about
+  read -r AX AY < <(origin_of "$ABOUT")
+  click_at $((AX + 30 + 470 - 20 - 7)) $((AY + 30 + 12 + 11))  # its close button
+  settle
+
+  click_at $((MX + CLOSE_X)) $((MY + MENU_Y))
+  EXIT=$(window_of "$2")
+  settle
+  shoot 04-exit
+  read -r EX EY < <(origin_of "$EXIT")
+  click_at $((EX + 30 + 470 - 20 - 48)) $((EY + 237))  # NO: the program stays
+  settle
+
+  choose_menu_item 2
+  LANGUAGE=$(window_of "$3")
+  settle
+  shoot 05-language
+  read -r LX LY < <(origin_of "$LANGUAGE")
+  click_at $((LX + 300)) $((LY + 115))  # the combo box
+  settle 0.5
+  shoot 06-language-open
+  xdotool key "$4" Return
+  settle
+  shoot 07-language-changed
+}
+
+echo "English:"
+LANG_DIR=en
+"$WORK/bin/zentarPixvue" >"$WORK/first.log" 2>&1 &
+FIRST=$!
+PIDS+=($FIRST)
+wait_main_window
+shoot_language_screens '^About$' '^Exit$' '^Language$' Down
+# Confirm: the program restarts in Chinese.
+click_at $((LX + 30 + 238 + 48)) $((LY + 218))
+set +e
+wait "$FIRST"
+FIRST_RC=$?
+set -e
+echo "  first instance ended with $FIRST_RC (8888 & 255 = 184 means restart)"
+
+echo "Chinese, after the restart:"
+LANG_DIR=zh
+for _ in $(seq 100); do
+  holder=$(lock_holder)
+  [ -n "$holder" ] && [ "$holder" != "$FIRST" ] && kill -0 "$holder" 2>/dev/null && break
+  sleep 0.1
+done
+wait_main_window
+shoot_language_screens '^关于$' '^退出$' '^语言$' Up
+
+# Cancel, then exit with YES.
+click_at $((LX + 30 + 238 + 96 + 20 + 48)) $((LY + 218))
+settle
+click_at $((MX + CLOSE_X)) $((MY + MENU_Y))
+EXIT=$(window_of '^退出$')
+settle
+read -r EX EY < <(origin_of "$EXIT")
+click_at $((EX + 316)) $((EY + 237))
+for _ in $(seq 100); do
+  holder=$(lock_holder)
+  { [ -z "$holder" ] || ! kill -0 "$holder" 2>/dev/null; } && break
+  sleep 0.1
+done
+settle
+shoot 08-after-exit
+
+LOG=$(ls "$XDG_DATA_HOME"/zentar/Pixvue/Trace/*.log | head -n1)
+echo "Log of the run: $(grep -c 'START=' "$LOG") starts, $(grep -c 'END=' "$LOG") ends"
+grep -E "User select to exit|language is chinese|KESTRO" "$LOG" | sed 's/^/  /' || true
+echo "Screenshots in $OUT"
