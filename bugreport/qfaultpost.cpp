@@ -171,7 +171,15 @@ void QFaultPost::startUpload() {
     task->start(QThread::InheritPriority);
 }
 
+void QFaultPost::done(int result) {
+    m_bDone = true;
+    CFramelessDialog::done(result);
+}
+
 void QFaultPost::slotUplaodCompleted(bool success, int errorCode) {
+    if (m_bDone) {
+        return;
+    }
     if (!success) {
         const QString text = errorCode <= 500
                                  ? tr("Sorry,uplaod fail,Network error(%1),please retry!")

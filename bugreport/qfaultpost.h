@@ -44,6 +44,10 @@ public slots:
     void slotTextEditTextChanged();
     void slotUplaodCompleted(bool success, int errorCode);
 
+protected:
+    // Closed by the user (close button, Escape): a result that arrives later does nothing.
+    void done(int result) override;
+
 private:
     QHBoxLayout* createTitleRow();
     QHBoxLayout* createButtonRow();
@@ -64,4 +68,5 @@ private:
     QImageTextButton* m_pConfirmButton = nullptr;
     QString m_strDumpFileName;
     QString m_strConverterProgram;
+    bool m_bDone = false;
 };

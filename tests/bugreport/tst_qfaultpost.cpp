@@ -92,6 +92,7 @@ private slots:
     void nameWithParentFolderIsNotSent();
     void chineseWhenStoredLanguageIsOne();
     void closingDuringUploadStopsTheThread();
+    void resultAfterCloseRestartsNothing();
 
 private:
     QString standInPath() const { return m_bin.path() + "/zentarPixvue"; }
@@ -417,6 +418,18 @@ void TestQFaultPost::closingDuringUploadStopsTheThread() {
     QVERIFY(messagesOf(m_log, "QFaultPost::slotUplaodCompleted").isEmpty());
     QVERIFY(messagesOf(m_log, "QFaultPost::restartConverter").isEmpty());
     ZtHttpServer::setTransferTimeout(60000);
+}
+
+void TestQFaultPost::resultAfterCloseRestartsNothing() {
+    QFaultPost dialog;
+    prepareDialog(dialog);
+    dialog.restartBox()->click();
+    dialog.sendBox()->click();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    dialog.slotUplaodCompleted(true, 0);  // the upload finishing just then
+    QVERIFY(messagesOf(m_log, "QFaultPost::slotUplaodCompleted").isEmpty());
+    QVERIFY(messagesOf(m_log, "QFaultPost::restartConverter").isEmpty());
 }
 
 PIXVUE_GUI_TEST_MAIN(TestQFaultPost)
