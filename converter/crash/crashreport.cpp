@@ -445,6 +445,7 @@ void writeCrashReport(TextSink& out, const CrashFacts& facts) {
     writeSignal(out, facts);
     writeThread(out);
     writeRegisters(out, facts);
+    out.flush();  // on disk before the unwinder walks a stack that may be damaged
     writeBacktrace(out, facts);
     writeMemoryMap(out);
     out.text("end of report\n");

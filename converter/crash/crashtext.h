@@ -13,6 +13,8 @@ public:
     virtual ~TextSink() = default;
 
     virtual void put(const char* data, std::size_t length) = 0;
+    // Hands what is buffered on; nothing for a sink without a buffer.
+    virtual void flush() {}
 
     TextSink& text(const char* zeroTerminated);
     TextSink& ch(char c);
@@ -47,7 +49,7 @@ public:
     FdWriter& operator=(const FdWriter&) = delete;
 
     void put(const char* data, std::size_t length) override;
-    void flush();
+    void flush() override;
 
 private:
     void writeAll(const char* data, std::size_t length);
