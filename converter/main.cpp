@@ -1,7 +1,8 @@
+#include "dumpfile.h"
 #include "pixvuestartup.h"
 
 int main(int argc, char* argv[]) {
     pixvue::prepareDataDirectory();
-    // The crash handler is installed here, before any Qt object exists.
+    pixvue::installApplicationCrashHandler();
     return pixvue::runConverter(argc, argv);
 }

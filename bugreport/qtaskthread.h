@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+
+// Uploads one bug report (mail, description, dump file name) to the web service and reports
+// the result by a queued signal.
+class QTaskThread : public QThread {
+    Q_OBJECT
+
+public:
+    explicit QTaskThread(QObject* parent = nullptr);
+
+    // Before start().
+    void setBugReport(const QString& mail, const QString& description, const QString& dumpFileName);
+
+signals:
+    void signalUplaodCompleted(bool success, int errorCode);
+
+protected:
+    void run() override;
+
+private:
+    QString m_strMail;
+    QString m_strDescription;
+    QString m_strDumpFileName;
+};
