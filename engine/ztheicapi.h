@@ -9,9 +9,12 @@
 
 #include <list>
 
-// The conversion engine: a process-wide store of decoded HEIC files (JPEG streams) within a
-// memory budget, previews, and conversion of one HEIC file into JPG, PNG or BMP files.
-// The store may be filled by one thread while others preview and convert.
+// The conversion engine: a process-wide store of decoded HEIC files (JPEG streams at the picture
+// quality of their collection) within a memory budget, previews, and conversion of one HEIC file
+// into JPG, PNG or BMP files. Every output is one encoding away from the decoded pixels: a stored
+// stream is written only where it is exactly the output (JPG at 100 % with EXIF kept, at the same
+// quality); everything else is encoded once from freshly decoded pixels. The store may be filled
+// by one thread while others preview and convert.
 class ZTHEICAPI_EXPORT ZtHeicAPI {
 public:
     ZtHeicAPI() = default;
@@ -21,12 +24,15 @@ public:
 
     // Writes every image of the HEIC file at sourcePath into outputDir (which ends with a
     // separator) in the format, size and quality of the settings. True when all were written.
+    // A file that is no HEIF but a picture Qt reads is converted too. Outputs keep the source's
+    // modification time.
     bool convertHeicFormat(const QString& sourcePath, const QString& outputDir);
 
     int getSuccessfulNum() const { return m_nSuccessfulNum; }
     void setSuccessfulNum(int count) { m_nSuccessfulNum = count; }
 
-    // Decodes the file into the store unless it is there already or the budget is spent.
+    // Decodes the file into the store, at the current picture quality, unless it is there
+    // already or the budget is spent.
     bool collectHeicPicDataToMap(const QString& path);
     bool isExceedMemoryLimit();
     // The file's first image, upright, from the store or decoded for this call.
