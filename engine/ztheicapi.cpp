@@ -16,6 +16,7 @@
 #include <QHash>
 #include <QImageReader>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QVector>
 
 #include <cstdlib>
@@ -138,23 +139,33 @@ QSize scaledBox(const QSize& size, int percent) {
     return QSize(side(size.width()), side(size.height()));
 }
 
+enum class Outcome { Written, EmptyImage, SizeZero, EncodeFailed, NotWritable, DiskFull, ExifFailed };
+
+// A failed write of bytes into path: no room on its disk, or no way to write there.
+Outcome writeFailure(const QString& path, qint64 bytes) {
+    const QStorageInfo storage(QFileInfo(path).absolutePath());
+    return storage.isValid() && storage.bytesAvailable() < bytes + 65536 ? Outcome::DiskFull
+                                                                          : Outcome::NotWritable;
+}
+
 // Writes the whole file or nothing: a failed write leaves no partial file behind. Unbuffered,
 // because a buffered QSaveFile loses a short write on a full disk and still commits. The file
 // gets the source's modification time, so that galleries sort outputs like their photos.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, const QDateTime& modified) {
+Outcome writeFileAtomically(const QString& path, const QByteArray& bytes,
+                            const QDateTime& modified) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return false;
+        return writeFailure(path, bytes.size());
     }
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         file.commit();
-        return false;
+        return writeFailure(path, bytes.size());
     }
     if (modified.isValid()) {
         file.setFileTime(modified, QFileDevice::FileModificationTime);
     }
-    return file.commit();
+    return file.commit() ? Outcome::Written : writeFailure(path, bytes.size());
 }
 
 struct ConversionSettings {
@@ -174,7 +185,51 @@ ConversionSettings readSettings(const ZtConfig* config) {
             percentValue(config->getPicQuality())};
 }
 
-enum class Outcome { Written, EmptyImage, SaveFailed, ExifFailed };
+// Whether the file starts like an ISO media file (a HEIF), however damaged the rest is.
+bool looksLikeHeif(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(12).mid(4, 4) == "ftyp";
+}
+
+ZtHeicAPI::Failure decodeFailure(int result, const QString& path) {
+    switch (result) {
+        case HeicDecodeUnreadable:
+            return QFileInfo(path).size() == 0 && QFileInfo(path).isFile()
+                       ? ZtHeicAPI::Failure::Damaged
+                       : ZtHeicAPI::Failure::Unreadable;
+        case HeicDecodeTooLarge:
+            return ZtHeicAPI::Failure::TooLarge;
+        case HeicDecodeOutOfMemory:
+            return ZtHeicAPI::Failure::OutOfMemory;
+        case HeicDecodeNotHeif:
+        case HeicDecodeNoImage:
+            return looksLikeHeif(path) || QFileInfo(path).size() == 0
+                       ? ZtHeicAPI::Failure::Damaged
+                       : ZtHeicAPI::Failure::NotAPicture;
+        default:
+            return ZtHeicAPI::Failure::Damaged;
+    }
+}
+
+ZtHeicAPI::Failure outcomeFailure(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::EmptyImage:
+            return ZtHeicAPI::Failure::Damaged;
+        case Outcome::SizeZero:
+            return ZtHeicAPI::Failure::PictureSizeZero;
+        case Outcome::EncodeFailed:
+            return ZtHeicAPI::Failure::OutOfMemory;
+        case Outcome::NotWritable:
+            return ZtHeicAPI::Failure::OutputNotWritable;
+        case Outcome::DiskFull:
+            return ZtHeicAPI::Failure::DiskFull;
+        case Outcome::ExifFailed:
+            return ZtHeicAPI::Failure::ExifNotWritten;
+        case Outcome::Written:
+            break;
+    }
+    return ZtHeicAPI::Failure::None;
+}
 
 }  // namespace
 
@@ -351,9 +406,7 @@ private:
         if (size->width() <= 0 || size->height() <= 0) {
             return Outcome::EmptyImage;
         }
-        return writeFileAtomically(target.nextPath(), stream, target.modified)
-                   ? Outcome::Written
-                   : Outcome::SaveFailed;
+        return writeFileAtomically(target.nextPath(), stream, target.modified);
     }
 
     static Outcome convertPicture(ZtPicture& picture, const ConversionSettings& settings,
@@ -371,19 +424,20 @@ private:
         if (settings.format != PNG) {
             image = overWhite(image);
         }
+        if (image.isNull()) {
+            return box.isEmpty() ? Outcome::SizeZero : Outcome::EncodeFailed;
+        }
         const QString path = target.nextPath();
         QByteArray encoded;
-        if (image.isNull() ||
-            !encodePicture(image, picture.icc, path.right(3), settings.quality, encoded)) {
-            return Outcome::SaveFailed;
+        if (!encodePicture(image, picture.icc, path.right(3), settings.quality, encoded)) {
+            return Outcome::EncodeFailed;
         }
         if (settings.copiesExif() && !copyExifInto(picture.exifTiff, encoded, image.size())) {
             // The picture is kept without EXIF, as it would be after a failed re-save.
-            writeFileAtomically(path, encoded, target.modified);
-            return Outcome::ExifFailed;
+            const Outcome written = writeFileAtomically(path, encoded, target.modified);
+            return written == Outcome::Written ? Outcome::ExifFailed : written;
         }
-        return writeFileAtomically(path, encoded, target.modified) ? Outcome::Written
-                                                                   : Outcome::SaveFailed;
+        return writeFileAtomically(path, encoded, target.modified);
     }
 
     QVector<QByteArray> m_streams;
@@ -394,6 +448,7 @@ private:
 }  // namespace
 
 bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outputDir) {
+    m_eLastFailure = Failure::None;
     const ConversionSettings settings = readSettings(ZtConfig::NewInstance());
     SourcePictures source;
     const int result = source.load(m_mapHeicPicData, sourcePath, settings);
@@ -402,29 +457,63 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
     }
     if (result != HeicDecodeOk) {
         LOG(INFO) << "Heic to Jpg data fail,the result is : [" << result << "]";
+        m_eLastFailure = decodeFailure(result, sourcePath);
         return false;
     }
     const Target target{[&] { return outputDir + getConvertedFileName(sourcePath, outputDir); },
                         QFileInfo(sourcePath).lastModified()};
     while (source.hasNext()) {
         QSize size;
-        switch (source.convertNext(settings, target, &size)) {
+        const Outcome outcome = source.convertNext(settings, target, &size);
+        switch (outcome) {
+            case Outcome::Written:
+                ++m_nSuccessfulNum;
+                continue;
             case Outcome::EmptyImage:
                 LOG(INFO) << "Image width or height is 0,width : [" << size.width()
                           << "] ,height : [ " << size.height() << "]";
-                return false;
-            case Outcome::SaveFailed:
-                LOG(INFO) << "Image save fail ";
-                return false;
+                break;
             case Outcome::ExifFailed:
                 LOG(INFO) << "bitmap save fail ";
-                return false;
-            case Outcome::Written:
-                ++m_nSuccessfulNum;
+                break;
+            default:
+                LOG(INFO) << "Image save fail ";
                 break;
         }
+        m_eLastFailure = outcomeFailure(outcome);
+        return false;
     }
     return true;
+}
+
+const char* ZtHeicAPI::failureText(Failure failure) {
+    switch (failure) {
+        case Failure::None:
+            return "";
+        case Failure::NotAPicture:
+            return "not a picture";
+        case Failure::Damaged:
+            return "damaged or truncated file";
+        case Failure::Unreadable:
+            return "file cannot be read";
+        case Failure::TooLarge:
+            return "picture too large";
+        case Failure::OutOfMemory:
+            return "not enough memory";
+        case Failure::PictureSizeZero:
+            return "picture size too small";
+        case Failure::OutputNotWritable:
+            return "output folder not writable";
+        case Failure::DiskFull:
+            return "disk full";
+        case Failure::ExifNotWritten:
+            return "EXIF could not be written";
+    }
+    return "";
+}
+
+void ZtHeicAPI::setDecoderThreads(int threads) {
+    heic_set_decoder_threads(threads);
 }
 
 QString ZtHeicAPI::getConvertedFileName(const QString& sourcePath, const QString& outputDir) {

@@ -17,6 +17,20 @@
 // by one thread while others preview and convert.
 class ZTHEICAPI_EXPORT ZtHeicAPI {
 public:
+    // Why the last conversion of an engine object failed.
+    enum class Failure {
+        None,
+        NotAPicture,        // neither HEIF nor another picture format
+        Damaged,            // a HEIF file that is damaged, truncated or empty
+        Unreadable,         // the source cannot be read
+        TooLarge,           // more pixels than the decoder takes
+        OutOfMemory,        // memory ran out while decoding or encoding
+        PictureSizeZero,    // the picture size setting leaves no pixels
+        OutputNotWritable,  // the output folder cannot be written
+        DiskFull,           // the output folder's disk has no room
+        ExifNotWritten,     // the picture was written but its EXIF could not be
+    };
+
     ZtHeicAPI() = default;
     ZtHeicAPI(const ZtHeicAPI& other) = default;
     ZtHeicAPI& operator=(const ZtHeicAPI& other);
@@ -27,6 +41,14 @@ public:
     // A file that is no HEIF but a picture Qt reads is converted too. Outputs keep the source's
     // modification time.
     bool convertHeicFormat(const QString& sourcePath, const QString& outputDir);
+
+    Failure lastFailure() const { return m_eLastFailure; }
+    // The failure in plain English words, for logs and as the source text of translations.
+    static const char* failureText(Failure failure);
+
+    // Decoding threads per file (0: one per core). Callers that convert several files at once
+    // share the cores out with this.
+    static void setDecoderThreads(int threads);
 
     int getSuccessfulNum() const { return m_nSuccessfulNum; }
     void setSuccessfulNum(int count) { m_nSuccessfulNum = count; }
@@ -51,4 +73,5 @@ private:
     static QMap<QString, std::list<CImageData>> m_mapHeicPicData;
 
     int m_nSuccessfulNum = 0;
+    Failure m_eLastFailure = Failure::None;
 };

@@ -36,3 +36,6 @@ ZTHEICDECODER_EXPORT int heic_to_pixeldata(const char* path, std::list<CPixelDat
 
 // Frees the buffers of one decoded image and clears its pointers.
 ZTHEICDECODER_EXPORT void heic_free_pixeldata(CPixelData& image);
+
+// Decoding threads per file for the calls that follow (0, the default: one per core).
+ZTHEICDECODER_EXPORT void heic_set_decoder_threads(int threads);

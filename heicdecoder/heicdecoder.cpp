@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -220,8 +221,11 @@ int decodeWholeRgba(const PreparedImage& image, PixelBuffer& out) {
     return HeicDecodeOk;
 }
 
+std::atomic<int> g_decoderThreads{0};
+
 int decoderThreads() {
-    return int(std::max(1u, std::thread::hardware_concurrency()));
+    const int wanted = g_decoderThreads.load();
+    return wanted > 0 ? wanted : int(std::max(1u, std::thread::hardware_concurrency()));
 }
 
 // The crop window as RGB, decoded a row of tiles at a time.
@@ -519,4 +523,8 @@ void heic_free_pixeldata(CPixelData& image) {
     free(image.icc);
     image.pixels = image.exif = image.icc = nullptr;
     image.exifSize = image.iccSize = 0;
+}
+
+void heic_set_decoder_threads(int threads) {
+    g_decoderThreads.store(std::max(0, threads));
 }
