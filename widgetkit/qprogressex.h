@@ -23,6 +23,7 @@ public:
     void setTrackColor(const QColor& color);
     void setFillColor(const QColor& color);
     int animationOffset() const { return m_nOffset; }
+    // The animation timer runs only while an animated, filled bar can be seen.
     bool isAnimationRunning() const { return m_timer.isActive(); }
 
     // Part of an image iw x ih to draw when its right edge stands at offset inside a fill of
@@ -39,9 +40,12 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     int fillWidth() const { return width() * m_nValue / 100; }
+    void startAnimationIfFilled();
 
     int m_nValue = 0;
     QTimer m_timer;
