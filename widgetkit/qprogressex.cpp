@@ -15,7 +15,9 @@ QProgressEx::QProgressEx(QWidget* parent, bool animated)
 
 void QProgressEx::setValue(int percent) {
     m_nValue = qBound(0, percent, 100);
-    startAnimationIfFilled();
+    if (isVisible()) {
+        startAnimationIfFilled();
+    }
     update();
 }
 

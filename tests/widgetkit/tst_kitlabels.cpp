@@ -50,10 +50,14 @@ void TestKitLabels::progressWithoutValuePaintsOnlyTrack() {
 
 void TestKitLabels::progressTimerStartsOnlyWhenAnimatedAndFilled() {
     QProgressEx still(nullptr, false);
+    still.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&still));
     still.setValue(40);
     QVERIFY(!still.isAnimationRunning());
 
     QProgressEx animated(nullptr, true);
+    animated.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&animated));
     animated.setValue(0);
     QVERIFY(!animated.isAnimationRunning());
     animated.setValue(1);
@@ -71,6 +75,7 @@ void TestKitLabels::progressTimerStopsWhileHiddenOrStill() {
     QProgressEx bar(nullptr, true);
     bar.setFixedSize(200, 10);
     bar.setValue(30);
+    QVERIFY(!bar.isAnimationRunning());
     bar.show();
     QVERIFY(QTest::qWaitForWindowExposed(&bar));
     QVERIFY(bar.isAnimationRunning());
