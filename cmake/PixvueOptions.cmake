@@ -15,6 +15,22 @@ elseif(NOT PIXVUE_SANITIZE STREQUAL "")
     message(FATAL_ERROR "PIXVUE_SANITIZE must be empty, 'address' or 'thread'")
 endif()
 
+# Under the sanitizers the tests run many times slower, and slower still on a loaded machine:
+# their time-outs only guard against hangs. Every test of the TSan build reads one suppression
+# file.
+set(PIXVUE_TSAN_SUPPRESSIONS ${CMAKE_SOURCE_DIR}/tests/sanitizers/tsan.supp)
+if(PIXVUE_SANITIZE)
+    set(PIXVUE_TEST_TIMEOUT 2400)
+    set(PIXVUE_SANITIZER_TEST_ENV "QTEST_FUNCTION_TIMEOUT=1800000")
+else()
+    set(PIXVUE_TEST_TIMEOUT 600)
+    set(PIXVUE_SANITIZER_TEST_ENV "")
+endif()
+if(PIXVUE_SANITIZE STREQUAL "thread")
+    list(APPEND PIXVUE_SANITIZER_TEST_ENV
+        "TSAN_OPTIONS=suppressions=${PIXVUE_TSAN_SUPPRESSIONS}:halt_on_error=1:second_deadlock_stack=1")
+endif()
+
 # Adds a Qt Test executable as a CTest test. Extra arguments are libraries to link.
 function(pixvue_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
@@ -22,7 +38,8 @@ function(pixvue_add_test name)
     target_link_libraries(${name} PRIVATE Qt5::Test ${ARG_LIBS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PIXVUE_TEST_DIR})
     add_test(NAME ${name} COMMAND ${name})
+    # The sanitizer settings come last so that they win over a test's own.
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PIXVUE_TESTDATA=${PIXVUE_TESTDATA};PIXVUE_BIN_DIR=${PIXVUE_BIN_DIR};${ARG_ENV}"
-        TIMEOUT 600)
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PIXVUE_TESTDATA=${PIXVUE_TESTDATA};PIXVUE_BIN_DIR=${PIXVUE_BIN_DIR};${ARG_ENV};${PIXVUE_SANITIZER_TEST_ENV}"
+        TIMEOUT ${PIXVUE_TEST_TIMEOUT})
 endfunction()

@@ -13,7 +13,8 @@ inline constexpr char kDefaultPublicIpUrl[] = "https://ip.pixvue.example/cityjso
 inline constexpr char kPublicIpSection[] = "PublicIp";
 inline constexpr char kPublicIpKey[] = "PublicIpUrl";
 
-// The maker's web site, under which the help, contact and product pages lie: "[WebSite] WebSiteUrl=".
+// The maker's web site, under which the help, contact and product pages lie:
+// "[WebSite] WebSiteUrl=".
 inline constexpr char kDefaultWebSiteUrl[] = "https://www.pixvue.example";
 inline constexpr char kWebSiteSection[] = "WebSite";
 inline constexpr char kWebSiteKey[] = "WebSiteUrl";

@@ -39,18 +39,22 @@ ZtConfig::ZtConfig()
     m_bKeepExif = getPrivateProfileIntEx(user, "KeepExif", "KeepExif", "true") == "true";
     m_strServerUrl =
         getPrivateProfileIntEx(url, "ServerUrl", "ServerUrl", ztaddresses::kDefaultServerUrl);
-    m_strPublicIpUrl = getPrivateProfileIntEx(url, ztaddresses::kPublicIpSection,
-                                              ztaddresses::kPublicIpKey,
-                                              ztaddresses::kDefaultPublicIpUrl);
-    m_strWebSiteUrl = getPrivateProfileIntEx(url, ztaddresses::kWebSiteSection,
-                                             ztaddresses::kWebSiteKey,
-                                             ztaddresses::kDefaultWebSiteUrl);
+    m_strPublicIpUrl =
+        getPrivateProfileIntEx(url, ztaddresses::kPublicIpSection, ztaddresses::kPublicIpKey,
+                               ztaddresses::kDefaultPublicIpUrl);
+    m_strWebSiteUrl =
+        getPrivateProfileIntEx(url, ztaddresses::kWebSiteSection, ztaddresses::kWebSiteKey,
+                               ztaddresses::kDefaultWebSiteUrl);
     LOG(INFO) << " Server Url is : " << m_strServerUrl;
 }
 
-QString ZtConfig::userSettingsFile() const { return m_strConfigPath + "/Configures.ini"; }
+QString ZtConfig::userSettingsFile() const {
+    return m_strConfigPath + "/Configures.ini";
+}
 
-QString ZtConfig::urlFile() const { return m_strAppPath + "/Cfg/Url.ini"; }
+QString ZtConfig::urlFile() const {
+    return m_strAppPath + "/Cfg/Url.ini";
+}
 
 QString ZtConfig::getPrivateProfileIntEx(const QString& path, const QString& section,
                                          const QString& key, const QVariant& defaultValue) const {

@@ -19,6 +19,7 @@
 #include <QStorageInfo>
 #include <QVector>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -139,13 +140,26 @@ QSize scaledBox(const QSize& size, int percent) {
     return QSize(side(size.width()), side(size.height()));
 }
 
-enum class Outcome { Written, EmptyImage, SizeZero, EncodeFailed, NotWritable, DiskFull, ExifFailed };
+enum class Outcome {
+    Written,
+    EmptyImage,
+    SizeZero,
+    EncodeFailed,
+    NotWritable,
+    DiskFull,
+    ExifFailed
+};
 
 // A failed write of bytes into path: no room on its disk, or no way to write there.
 Outcome writeFailure(const QString& path, qint64 bytes) {
-    const QStorageInfo storage(QFileInfo(path).absolutePath());
+    const QString folder = QFileInfo(path).absolutePath();
+    // access() sees a read-only file system also for root, whom permissions do not stop.
+    if (!QFileInfo(folder).isDir() || access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        return Outcome::NotWritable;
+    }
+    const QStorageInfo storage(folder);
     return storage.isValid() && storage.bytesAvailable() < bytes + 65536 ? Outcome::DiskFull
-                                                                          : Outcome::NotWritable;
+                                                                         : Outcome::NotWritable;
 }
 
 // Writes the whole file or nothing: a failed write leaves no partial file behind. Unbuffered,

@@ -8,10 +8,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QVector>
 
 namespace {
 
 const char kSoftType[] = "ZIZIVUZIZAD";
+// The version check's reply state that offers a newer release.
+const int kNewVersionState = 1;
 
 // How a reply of the common envelope turned out, before each operation's own handling.
 struct ReplyCheck {
@@ -56,6 +59,121 @@ ReplyCheck checkReply(bool sent, const QByteArray& body) {
     return check;
 }
 
+// What one operation logs, and which error it leaves, for each outcome of the reply envelope.
+// A null text logs nothing.
+struct ReplyTexts {
+    const char* networkFailed;  // kLogReplyBody: the reply body
+    const char* empty;
+    const char* notJson;
+    bool notJsonWithBody;  // the reply body follows the text
+    qint32 notJsonError;
+    const char* accepted;
+    bool refusedLogsMessage;  // the reply's "msg"
+    bool refusedLogsReply;    // the whole reply, indented
+    qint32 refusedError;      // 0: the last error stays as it was
+};
+
+const char kLogReplyBody[] = "";
+
+const ReplyTexts kBugReportTexts{"uplaod error",
+                                 "The server returned empty",
+                                 "The server returned json empty",
+                                 true,
+                                 ServerErrorEmptyReply,
+                                 "Update FaultPost success!",
+                                 true,
+                                 true,
+                                 0};
+const ReplyTexts kFeedbackTexts{"uplaod error",
+                                "The server returned empty",
+                                "The server returned json empty",
+                                true,
+                                ServerErrorEmptyReply,
+                                "Update Feedback success!",
+                                true,
+                                true,
+                                0};
+const ReplyTexts kUploadLogTexts{"NetWork error",
+                                 "the server return empty",
+                                 "json result error",
+                                 false,
+                                 ServerErrorBadJson,
+                                 "Update logs success!",
+                                 false,
+                                 true,
+                                 0};
+const ReplyTexts kUploadDataTexts{kLogReplyBody,
+                                  "the program exception",
+                                  "json result error",
+                                  false,
+                                  ServerErrorBadJson,
+                                  "update data success!",
+                                  true,
+                                  false,
+                                  0};
+const ReplyTexts kUserOperationTexts{
+    nullptr, nullptr, "json result error", false, ServerErrorBadJson, nullptr, true, true, 0};
+const ReplyTexts kVersionTexts{kLogReplyBody,
+                               "the program exception",
+                               "json result error",
+                               false,
+                               ServerErrorBadJson,
+                               "The software is already up to date!",
+                               true,
+                               false,
+                               ServerErrorUnexpectedState};
+
+struct LogLine {
+    bool isError;
+    QString text;
+};
+
+// An operation's result decided from its reply envelope alone.
+struct ReplyVerdict {
+    RetValue result = RetFail;
+    qint32 lastError = 0;  // 0: leave the last error alone
+    QVector<LogLine> lines;
+};
+
+ReplyVerdict judgeReply(const ReplyCheck& check, const QByteArray& reply, qint32 networkError,
+                        const ReplyTexts& texts) {
+    ReplyVerdict verdict;
+    auto log = [&verdict](bool isError, const char* text, const QString& tail = QString()) {
+        if (text != nullptr) {
+            verdict.lines.append(LogLine{isError, QString::fromUtf8(text) + tail});
+        }
+    };
+    switch (check.outcome) {
+        case ReplyCheck::NetworkFailed:
+            log(true, texts.networkFailed,
+                texts.networkFailed == kLogReplyBody ? QString::fromUtf8(reply) : QString());
+            verdict.lastError = networkError;
+            break;
+        case ReplyCheck::Empty:
+            log(true, texts.empty);
+            verdict.lastError = ServerErrorEmptyReply;
+            break;
+        case ReplyCheck::NotJson:
+            log(true, texts.notJson, texts.notJsonWithBody ? QString::fromUtf8(reply) : QString());
+            verdict.lastError = texts.notJsonError;
+            break;
+        case ReplyCheck::Accepted:
+            log(false, texts.accepted);
+            verdict.result = RetSuccess;
+            break;
+        case ReplyCheck::Refused:
+            if (texts.refusedLogsMessage) {
+                log(false, "msg:[ ", replyText(check.object, "msg") + " ]");
+            }
+            if (texts.refusedLogsReply) {
+                log(true, "the result is ;", indented(check.object));
+            }
+            verdict.lastError = texts.refusedError;
+            break;
+    }
+    return verdict;
+}
+
 QString withoutTrailingSlash(QString url) {
     while (url.endsWith('/')) {
         url.chop(1);
@@ -70,10 +188,27 @@ QString stringMember(const QJsonObject& object, const QString& key) {
 
 }  // namespace
 
+// Writes a verdict's lines; a macro, so that they carry the calling operation's name.
+#define ZT_LOG_VERDICT(verdict)                    \
+    for (const LogLine& line_ : (verdict).lines) { \
+        if (line_.isError) {                       \
+            LOG(ERROR) << line_.text;              \
+        } else {                                   \
+            LOG(INFO) << line_.text;               \
+        }                                          \
+    }
+
 ZtHttpServer::ZtHttpServer()
     : m_strBaseUrl(withoutTrailingSlash(ZtConfig::NewInstance()->getServerUrl())) {}
 
 ZtHttpServer::~ZtHttpServer() = default;
+
+RetValue ZtHttpServer::settle(RetValue result, qint32 lastError) {
+    if (lastError != 0) {
+        setLastError(lastError);
+    }
+    return result;
+}
 
 qint32 ZtHttpServer::getLastError() const {
     return m_nLastError;
@@ -99,33 +234,16 @@ RetValue ZtHttpServer::ServerCheckSoftwareVersion(QString version, UpdateInfo& i
     QByteArray reply;
     const bool sent =
         op.httpRequestPost(m_strBaseUrl + "/client/queryVersion", body.getValue(), reply);
-    if (!sent) {
-        setLastError(op.networkError());
-        LOG(ERROR) << QString::fromUtf8(reply);
-        return RetFail;
+    const ReplyCheck check = checkReply(sent, reply);
+    if (check.outcome != ReplyCheck::Refused || check.state != kNewVersionState) {
+        const ReplyVerdict verdict = judgeReply(check, reply, op.networkError(), kVersionTexts);
+        ZT_LOG_VERDICT(verdict);
+        if (verdict.result == RetSuccess) {
+            info.hasNewVersion = false;
+        }
+        return settle(verdict.result, verdict.lastError);
     }
-    if (reply.isEmpty()) {
-        LOG(ERROR) << "the program exception";
-        setLastError(ServerErrorEmptyReply);
-        return RetFail;
-    }
-    const QJsonObject object = body.getJsonObject(reply);
-    if (object.isEmpty()) {
-        LOG(ERROR) << "json result error";
-        setLastError(ServerErrorBadJson);
-        return RetFail;
-    }
-    const int state = replyState(object);
-    if (state == 0) {
-        LOG(INFO) << "The software is already up to date!";
-        info.hasNewVersion = false;
-        return RetSuccess;
-    }
-    if (state != 1) {
-        LOG(INFO) << "msg:[ " << replyText(object, "msg") << " ]";
-        setLastError(ServerErrorUnexpectedState);
-        return RetFail;
-    }
+    const QJsonObject& object = check.object;
     ZtJsonParse data;
     body.JsonParse(object, "data", data);
     if (data.getJsonObject().isEmpty()) {
@@ -198,29 +316,10 @@ RetValue ZtHttpServer::ServerUploadBugReport(QString mail, QString problem, QStr
     QByteArray reply;
     const bool sent =
         op.httpRequestPostFile(m_strBaseUrl + "/client/bugs", mail, problem, bugReportName, reply);
-    const ReplyCheck check = checkReply(sent, reply);
-    switch (check.outcome) {
-        case ReplyCheck::NetworkFailed:
-            LOG(ERROR) << "uplaod error";
-            setLastError(op.networkError());
-            return RetFail;
-        case ReplyCheck::Empty:
-            LOG(ERROR) << "The server returned empty";
-            setLastError(ServerErrorEmptyReply);
-            return RetFail;
-        case ReplyCheck::NotJson:
-            LOG(ERROR) << "The server returned json empty" << QString::fromUtf8(reply);
-            setLastError(ServerErrorEmptyReply);
-            return RetFail;
-        case ReplyCheck::Accepted:
-            LOG(INFO) << "Update FaultPost success!";
-            return RetSuccess;
-        case ReplyCheck::Refused:
-            break;
-    }
-    LOG(INFO) << "msg:[ " << replyText(check.object, "msg") << " ]";
-    LOG(ERROR) << "the result is ;" << indented(check.object);
-    return RetFail;
+    const ReplyVerdict verdict =
+        judgeReply(checkReply(sent, reply), reply, op.networkError(), kBugReportTexts);
+    ZT_LOG_VERDICT(verdict);
+    return settle(verdict.result, verdict.lastError);
 }
 
 RetValue ZtHttpServer::ServerUploadFeedback(QString mail, QString problem, QString logName) {
@@ -228,29 +327,10 @@ RetValue ZtHttpServer::ServerUploadFeedback(QString mail, QString problem, QStri
     QByteArray reply;
     const bool sent =
         op.httpRequestPostFeedback(m_strBaseUrl + "/client/problem", mail, problem, logName, reply);
-    const ReplyCheck check = checkReply(sent, reply);
-    switch (check.outcome) {
-        case ReplyCheck::NetworkFailed:
-            LOG(ERROR) << "uplaod error";
-            setLastError(op.networkError());
-            return RetFail;
-        case ReplyCheck::Empty:
-            LOG(ERROR) << "The server returned empty";
-            setLastError(ServerErrorEmptyReply);
-            return RetFail;
-        case ReplyCheck::NotJson:
-            LOG(ERROR) << "The server returned json empty" << QString::fromUtf8(reply);
-            setLastError(ServerErrorEmptyReply);
-            return RetFail;
-        case ReplyCheck::Accepted:
-            LOG(INFO) << "Update Feedback success!";
-            return RetSuccess;
-        case ReplyCheck::Refused:
-            break;
-    }
-    LOG(INFO) << "msg:[ " << replyText(check.object, "msg") << " ]";
-    LOG(ERROR) << "the result is ;" << indented(check.object);
-    return RetFail;
+    const ReplyVerdict verdict =
+        judgeReply(checkReply(sent, reply), reply, op.networkError(), kFeedbackTexts);
+    ZT_LOG_VERDICT(verdict);
+    return settle(verdict.result, verdict.lastError);
 }
 
 RetValue ZtHttpServer::ServerUploadLog(QString logs) {
@@ -260,28 +340,10 @@ RetValue ZtHttpServer::ServerUploadLog(QString logs) {
     ZtHttpOp op;
     QByteArray reply;
     const bool sent = op.httpRequestPost(m_strBaseUrl + "/client/logs", body.getValue(), reply);
-    const ReplyCheck check = checkReply(sent, reply);
-    switch (check.outcome) {
-        case ReplyCheck::NetworkFailed:
-            LOG(ERROR) << "NetWork error";
-            setLastError(op.networkError());
-            return RetFail;
-        case ReplyCheck::Empty:
-            LOG(ERROR) << "the server return empty";
-            setLastError(ServerErrorEmptyReply);
-            return RetFail;
-        case ReplyCheck::NotJson:
-            LOG(ERROR) << "json result error";
-            setLastError(ServerErrorBadJson);
-            return RetFail;
-        case ReplyCheck::Accepted:
-            LOG(INFO) << "Update logs success!";
-            return RetSuccess;
-        case ReplyCheck::Refused:
-            break;
-    }
-    LOG(ERROR) << "the result is ;" << indented(check.object);
-    return RetFail;
+    const ReplyVerdict verdict =
+        judgeReply(checkReply(sent, reply), reply, op.networkError(), kUploadLogTexts);
+    ZT_LOG_VERDICT(verdict);
+    return settle(verdict.result, verdict.lastError);
 }
 
 RetValue ZtHttpServer::ServerUploadData(QString mail, QString devModel, ZtJsonParse info,
@@ -295,28 +357,10 @@ RetValue ZtHttpServer::ServerUploadData(QString mail, QString devModel, ZtJsonPa
     ZtHttpOp op;
     QByteArray reply;
     const bool sent = op.httpRequestPost(m_strBaseUrl + "/client/saveInfo", body.getValue(), reply);
-    const ReplyCheck check = checkReply(sent, reply);
-    switch (check.outcome) {
-        case ReplyCheck::NetworkFailed:
-            LOG(ERROR) << QString::fromUtf8(reply);
-            setLastError(op.networkError());
-            return RetFail;
-        case ReplyCheck::Empty:
-            LOG(ERROR) << "the program exception";
-            setLastError(ServerErrorEmptyReply);
-            return RetFail;
-        case ReplyCheck::NotJson:
-            LOG(ERROR) << "json result error";
-            setLastError(ServerErrorBadJson);
-            return RetFail;
-        case ReplyCheck::Accepted:
-            LOG(INFO) << "update data success!";
-            return RetSuccess;
-        case ReplyCheck::Refused:
-            break;
-    }
-    LOG(INFO) << "msg:[ " << replyText(check.object, "msg") << " ]";
-    return RetFail;
+    const ReplyVerdict verdict =
+        judgeReply(checkReply(sent, reply), reply, op.networkError(), kUploadDataTexts);
+    ZT_LOG_VERDICT(verdict);
+    return settle(verdict.result, verdict.lastError);
 }
 
 RetValue ZtHttpServer::ServerUserOperation(QString softType, QString operateType) {
@@ -328,26 +372,10 @@ RetValue ZtHttpServer::ServerUserOperation(QString softType, QString operateType
     QByteArray reply;
     const bool sent =
         op.httpRequestPost(m_strBaseUrl + "/client/userOperating", body.getValue(), reply);
-    const ReplyCheck check = checkReply(sent, reply);
-    switch (check.outcome) {
-        case ReplyCheck::NetworkFailed:
-            setLastError(op.networkError());
-            return RetFail;
-        case ReplyCheck::Empty:
-            setLastError(ServerErrorEmptyReply);
-            return RetFail;
-        case ReplyCheck::NotJson:
-            LOG(ERROR) << "json result error";
-            setLastError(ServerErrorBadJson);
-            return RetFail;
-        case ReplyCheck::Accepted:
-            return RetSuccess;
-        case ReplyCheck::Refused:
-            break;
-    }
-    LOG(INFO) << "msg:[ " << replyText(check.object, "msg") << " ]";
-    LOG(ERROR) << "the result is ;" << indented(check.object);
-    return RetFail;
+    const ReplyVerdict verdict =
+        judgeReply(checkReply(sent, reply), reply, op.networkError(), kUserOperationTexts);
+    ZT_LOG_VERDICT(verdict);
+    return settle(verdict.result, verdict.lastError);
 }
 
 QString ZtHttpServer::getInternetIP() {

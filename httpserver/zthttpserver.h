@@ -36,6 +36,8 @@ public:
 
 private:
     void setLastError(qint32 code);
+    // Leaves lastError (unless 0) as the last error and hands result back.
+    RetValue settle(RetValue result, qint32 lastError);
     QString getInternetIP();
 
     qint32 m_nLastError = 0;

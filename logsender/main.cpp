@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     sender->start(QThread::InheritPriority);
 
     const int result = app.exec();
-    sender->wait();
+    sender->waitUntilRunEnded();
     delete sender;
     return result;
 }

@@ -58,6 +58,11 @@ QString ZtLogSender::getCurrentLogPath() const {
 }
 
 void ZtLogSender::run() {
+    // Connected here, after the owner's connections, so that it runs last of all when
+    // finished() is emitted on this thread.
+    connect(
+        this, &QThread::finished, this,
+        [this] { m_bRunEnded.store(true, std::memory_order_release); }, Qt::DirectConnection);
     LOG(INFO) << "log sender start success";
     while (!m_bExit.load()) {
         sendData();
@@ -65,6 +70,11 @@ void ZtLogSender::run() {
     }
     LOG(INFO) << "log sender thread exit";
     sendData();
+}
+
+void ZtLogSender::waitUntilRunEnded() {
+    wait();
+    m_bRunEnded.load(std::memory_order_acquire);
 }
 
 void ZtLogSender::sleepUntilNextUpload() {

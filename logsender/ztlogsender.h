@@ -21,6 +21,11 @@ public:
     qint64 readLinesFromFile() const;
     QString getCurrentLogPath() const;
 
+    // QThread::wait() and then an acquire of the thread's last store, so that everything the
+    // thread did is ordered before the caller's next steps also where Qt's own locks are not
+    // seen (ThreadSanitizer).
+    void waitUntilRunEnded();
+
 protected:
     void run() override;
 
@@ -37,6 +42,7 @@ private:
     QString m_strTodayPath;
     QString m_strProgressPath;
     std::atomic<bool> m_bExit{false};
+    std::atomic<bool> m_bRunEnded{false};
     std::mutex m_sleepMutex;
     std::condition_variable m_wakeUp;
 };

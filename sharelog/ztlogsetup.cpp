@@ -76,7 +76,6 @@ void setUpLogging() {
     }
     el::Loggers::addFlag(el::LoggingFlag::LogDetailedCrashReason);
     el::Loggers::addFlag(el::LoggingFlag::DisableApplicationAbortOnFatalLog);
-    el::Helpers::setStorage(sharedLoggingRepository());
 }
 
 }  // namespace ztlog

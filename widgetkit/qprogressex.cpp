@@ -14,17 +14,35 @@ QProgressEx::QProgressEx(QWidget* parent, bool animated)
 }
 
 void QProgressEx::setValue(int percent) {
-    percent = qBound(0, percent, 100);
-    if (m_bAnimated && !m_timer.isActive() && percent > 0) {
-        m_timer.start(15);
+    m_nValue = qBound(0, percent, 100);
+    if (isVisible()) {
+        startAnimationIfFilled();
     }
-    m_nValue = percent;
     update();
 }
 
 void QProgressEx::setAnimated(bool animated) {
     m_bAnimated = animated;
+    if (!animated) {
+        m_timer.stop();
+    }
     update();
+}
+
+void QProgressEx::startAnimationIfFilled() {
+    if (m_bAnimated && !m_timer.isActive() && m_nValue > 0) {
+        m_timer.start(15);
+    }
+}
+
+void QProgressEx::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    startAnimationIfFilled();
+}
+
+void QProgressEx::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_timer.stop();
 }
 
 void QProgressEx::setImage(const QString& path) {

@@ -23,6 +23,8 @@ public:
     void setTrackColor(const QColor& color);
     void setFillColor(const QColor& color);
     int animationOffset() const { return m_nOffset; }
+    // The animation timer starts when an animated bar with a value above 0 is visible, and
+    // stops when the bar is hidden or no longer animated.
     bool isAnimationRunning() const { return m_timer.isActive(); }
 
     // Part of an image iw x ih to draw when its right edge stands at offset inside a fill of
@@ -39,9 +41,12 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     int fillWidth() const { return width() * m_nValue / 100; }
+    void startAnimationIfFilled();
 
     int m_nValue = 0;
     QTimer m_timer;

@@ -511,6 +511,7 @@ void TestZtHeicAPI::failedWritesLeaveNothingHalfWritten() {
     QVERIFY(
         !engine.convertHeicFormat(m_fixtures + "/orient-1.heic", m_scratch.path() + "/no/such/"));
     QVERIFY(newLogText().contains("Image save fail "));
+    QCOMPARE(engine.lastFailure(), ZtHeicAPI::Failure::OutputNotWritable);
 
     const QString readOnly = m_scratch.path() + "/readonly";
     if (!mountTmpfs(readOnly, "ro,size=64k")) {
@@ -518,6 +519,8 @@ void TestZtHeicAPI::failedWritesLeaveNothingHalfWritten() {
     }
     QVERIFY(!engine.convertHeicFormat(m_fixtures + "/orient-1.heic", readOnly + "/"));
     QVERIFY(filesIn(readOnly).isEmpty());
+    QCOMPARE(QString(ZtHeicAPI::failureText(engine.lastFailure())),
+             QString("output folder not writable"));
 
     // Room for the first of three 12 KB bitmaps only.
     const QString full = m_scratch.path() + "/full";
@@ -528,13 +531,24 @@ void TestZtHeicAPI::failedWritesLeaveNothingHalfWritten() {
     QVERIFY(newLogText().contains("Image save fail "));
     QCOMPARE(filesIn(full), QStringList{"multi3.bmp"});
     QCOMPARE(QImage(full + "/multi3.bmp").size(), QSize(64, 64));
+    QCOMPARE(engine.lastFailure(), ZtHeicAPI::Failure::DiskFull);
+    QCOMPARE(ZtHeicAPI::failureText(engine.lastFailure()), "disk full");
+
+    // A later success clears the reason.
+    setMode(JpgNoExif);
+    QVERIFY(engine.convertHeicFormat(m_fixtures + "/orient-1.heic", freshDir("after")));
+    QCOMPARE(engine.lastFailure(), ZtHeicAPI::Failure::None);
 }
 
 void TestZtHeicAPI::badInputEndsAsFailure() {
-    QStringList paths = {m_fixtures + "/text.heic", m_fixtures + "/huge.heic",
-                         m_fixtures + "/gone.heic"};
+    const QMap<QString, ZtHeicAPI::Failure> reasons = {
+        {m_fixtures + "/text.heic", ZtHeicAPI::Failure::NotAPicture},
+        {m_fixtures + "/huge.heic", ZtHeicAPI::Failure::TooLarge},
+        {m_fixtures + "/gone.heic", ZtHeicAPI::Failure::Unreadable},
+        {m_fixtures + "/folder.heic", ZtHeicAPI::Failure::Unreadable},
+    };
+    QStringList paths = reasons.keys();
     QDir().mkpath(m_fixtures + "/folder.heic");
-    paths << m_fixtures + "/folder.heic";
     if (hasTestData()) {
         paths << brokenSamples();
     }
@@ -546,6 +560,13 @@ void TestZtHeicAPI::badInputEndsAsFailure() {
             newLogText();
             QVERIFY2(!engine.convertHeicFormat(path, out), qPrintable(path));
             QVERIFY(newLogText().contains("Heic to Jpg data fail,the result is : ["));
+            // A broken sample is a damaged HEIF, too large for what it claims, or no HEIF.
+            const ZtHeicAPI::Failure failure = engine.lastFailure();
+            QVERIFY2(reasons.contains(path) ? failure == reasons.value(path)
+                                            : failure == ZtHeicAPI::Failure::Damaged ||
+                                                  failure == ZtHeicAPI::Failure::TooLarge ||
+                                                  failure == ZtHeicAPI::Failure::NotAPicture,
+                     qPrintable(path + ": " + ZtHeicAPI::failureText(failure)));
             QVERIFY(!engine.collectHeicPicDataToMap(path));
             QImage preview;
             QVERIFY(!engine.getShowImg(path, &preview));

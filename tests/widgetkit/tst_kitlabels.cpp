@@ -21,6 +21,7 @@ private slots:
     }
     void progressWithoutValuePaintsOnlyTrack();
     void progressTimerStartsOnlyWhenAnimatedAndFilled();
+    void progressTimerStopsWhileHiddenOrStill();
     void progressHighlightRestartsAfterCrossingTheFill();
     void progressHighlightSlices();
     void adaptiveLabelFitsItsText();
@@ -49,10 +50,14 @@ void TestKitLabels::progressWithoutValuePaintsOnlyTrack() {
 
 void TestKitLabels::progressTimerStartsOnlyWhenAnimatedAndFilled() {
     QProgressEx still(nullptr, false);
+    still.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&still));
     still.setValue(40);
     QVERIFY(!still.isAnimationRunning());
 
     QProgressEx animated(nullptr, true);
+    animated.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&animated));
     animated.setValue(0);
     QVERIFY(!animated.isAnimationRunning());
     animated.setValue(1);
@@ -66,14 +71,42 @@ void TestKitLabels::progressTimerStartsOnlyWhenAnimatedAndFilled() {
     QCOMPARE(animated.value(), 0);
 }
 
+void TestKitLabels::progressTimerStopsWhileHiddenOrStill() {
+    QProgressEx bar(nullptr, true);
+    bar.setFixedSize(200, 10);
+    bar.setValue(30);
+    QVERIFY(!bar.isAnimationRunning());
+    bar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bar));
+    QVERIFY(bar.isAnimationRunning());
+
+    bar.hide();
+    QVERIFY(!bar.isAnimationRunning());
+    bar.show();
+    QVERIFY(bar.isAnimationRunning());
+
+    bar.setAnimated(false);
+    QVERIFY(!bar.isAnimationRunning());
+    bar.hide();
+    bar.show();
+    QVERIFY(!bar.isAnimationRunning());
+    bar.setValue(60);
+    QVERIFY(!bar.isAnimationRunning());
+
+    // An empty bar shown again has nothing to animate.
+    QProgressEx empty(nullptr, true);
+    empty.setFixedSize(200, 10);
+    empty.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&empty));
+    QVERIFY(!empty.isAnimationRunning());
+}
+
 void TestKitLabels::progressHighlightRestartsAfterCrossingTheFill() {
     // Animated only after the value is set, so that no timer moves the highlight meanwhile.
     QProgressEx bar(nullptr, false);
     bar.setImage(writeSolid(m_dir, "red20.png", QSize(20, 10), Qt::red));
     bar.setFixedSize(200, 10);
     bar.setValue(100);
-    bar.setAnimated(true);
-    QVERIFY(!bar.isAnimationRunning());
 
     // Hidden, the highlight stands still.
     bar.updateAnimation();
@@ -81,6 +114,8 @@ void TestKitLabels::progressHighlightRestartsAfterCrossingTheFill() {
 
     bar.show();
     QVERIFY(QTest::qWaitForWindowExposed(&bar));
+    bar.setAnimated(true);
+    QVERIFY(!bar.isAnimationRunning());
     QVector<int> offsets;
     for (int tick = 0; tick < 100; ++tick) {
         bar.updateAnimation();

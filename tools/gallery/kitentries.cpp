@@ -187,8 +187,8 @@ void shootProgressBars(GalleryCanvas& canvas) {
             bar.setImage(QString::fromLatin1(image));
             bar.setFixedSize(352, 10);
             bar.setValue(100);
-            bar.setAnimated(true);
             bar.show();
+            bar.setAnimated(true);
             for (int i = 0; i < ticks; ++i) {
                 bar.updateAnimation();
             }
