@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QColor>
 #include <QColorSpace>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -81,6 +82,27 @@ inline QStringList brokenSamples() {
         paths << sample(name);
     }
     return paths;
+}
+
+// An emptied output folder scratch/out/name/, ending with the separator the engine wants.
+inline QString freshOutputDir(const QString& scratch, const QString& name) {
+    const QString dir = scratch + "/out/" + name + "/";
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    return dir;
+}
+
+// The lines of today's log under the data home written since offset, which moves on.
+inline QString logSince(const QString& dataHome, qint64& offset) {
+    QFile log(dataHome + "/zentar/Pixvue/Trace/" + QDate::currentDate().toString("yyyyMMdd") +
+              ".log");
+    if (!log.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    log.seek(qMin(offset, log.size()));
+    const QString text = QString::fromUtf8(log.readAll());
+    offset = log.pos();
+    return text;
 }
 
 // Runs the fixture script into folder; false (with output printed) when it fails.

@@ -130,22 +130,11 @@ void TestEngineFidelity::cleanupTestCase() {
 }
 
 QString TestEngineFidelity::freshDir(const QString& name) {
-    const QString dir = m_scratch.path() + "/out/" + name + "/";
-    QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
-    return dir;
+    return freshOutputDir(m_scratch.path(), name);
 }
 
 QString TestEngineFidelity::newLogText() {
-    QFile log(m_home.path() + "/zentar/Pixvue/Trace/" + QDate::currentDate().toString("yyyyMMdd") +
-              ".log");
-    if (!log.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    log.seek(qMin(m_logOffset, log.size()));
-    const QString text = QString::fromUtf8(log.readAll());
-    m_logOffset = log.pos();
-    return text;
+    return logSince(m_home.path(), m_logOffset);
 }
 
 void TestEngineFidelity::oneGenerationFromTheDecodedPixels_data() {

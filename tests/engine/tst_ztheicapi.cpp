@@ -127,10 +127,7 @@ void TestZtHeicAPI::setMode(Mode mode, const QString& size, const QString& quali
 }
 
 QString TestZtHeicAPI::freshDir(const QString& name) {
-    const QString dir = m_scratch.path() + "/out/" + name + "/";
-    QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
-    return dir;
+    return freshOutputDir(m_scratch.path(), name);
 }
 
 QString TestZtHeicAPI::copyFixture(const QString& fixture, const QString& asName) {
@@ -143,15 +140,7 @@ QString TestZtHeicAPI::copyFixture(const QString& fixture, const QString& asName
 
 // The log lines written since the last call.
 QString TestZtHeicAPI::newLogText() {
-    QFile log(m_home.path() + "/zentar/Pixvue/Trace/" + QDate::currentDate().toString("yyyyMMdd") +
-              ".log");
-    if (!log.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    log.seek(qMin(m_logOffset, log.size()));
-    const QString text = QString::fromUtf8(log.readAll());
-    m_logOffset = log.pos();
-    return text;
+    return logSince(m_home.path(), m_logOffset);
 }
 
 bool TestZtHeicAPI::mountTmpfs(const QString& dir, const QString& options) {
