@@ -1,4 +1,5 @@
-// Decodes arbitrary bytes as a HEIF file with heic_to_jpgdata and checks what comes back.
+// Decodes arbitrary bytes as a HEIF file with heic_to_jpgdata and heic_to_pixeldata and checks
+// what comes back.
 #include "heic_to_jpgdata.h"
 
 #include <fcntl.h>
@@ -82,6 +83,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const CImageData& image : images) {
         require(isJpegStream(image), "each image is a whole JPEG stream");
         free(image.data);
+    }
+
+    // The whole picture is held in memory, where the streams only held a few rows.
+    std::list<CPixelData> pictures;
+    const int pixelResult = heic_to_pixeldata(g_path.c_str(), pictures);
+    require(pixelResult == HeicDecodeOk || pixelResult == HeicDecodeOutOfMemory,
+            "pixels decode too");
+    require(pixelResult != HeicDecodeOk || pictures.size() == images.size(),
+            "as many pictures as streams");
+    for (CPixelData& picture : pictures) {
+        require(picture.pixels != nullptr && picture.width > 0 && picture.height > 0 &&
+                    (picture.channels == 3 || picture.channels == 4) &&
+                    picture.stride >= picture.width * picture.channels &&
+                    picture.orientation >= 1 && picture.orientation <= 8,
+                "each picture is whole and upright-able");
+        // Every pixel is there to be read.
+        volatile unsigned sum = 0;
+        for (int y = 0; y < picture.height; ++y) {
+            sum += picture.pixels[size_t(y) * size_t(picture.stride) +
+                                  size_t(picture.width * picture.channels - 1)];
+        }
+        heic_free_pixeldata(picture);
     }
     return 0;
 }
