@@ -1,6 +1,7 @@
 // Logs from the executable and from two shared libraries through the one shared storage.
 //   logprobe lines N       N lines from each module, and N more from each of two threads
 //   logprobe rollover S    one line, a pause of S seconds, one more line
+//   logprobe vanish N      N lines, then the process ends at once as a crash would
 
 #include "logprobe.h"
 #include "ztlog.h"
@@ -12,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +42,12 @@ int main(int argc, char* argv[]) {
         logProbeWriteB("libB", value);
         writeConcurrently(value);
         return 0;
+    }
+    if (std::strcmp(argv[1], "vanish") == 0) {
+        for (int i = 0; i < value; ++i) {
+            LOG(INFO) << "exe " << i;
+        }
+        _exit(3);  // no destructors, no stream flushing
     }
     if (std::strcmp(argv[1], "rollover") == 0) {
         LOG(INFO) << "before midnight";

@@ -28,6 +28,7 @@ private slots:
     void shortFunctionName();
     void modulesShareOneDailyFile();
     void programPastMidnightMovesToNewFile();
+    void linesReachTheFileBeforeACrash();
 
 private:
     QProcess* startProbe(const QString& dataHome, const QStringList& arguments,
@@ -168,5 +169,16 @@ void TestLogging::programPastMidnightMovesToNewFile() {
     QCOMPARE(after.first().message, QString("after midnight"));
 }
 
+// A crash handler and the log sender read the file while the program runs: every line is in it
+// as soon as it is logged.
+void TestLogging::linesReachTheFileBeforeACrash() {
+    QTemporaryDir home;
+    QProcess* probe = startProbe(home.path(), {"vanish", "3"});
+    QVERIFY(probe->waitForFinished(60000));
+    QCOMPARE(probe->exitCode(), 3);
+    const QStringList files = traceFiles(home.path());
+    QCOMPARE(files.size(), 1);
+    QCOMPARE(parseFile(files.first()).size(), 3);
+}
 QTEST_GUILESS_MAIN(TestLogging)
 #include "tst_logging.moc"
