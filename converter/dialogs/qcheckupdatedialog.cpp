@@ -137,7 +137,7 @@ const char kNotesScrollStyle[] =
 // --- pages --------------------------------------------------------------------------------
 
 QBaseUpdateVerPage::QBaseUpdateVerPage(QWidget* parent) : QFrame(parent) {
-    setFixedSize(470, 226);
+    setFixedSize(470, 225);
 }
 
 QCheckingPage::QCheckingPage(QStackedWidget* stack, QWidget* parent)
@@ -259,7 +259,8 @@ void QUpdatePage::createWidgets() {
     connect(m_pBtnUpdate, &QImageTextButton::clicked, this, &QUpdatePage::slotBtnUpdateClicked);
 }
 
-void QUpdatePage::resetForDownload() {
+void QUpdatePage::showDownloadStart(const UpdateInfo& info) {
+    m_updateInfo = info;
     m_pStack->setCurrentWidget(this);
     m_pProgress->setAnimated(true);
     m_pProgress->setValue(100);
@@ -279,7 +280,7 @@ void QUpdatePage::downloadNewVersion(const UpdateInfo& info) {
         LOG(ERROR) << "refused version text [" << info.version
                    << "]: only letters, digits, '.', '_' and '-' may name the installer";
         m_strTarget.clear();
-        resetForDownload();
+        showDownloadStart(info);
         showFailure(kRefusedVersionCode);
         return;
     }
@@ -293,7 +294,7 @@ void QUpdatePage::downloadNewVersion(const UpdateInfo& info) {
         updateVersion();
         return;
     }
-    resetForDownload();
+    showDownloadStart(info);
     const QUrl url = QUrl::fromUserInput(info.downloadUrl);
     if (refuseUnsafeDownload(url)) {
         return;
@@ -497,7 +498,7 @@ QCheckUpdateDialog::QCheckUpdateDialog(bool infoKnown, QWidget* parent) : CFrame
     frame.layout->addStretch();
 
     m_pStack = new QStackedWidget(this);
-    m_pStack->setGeometry(kShadowMargin, 74, 470, 226);
+    m_pStack->setGeometry(kShadowMargin, 75, 470, 225);  // below the rule
     m_pCheckingPage = new QCheckingPage(m_pStack, m_pStack);
     m_pUpdatePage = new QUpdatePage(m_pStack, m_pStack);
     m_pCheckedPage = new QCheckedPage(m_pUpdatePage, m_pStack);

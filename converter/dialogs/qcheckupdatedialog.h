@@ -107,6 +107,8 @@ public:
     ~QUpdatePage() override;
 
     void downloadNewVersion(const UpdateInfo& info);
+    // Selects this page and shows the start of the download of info, before any data.
+    void showDownloadStart(const UpdateInfo& info);
     // Starts the installer; when it cannot start, offers to open the download folder.
     void updateVersion();
     // Aborts a download under way; its partial file is removed.
@@ -139,7 +141,6 @@ protected:
 
 private:
     void createWidgets();
-    void resetForDownload();
     bool refuseUnsafeDownload(const QUrl& url);
     void showFailure(int errorCode);
     void dropReply();

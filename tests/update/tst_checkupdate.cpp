@@ -6,7 +6,9 @@
 #include "pixvuetestservice.h"
 #include "qadaptivelabel.h"
 #include "qcheckupdatedialog.h"
+#include "qfeedbackdialog.h"
 #include "qimagetextbutton.h"
+#include "qmenudialog.h"
 #include "qmultilinelabel.h"
 #include "qprogressex.h"
 #include "qtaskthread.h"
@@ -85,6 +87,7 @@ private slots:
     void unsafeVersionOrAddressIsRefused();
     void installerThatCannotStartOffersTheFolder();
     void runningChecksAreStoppedOnClose();
+    void menuItemsOpenTheDialogs();
 
 private:
     QString installer() const { return pixvue::installerPath(kOffered); }
@@ -374,6 +377,29 @@ void TestCheckUpdate::runningChecksAreStoppedOnClose() {
     QCoreApplication::processEvents();
     QVERIFY(findUpdateDialog(&window) == dialog);
     QCOMPARE(dialog->stack()->currentIndex(), int(QCheckUpdateDialog::CheckingPage));
+}
+
+void TestCheckUpdate::menuItemsOpenTheDialogs() {
+    m_service.setReply("/client/queryVersion", ScriptedReply::envelope(0));
+    zentarPixvue window;
+    window.show();
+    window.slotMenuItemClicked(QMenuDialog::CheckUpdate);
+    QCheckUpdateDialog* check = findUpdateDialog(&window);
+    QVERIFY(check != nullptr);
+    QVERIFY(check->isVisible());
+    QVERIFY(check->testAttribute(Qt::WA_DeleteOnClose));
+    QCOMPARE(check->stack()->currentIndex(), int(QCheckUpdateDialog::CheckingPage));
+    QVERIFY(guitest::waitFor([&] {
+        return check->checkingPage()->statusLabel()->text() ==
+               QStringLiteral("It is the latest version, no need to update");
+    }));
+    QCOMPARE(m_service.requests("/client/queryVersion").size(), 1);
+
+    window.slotMenuItemClicked(QMenuDialog::Feedback);
+    const auto feedback = window.findChildren<QFeedbackDialog*>();
+    QCOMPARE(feedback.size(), 1);
+    QVERIFY(feedback.first()->isVisible());
+    QVERIFY(feedback.first()->testAttribute(Qt::WA_DeleteOnClose));
 }
 
 PIXVUE_GUI_TEST_MAIN(TestCheckUpdate)
