@@ -3,7 +3,9 @@
 #include "guitestsupport.h"
 #include "pixvuestartup.h"
 #include "qaboutdialog.h"
+#include "qcheckupdatedialog.h"
 #include "qexitdialog.h"
+#include "qfeedbackdialog.h"
 #include "qhomepage.h"
 #include "qiconbutton.h"
 #include "qimagetextbutton.h"
@@ -249,9 +251,20 @@ void TestMainWindow::menuItemsReachTheirActions() {
     QCOMPARE(catcher.urls[3].path(), QStringLiteral("/cn/home.html"));
     about->close();
 
-    // The update check and the feedback dialog are not built in: nothing opens.
     click(QMenuDialog::CheckUpdate);
+    shown = visibleDialogs(&window);
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(qobject_cast<QCheckUpdateDialog*>(shown.first()) != nullptr);
+    shown.first()->close();
+    QTRY_VERIFY(visibleDialogs(&window).isEmpty());
+
     click(QMenuDialog::Feedback);
+    shown = visibleDialogs(&window);
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(qobject_cast<QFeedbackDialog*>(shown.first()) != nullptr);
+    shown.first()->close();
+    QTRY_VERIFY(visibleDialogs(&window).isEmpty());
+
     window.slotMenuItemClicked(0);
     window.slotMenuItemClicked(9);
     QTRY_VERIFY(visibleDialogs(&window).isEmpty());
