@@ -309,7 +309,12 @@ void QUpdatePage::downloadNewVersion(const UpdateInfo& info) {
         return;
     }
     m_nReceived = 0;
-    m_pReply = m_pManager->get(QNetworkRequest(url));
+    QNetworkRequest request(url);
+    // Every redirect is checked like the address itself.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    m_pReply = m_pManager->get(request);
+    connect(m_pReply, &QNetworkReply::redirected, this, &QUpdatePage::checkRedirect);
     connect(m_pReply, &QNetworkReply::finished, this, &QUpdatePage::slotReplyFinished);
     connect(m_pReply, &QNetworkReply::readyRead, this, &QUpdatePage::slotReadyRead);
     connect(m_pReply, &QNetworkReply::downloadProgress, this, &QUpdatePage::slotDownloadProcess);
@@ -330,6 +335,19 @@ bool QUpdatePage::refuseUnsafeDownload(const QUrl& url) {
         return true;
     }
     return false;
+}
+
+void QUpdatePage::checkRedirect(const QUrl& url) {
+    if (m_pReply.isNull()) {
+        return;
+    }
+    if (pixvue::isTrustedDownloadUrl(url)) {
+        emit m_pReply->redirectAllowed();
+        return;
+    }
+    LOG(ERROR) << "refused redirect of the download to " << url.toString()
+               << ": an installer is fetched over https only";
+    m_pReply->abort();
 }
 
 void QUpdatePage::slotReadyRead() {
@@ -386,9 +404,12 @@ void QUpdatePage::slotReplyFinished() {
     if (m_pReply.isNull()) {
         return;
     }
-    LOG(INFO) << "download status code "
-              << m_pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QNetworkReply::NetworkError error = m_pReply->error();
+    const int status = m_pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    QNetworkReply::NetworkError error = m_pReply->error();
+    if (error == QNetworkReply::NoError && (status < 200 || status > 299)) {
+        error = QNetworkReply::ProtocolFailure;  // no installer in an answer without content
+    }
+    LOG(INFO) << "download status code " << status;
     if (error != QNetworkReply::NoError) {
         LOG(ERROR) << "Download fail";
         delete m_pFile;  // closes it; the partial .tmp file stays until the next attempt

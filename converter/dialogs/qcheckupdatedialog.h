@@ -142,6 +142,7 @@ protected:
 private:
     void createWidgets();
     bool refuseUnsafeDownload(const QUrl& url);
+    void checkRedirect(const QUrl& url);
     void showFailure(int errorCode);
     void dropReply();
     bool finishFile();

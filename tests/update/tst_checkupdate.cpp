@@ -86,6 +86,7 @@ private slots:
     void unsafeVersionOrAddressIsRefused_data();
     void unsafeVersionOrAddressIsRefused();
     void installerThatCannotStartOffersTheFolder();
+    void redirectsAreCheckedLikeTheAddress();
     void runningChecksAreStoppedOnClose();
     void menuItemsOpenTheDialogs();
 
@@ -355,6 +356,30 @@ void TestCheckUpdate::installerThatCannotStartOffersTheFolder() {
     QCOMPARE(answers.askedClasses(), QStringList("QMessageboxEx"));
     QCOMPARE(closed.count(), 0);
     QCOMPARE(m_service.requestCount(), 0);
+}
+
+void TestCheckUpdate::redirectsAreCheckedLikeTheAddress() {
+    m_service.setReply("/download/moved",
+                       ScriptedReply::redirect(302, "http://198.51.100.7/x.run"));
+    {
+        QCheckUpdateDialog dialog(true);
+        QUpdatePage* page = dialog.updatePage();
+        page->downloadNewVersion(updateInfo(kOffered, m_service.url("/download/moved")));
+        QVERIFY(guitest::waitFor([&] { return !page->isDownloading(); }));
+        QVERIFY(page->linkLabel()->isVisibleTo(page));
+        QCOMPARE(page->statusLabel()->text(),
+                 QStringLiteral("Downlaod( 2.0.2 ) Fail! ErrorCode : %1")
+                     .arg(int(QNetworkReply::OperationCanceledError)));
+        QVERIFY(!QFile::exists(installer()));
+    }
+    const QByteArray script = installerScript(marker());
+    m_service.setReply("/download/here", ScriptedReply::raw(script, "application/octet-stream"));
+    m_service.setReply("/download/moved",
+                       ScriptedReply::redirect(302, m_service.url("/download/here").toUtf8()));
+    QCheckUpdateDialog dialog(true);
+    dialog.updatePage()->downloadNewVersion(updateInfo(kOffered, m_service.url("/download/moved")));
+    QVERIFY(guitest::waitFor([&] { return QFile::exists(marker()); }));
+    QCOMPARE(readFile(installer()).toUtf8(), script.trimmed());
 }
 
 void TestCheckUpdate::runningChecksAreStoppedOnClose() {
