@@ -21,7 +21,6 @@ void QCheckVersionThread::run() {
     if (result != RetSuccess) {
         m_updateInfo.hasNewVersion = false;
     }
-    emit signalUpdateInfo(QVariant::fromValue(m_updateInfo));
     if (result == RetSuccess && m_updateInfo.hasNewVersion) {
         LOG(INFO) << "New versions of the software are available!";
     } else if (result == RetSuccess) {
@@ -29,6 +28,7 @@ void QCheckVersionThread::run() {
     } else {
         LOG(INFO) << "Check software version fail!";
     }
+    emit signalUpdateInfo(QVariant::fromValue(m_updateInfo));
 }
 
 QFeedbackThread::QFeedbackThread(QObject* parent) : QThread(parent) {}

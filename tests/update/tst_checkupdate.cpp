@@ -15,6 +15,7 @@
 #include "qthreadkeeper.h"
 #include "zentarpixvue.h"
 #include "zthttpserver.h"
+#include "ztlog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -115,6 +116,8 @@ void TestCheckUpdate::init() {
 
 void TestCheckUpdate::cleanup() {
     httptest::setLanguage(English);
+    // Every thread of the test has ended; the line orders their logging before the next.
+    LOG(INFO) << "test " << QTest::currentTestFunction() << " done";
 }
 
 void TestCheckUpdate::stateOneShowsTheOfferInTheLanguage_data() {

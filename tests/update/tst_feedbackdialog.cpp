@@ -54,6 +54,7 @@ class TestFeedbackDialog : public QObject {
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
     void codeIsCaseSensitive();
     void mailPatternAnywhereInTheText();
     void submitFollowsMailAndContent();
@@ -83,6 +84,11 @@ void TestFeedbackDialog::init() {
     m_service.clearRequests();
     m_service.clearReplies();
     m_links.opened.clear();
+}
+
+void TestFeedbackDialog::cleanup() {
+    // Every thread of the test has ended; the line orders their logging before the next.
+    LOG(INFO) << "test " << QTest::currentTestFunction() << " done";
 }
 
 void TestFeedbackDialog::fill(QFeedbackDialog& dialog, const QString& content,
