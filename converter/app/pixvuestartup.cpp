@@ -4,6 +4,8 @@
 #include "pixvueresources.h"
 #include "qexitsignals.h"
 #include "qsingleinstance.h"
+#include "qtaskthread.h"
+#include "qthreadkeeper.h"
 #include "zentarpixvue.h"
 #include "ztdatadir.h"
 #include "ztheicapi.h"
@@ -113,6 +115,15 @@ bool loadTranslation(QTranslator& translator, Language language) {
     return translator.load(QString::fromLatin1(kTranslationFile), QString(), QString(), QString());
 }
 
+void startVersionCheck(zentarPixvue* window) {
+    auto* check = new QCheckVersionThread(window);
+    QObject::connect(check, &QCheckVersionThread::signalUpdateInfo, window,
+                     &zentarPixvue::slotUpdateInfo);
+    QObject::connect(check, &QThread::finished, check, &QObject::deleteLater);
+    window->threadKeeper()->adopt(check);
+    check->start(QThread::InheritPriority);
+}
+
 namespace {
 
 int askRunningInstanceToShow(const QSingleInstance& instance) {
@@ -148,6 +159,7 @@ int runMainWindow(QSingleInstance& instance) {
     window->show();
     QExitSignals exitSignals;
     endOnExitSignals(exitSignals);
+    startVersionCheck(window.get());
     std::unique_ptr<QProcess> logSender = startLogSender();
     quitAfterStartWhenAsked();
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 class QTranslator;
+class zentarPixvue;
 
 namespace pixvue {
 
@@ -34,5 +35,9 @@ void applyApplicationLook();
 // Loads the Chinese translation into translator when language is Chinese; false when it
 // stays English (another language, or the translation could not be loaded).
 bool loadTranslation(QTranslator& translator, Language language);
+
+// Starts the background version check; its result goes to the window's slotUpdateInfo. The
+// window keeps the thread, so that closing it stops the check.
+void startVersionCheck(zentarPixvue* window);
 
 }  // namespace pixvue

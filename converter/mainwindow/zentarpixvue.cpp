@@ -2,7 +2,9 @@
 
 #include "qaboutdialog.h"
 #include "qadaptivelabel.h"
+#include "qcheckupdatedialog.h"
 #include "qexitdialog.h"
+#include "qfeedbackdialog.h"
 #include "qhomepage.h"
 #include "qiconbutton.h"
 #include "qimagelable.h"
@@ -176,6 +178,12 @@ void zentarPixvue::slotMenuItemClicked(int nItemId) {
         case QMenuDialog::Language:
             showLanguageDialog();
             break;
+        case QMenuDialog::CheckUpdate:
+            showCheckUpdateDialog();
+            break;
+        case QMenuDialog::Feedback:
+            showFeedbackDialog();
+            break;
         case QMenuDialog::ContactUs:
             QDesktopServices::openUrl(webPage(kContactPagePath));
             break;
@@ -188,7 +196,7 @@ void zentarPixvue::slotMenuItemClicked(int nItemId) {
         case QMenuDialog::Exit:
             exitProgram();
             break;
-        default:  // the update check and the feedback dialog are not part of this build
+        default:
             break;
     }
 }
@@ -203,6 +211,31 @@ void zentarPixvue::showLanguageDialog() {
 void zentarPixvue::showAboutDialog() {
     auto* dialog = new QAboutDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+void zentarPixvue::showCheckUpdateDialog() {
+    auto* dialog = new QCheckUpdateDialog(false, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+void zentarPixvue::showFeedbackDialog() {
+    auto* dialog = new QFeedbackDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+void zentarPixvue::slotUpdateInfo(QVariant info) {
+    const UpdateInfo record =
+        info.canConvert<UpdateInfo>() ? info.value<UpdateInfo>() : UpdateInfo();
+    if (!record.hasNewVersion) {
+        return;
+    }
+    auto* dialog = new QCheckUpdateDialog(true, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModal(true);
+    dialog->setUpdateInfo(record);
     dialog->show();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QUrl>
+#include <QVariant>
 
 class QAdaptiveLabel;
 class QHomePage;
@@ -59,6 +60,8 @@ public slots:
     void slotMouseEnterMenu();
     void slotMouseLeaveMenu();
     void slotMenuItemClicked(int nItemId);
+    // The start-up version check's result: an offer of a newer version opens the update dialog.
+    void slotUpdateInfo(QVariant info);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -72,6 +75,8 @@ private:
     bool confirmExit();
     void showLanguageDialog();
     void showAboutDialog();
+    void showCheckUpdateDialog();
+    void showFeedbackDialog();
 
     QImageLable* m_pLogo = nullptr;
     QAdaptiveLabel* m_pTitle = nullptr;

@@ -139,6 +139,13 @@ ScriptedReply ScriptedReply::stallAfterHeaders(const QByteArray& body, int sentB
     return reply;
 }
 
+ScriptedReply ScriptedReply::redirect(int status, const QByteArray& location) {
+    ScriptedReply reply = raw(QByteArray(), "text/plain");
+    reply.status = status;
+    reply.extraHeaders.append({"Location", location});
+    return reply;
+}
+
 ScriptedReply ScriptedReply::large(int bytes) {
     const QByteArray head = "{\"state\":0,\"msg\":\"";
     const QByteArray tail = "\"}";

@@ -57,6 +57,7 @@ struct PIXVUETESTSERVICE_EXPORT ScriptedReply {
     QByteArray body;
     int delayMs = 0;          // wait before answering
     int stallAfterBytes = 0;  // StallAfterHeaders only
+    HeaderList extraHeaders;  // sent after Content-Type, in order
 
     static ScriptedReply json(const QJsonObject& object);
     static ScriptedReply array(const QJsonArray& array);
@@ -69,6 +70,8 @@ struct PIXVUETESTSERVICE_EXPORT ScriptedReply {
     static ScriptedReply closeConnection();
     static ScriptedReply neverReply();
     static ScriptedReply stallAfterHeaders(const QByteArray& body, int sentBytes);
+    // A redirect (301, 302, 303, 307 or 308) to location.
+    static ScriptedReply redirect(int status, const QByteArray& location);
     // A JSON envelope {"state":0,"msg":"<filler>"} of exactly `bytes` bytes (at least 30).
     static ScriptedReply large(int bytes);
 

@@ -16,6 +16,16 @@ QByteArray reasonPhrase(int status) {
             return "OK";
         case 204:
             return "No Content";
+        case 301:
+            return "Moved Permanently";
+        case 302:
+            return "Found";
+        case 303:
+            return "See Other";
+        case 307:
+            return "Temporary Redirect";
+        case 308:
+            return "Permanent Redirect";
         case 400:
             return "Bad Request";
         case 401:
@@ -287,6 +297,9 @@ void TestServiceConnection::answer(const ScriptedReply& reply) {
         "HTTP/1.1 " + QByteArray::number(reply.status) + " " + reasonPhrase(reply.status) + "\r\n";
     if (!reply.contentType.isEmpty()) {
         head += "Content-Type: " + reply.contentType + "\r\n";
+    }
+    for (const auto& header : reply.extraHeaders) {
+        head += header.first + ": " + header.second + "\r\n";
     }
     head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
     head += "Connection: close\r\n\r\n";

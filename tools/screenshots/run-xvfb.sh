@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real zentarPixvue under Xvfb (with xcompmgr, so that the translucent shadows look
 # as on a desktop), works it with xdotool as a user would and saves the screen as PNG files:
-# the home page, the menu, the language, about and exit dialogs in English, then the language
-# change to Chinese with its restart, and the same screens in Chinese.
+# the home page, the menu, the about, exit, update, feedback and language dialogs in English,
+# then the language change to Chinese with its restart, and the same screens in Chinese.
 #   tools/screenshots/run-xvfb.sh [OUTDIR]     (default: ./screenshots; needs build/bin)
 #   PIXVUE_BIN_DIR=...                          another build's bin folder
 set -euo pipefail
@@ -121,6 +121,24 @@ shoot_language_screens() {
   click_at $((EX + 30 + 470 - 20 - 48)) $((EY + 237))  # NO: the program stays
   settle
 
+  # The update check (the closed port answers at once: "latest version") and the feedback.
+  choose_menu_item 3
+  UPDATE=$(window_of "$5")
+  settle 1.5
+  shoot 04b-checkupdate
+  read -r UX UY < <(origin_of "$UPDATE")
+  click_at $((UX + 30 + 470 - 20 - 7)) $((UY + 30 + 12 + 11))  # its close button
+  settle
+  choose_menu_item 4
+  FEEDBACK=$(window_of "$6")
+  settle
+  xdotool type --delay 20 "The preview of large folders is slow"
+  settle 0.3
+  shoot 04c-feedback
+  read -r FX FY < <(origin_of "$FEEDBACK")
+  click_at $((FX + 30 + 600 - 20 - 7)) $((FY + 30 + 12 + 11))  # its close button
+  settle
+
   choose_menu_item 2
   LANGUAGE=$(window_of "$3")
   settle
@@ -140,7 +158,7 @@ LANG_DIR=en
 FIRST=$!
 PIDS+=($FIRST)
 wait_main_window
-shoot_language_screens '^About$' '^Exit$' '^Language$' Down
+shoot_language_screens '^About$' '^Exit$' '^Language$' Down '^Check for updates$' '^Feedback$'
 # Confirm: the program restarts in Chinese.
 click_at $((LX + 30 + 238 + 48)) $((LY + 218))
 set +e
@@ -157,7 +175,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 wait_main_window
-shoot_language_screens '^关于$' '^退出$' '^语言$' Up
+shoot_language_screens '^关于$' '^退出$' '^语言$' Up '^检查更新$' '^意见反馈$'
 
 # Cancel, then exit with YES.
 click_at $((LX + 30 + 238 + 96 + 20 + 48)) $((LY + 218))

@@ -1,0 +1,54 @@
+#pragma once
+
+// The converter's threads that talk to the web service: the version check and the feedback
+// upload. Each owns its server-client object and reports by a queued signal. quit() aborts
+// a request under way, so that an owner can always stop and wait for them.
+
+#include "ztserverdefine.h"
+
+#include <QString>
+#include <QThread>
+#include <QVariant>
+
+class QCheckVersionThread : public QThread {
+    Q_OBJECT
+
+public:
+    // Takes the installed version from the settings store (on the creating thread).
+    explicit QCheckVersionThread(QObject* parent = nullptr);
+
+signals:
+    // An UpdateInfo in every case; after a failure its hasNewVersion is false.
+    void signalUpdateInfo(QVariant info);
+
+protected:
+    void run() override;
+
+private:
+    QString m_strCurrentVersion;
+    UpdateInfo m_updateInfo;
+};
+
+class QFeedbackThread : public QThread {
+    Q_OBJECT
+
+public:
+    explicit QFeedbackThread(QObject* parent = nullptr);
+
+    // Before start(). logFileName is a name in the data directory's "Trace" folder.
+    void setFeedback(const QString& mail, const QString& content, const QString& logFileName);
+
+signals:
+    void signalFeedbackCompleted(bool bSuc, int nErrorCode);
+
+protected:
+    void run() override;
+
+private:
+    QString m_strMail;
+    QString m_strContent;
+    QString m_strLogFileName;
+};
+
+// Stops a thread of this file and waits for it (quit aborts its request).
+void stopServiceThread(QThread* thread);

@@ -1,0 +1,298 @@
+// The feedback dialog: its input rules, the verification code and the upload of today's log
+// against the test web service.
+#include "guitestsupport.h"
+#include "httptestsupport.h"
+#include "pixvuestartup.h"
+#include "pixvuetestservice.h"
+#include "qadaptivelabel.h"
+#include "qfeedbackdialog.h"
+#include "qimagetextbutton.h"
+#include "qmultilinelabel.h"
+#include "zthttpserver.h"
+#include "ztlog.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QUrlQuery>
+
+namespace {
+
+const char kMail[] = "someone@example.com";
+
+QString swapCase(const QString& text) {
+    QString swapped;
+    for (const QChar c : text) {
+        swapped.append(c.isUpper() ? c.toLower() : c.toUpper());
+    }
+    return swapped;
+}
+
+QString todaysLogName() {
+    return QDate::currentDate().toString("yyyyMMdd") + ".log";
+}
+
+}  // namespace
+
+// Records the links the dialog opens instead of handing them to the desktop.
+class LinkRecorder : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+class TestFeedbackDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void codeIsCaseSensitive();
+    void mailPatternAnywhereInTheText();
+    void submitFollowsMailAndContent();
+    void contentIsLimitedAtTheCursor();
+    void failedUploadKeepsEverything();
+    void uploadSendsTodaysLog();
+    void chatLinkOpensTheContact();
+    void closingDuringUploadWaitsForIt();
+
+private:
+    void fill(QFeedbackDialog& dialog, const QString& content, const QString& mail) const;
+
+    PixvueTestService m_service;
+    LinkRecorder m_links;
+};
+
+void TestFeedbackDialog::initTestCase() {
+    pixvue::applyApplicationLook();
+    QVERIFY(m_service.start());
+    ZtHttpServer::setTransferTimeout(60000);
+    QDesktopServices::setUrlHandler("tencent", &m_links, "open");
+    LOG(INFO) << "feedback test started";
+}
+
+void TestFeedbackDialog::init() {
+    httptest::useAddresses(m_service.baseUrl());
+    m_service.clearRequests();
+    m_service.clearReplies();
+    m_links.opened.clear();
+}
+
+void TestFeedbackDialog::cleanup() {
+    // Every thread of the test has ended; the line orders their logging before the next.
+    LOG(INFO) << "test " << QTest::currentTestFunction() << " done";
+}
+
+void TestFeedbackDialog::fill(QFeedbackDialog& dialog, const QString& content,
+                              const QString& mail) const {
+    dialog.contentEdit()->setPlainText(content);
+    dialog.mailEdit()->setText(mail);
+}
+
+void TestFeedbackDialog::codeIsCaseSensitive() {
+    QFeedbackDialog dialog;
+    const QString code = dialog.codeLabel()->code();
+    QCOMPARE(code.size(), 4);
+    for (const QChar c : code) {
+        QVERIFY2(c.isLetter() && c.unicode() < 128, qPrintable(code));
+    }
+    fill(dialog, "The preview is slow", kMail);
+    QVERIFY(dialog.submitButton()->isEnabled());
+
+    dialog.submitButton()->click();
+    QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Please enter verification code"));
+    QCOMPARE(dialog.messageLabel()->textColor(), QColor(Qt::red));
+
+    dialog.codeEdit()->setText(swapCase(code));
+    dialog.submitButton()->click();
+    QVERIFY(dialog.messageLabel()->isVisibleTo(&dialog));
+    QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Incorrect verification code"));
+    QCOMPARE(dialog.codeLabel()->code(), code);  // a wrong entry keeps the code
+    QVERIFY(!dialog.isSubmitting());
+    QCOMPARE(m_service.requestCount(), 0);
+
+    dialog.codeEdit()->setText(code + "x");
+    QCOMPARE(dialog.codeEdit()->text(), code);  // at most four characters
+
+    QTest::mouseClick(dialog.codeLabel(), Qt::LeftButton);
+    QCOMPARE(dialog.codeLabel()->code().size(), 4);
+}
+
+void TestFeedbackDialog::mailPatternAnywhereInTheText() {
+    QVERIFY(QFeedbackDialog::isValidMail("someone@example.com"));
+    QVERIFY(QFeedbackDialog::isValidMail("someone@example.com, more words"));
+    QVERIFY(QFeedbackDialog::isValidMail("a.b-c_d@mail.example.co.uk"));
+    QVERIFY(!QFeedbackDialog::isValidMail("someone@example"));
+    QVERIFY(!QFeedbackDialog::isValidMail("someone.example.com"));
+    QVERIFY(!QFeedbackDialog::isValidMail("someone@EXAMPLE.COM"));
+
+    QFeedbackDialog dialog;
+    fill(dialog, "Words", "someone@example.com, more words");
+    QVERIFY(dialog.submitButton()->isEnabled());
+    dialog.slotEditingFinished();
+    QVERIFY(!dialog.messageLabel()->isVisibleTo(&dialog));
+
+    dialog.mailEdit()->setText("someone@example");
+    QVERIFY(!dialog.submitButton()->isEnabled());
+    QCOMPARE(dialog.submitButton()->buttonState(), int(ButtonDisabled));
+    dialog.slotEditingFinished();
+    QVERIFY(dialog.messageLabel()->isVisibleTo(&dialog));
+    QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Incorrect email format"));
+    QCOMPARE(dialog.messageLabel()->textColor(), QColor(Qt::red));
+    // Centred 15 px below the code row.
+    const QRect message = dialog.messageLabel()->geometry();
+    QCOMPARE(message.left() - 30, 600 - 1 - (message.right() - 30));
+    QCOMPARE(message.top(), dialog.codeEdit()->geometry().bottom() + 1 + 15);
+}
+
+void TestFeedbackDialog::submitFollowsMailAndContent() {
+    QFeedbackDialog dialog;
+    QCOMPARE(dialog.size(), QSize(660, 440));
+    QVERIFY(!dialog.submitButton()->isEnabled());
+    QVERIFY(!dialog.continueButton()->isVisibleTo(&dialog));
+    QCOMPARE(dialog.counterLabel()->text(), QStringLiteral("You can enter another 300 words"));
+
+    dialog.mailEdit()->setText(kMail);  // no content yet
+    QVERIFY(!dialog.submitButton()->isEnabled());
+    dialog.contentEdit()->setPlainText("   ");
+    QVERIFY(!dialog.submitButton()->isEnabled());
+    dialog.contentEdit()->setPlainText("Hello");
+    QVERIFY(dialog.submitButton()->isEnabled());
+
+    // An emptied address disables Submit as soon as the content changes.
+    dialog.mailEdit()->clear();
+    QVERIFY(dialog.submitButton()->isEnabled());
+    dialog.contentEdit()->setPlainText("Hello again");
+    QVERIFY(!dialog.submitButton()->isEnabled());
+    QVERIFY(!dialog.messageLabel()->isVisibleTo(&dialog));
+
+    // An invalid address shows the message when the content changes, Submit unchanged.
+    dialog.mailEdit()->setText("nobody");
+    dialog.contentEdit()->setPlainText("Hello once more");
+    QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Incorrect email format"));
+    QVERIFY(dialog.messageLabel()->isVisibleTo(&dialog));
+}
+
+void TestFeedbackDialog::contentIsLimitedAtTheCursor() {
+    QFeedbackDialog dialog;
+    QPlainTextEdit* edit = dialog.contentEdit();
+    edit->insertPlainText(QString(310, 'a'));
+    QCOMPARE(edit->toPlainText(), QString(300, 'a'));
+    QCOMPARE(dialog.counterLabel()->text(), QStringLiteral("You can enter another 0 words"));
+
+    // Blanks before and after the text are not counted.
+    edit->setPlainText("   " + QString(297, 'b') + "  \n ");
+    QCOMPARE(dialog.counterLabel()->text(), QStringLiteral("You can enter another 3 words"));
+    QCOMPARE(edit->toPlainText().size(), 3 + 297 + 4);
+
+    // Pasted in the middle: the pasted overflow before the cursor goes.
+    edit->setPlainText(QString(150, 'a') + QString(150, 'c'));
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(150);
+    edit->setTextCursor(cursor);
+    edit->insertPlainText("12345");
+    QCOMPARE(edit->toPlainText(), QString(150, 'a') + QString(150, 'c'));
+    QCOMPARE(edit->textCursor().position(), 150);
+    QCOMPARE(dialog.counterLabel()->text(), QStringLiteral("You can enter another 0 words"));
+}
+
+void TestFeedbackDialog::failedUploadKeepsEverything() {
+    m_service.setReply("/client/problem", ScriptedReply::httpError(500, "down"));
+    QFeedbackDialog dialog;
+    fill(dialog, "  It crashed  ", kMail);
+    const QString code = dialog.codeLabel()->code();
+    dialog.codeEdit()->setText(code);
+    dialog.submitButton()->click();
+    QVERIFY(dialog.isSubmitting());
+    QVERIFY(!dialog.submitButton()->isEnabled());
+    QVERIFY(dialog.busyLabel()->isVisibleTo(&dialog));
+    QVERIFY(guitest::waitFor([&] { return dialog.messageLabel()->isVisibleTo(&dialog); }));
+    QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Submit failed (%1), please resubmit")
+                                                .arg(int(QNetworkReply::InternalServerError)));
+    QCOMPARE(dialog.messageLabel()->textColor(), QColor(Qt::red));
+    QVERIFY(!dialog.busyLabel()->isVisibleTo(&dialog));
+    QCOMPARE(dialog.contentEdit()->toPlainText(), QStringLiteral("  It crashed  "));
+    QCOMPARE(dialog.mailEdit()->text(), QString(kMail));
+    QCOMPARE(dialog.codeEdit()->text(), code);
+    QCOMPARE(dialog.codeLabel()->code(), code);
+    QVERIFY(!dialog.submitButton()->isEnabled());
+    QVERIFY(dialog.submitButton()->isVisibleTo(&dialog));
+    dialog.mailEdit()->setText(QString(kMail) + " ");
+    QVERIFY(dialog.submitButton()->isEnabled());
+}
+
+void TestFeedbackDialog::uploadSendsTodaysLog() {
+    m_service.setReply("/client/problem", ScriptedReply::envelope(0));
+    LOG(INFO) << "a line before the feedback";
+    QFeedbackDialog dialog;
+    fill(dialog, "  Thanks for the tool \n", "  " + QString(kMail) + " ");
+    dialog.codeEdit()->setText(dialog.codeLabel()->code());
+    dialog.submitButton()->click();
+    QVERIFY(guitest::waitFor([&] { return dialog.messageLabel()->isVisibleTo(&dialog); }));
+    QCOMPARE(dialog.messageLabel()->text(),
+             QStringLiteral("Submitted successfully, thank you very much for your feedback"));
+    QCOMPARE(dialog.messageLabel()->textColor(), QColor("#6DDB99"));
+    QVERIFY(!dialog.submitButton()->isVisibleTo(&dialog));
+
+    const QList<RecordedRequest> sent = m_service.requests("/client/problem");
+    QCOMPARE(sent.size(), 1);
+    const QList<RecordedPart> parts = sent.first().parts;
+    QCOMPARE(parts.size(), 5);
+    QCOMPARE(parts[0].body, QByteArray("ZIZIVUZIZAD"));
+    QCOMPARE(parts[1].body, QByteArray(kMail));
+    QCOMPARE(parts[2].body, QByteArray("Thanks for the tool"));
+    QCOMPARE(parts[3].name, QByteArray("LogName"));
+    QCOMPARE(parts[3].body, todaysLogName().toUtf8());
+    QCOMPARE(parts[4].fileName, todaysLogName().toUtf8());
+    QFile log(guitest::dataDirectory() + "Trace/" + todaysLogName());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(parts[4].body.contains("a line before the feedback"));
+    QVERIFY(log.readAll().startsWith(parts[4].body));
+
+    const QString oldCode = dialog.codeLabel()->code();
+    dialog.continueButton()->click();
+    QVERIFY(!dialog.continueButton()->isVisibleTo(&dialog));
+    QVERIFY(dialog.submitButton()->isVisibleTo(&dialog));
+    QVERIFY(dialog.contentEdit()->toPlainText().isEmpty());
+    QVERIFY(dialog.codeEdit()->text().isEmpty());
+    QVERIFY(!dialog.messageLabel()->isVisibleTo(&dialog));
+    QCOMPARE(dialog.codeLabel()->code().size(), 4);
+    Q_UNUSED(oldCode);  // a new code may repeat the old one by chance
+}
+
+void TestFeedbackDialog::chatLinkOpensTheContact() {
+    QFeedbackDialog dialog;
+    dialog.chatButton()->click();
+    QCOMPARE(m_links.opened.size(), 1);
+    const QUrl link = m_links.opened.first();
+    QCOMPARE(link.scheme(), QStringLiteral("tencent"));
+    const QUrlQuery query(link);
+    QCOMPARE(query.queryItemValue("Menu"), QStringLiteral("yes"));
+    QCOMPARE(query.queryItemValue("uin"), QString(QFeedbackDialog::kSupportContact));
+    QCOMPARE(query.queryItemValue("Service"), QStringLiteral("300"));
+    const QString signature = query.queryItemValue("sigT");
+    QCOMPARE(signature.size(), 80);
+    QVERIFY(QRegularExpression("^[0-9a-f]{80}$").match(signature).hasMatch());
+}
+
+void TestFeedbackDialog::closingDuringUploadWaitsForIt() {
+    m_service.setReply("/client/problem", ScriptedReply::neverReply());
+    auto* dialog = new QFeedbackDialog;
+    fill(*dialog, "Slow service", kMail);
+    dialog->codeEdit()->setText(dialog->codeLabel()->code());
+    dialog->submitButton()->click();
+    QVERIFY(m_service.waitForRequests(1, 60000));
+    QVERIFY(dialog->isSubmitting());
+    delete dialog;  // stops the upload and waits for it
+}
+
+PIXVUE_GUI_TEST_MAIN(TestFeedbackDialog)
+#include "tst_feedbackdialog.moc"
