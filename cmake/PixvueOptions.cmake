@@ -28,7 +28,7 @@ else()
 endif()
 if(PIXVUE_SANITIZE STREQUAL "thread")
     list(APPEND PIXVUE_SANITIZER_TEST_ENV
-        "TSAN_OPTIONS=suppressions=${PIXVUE_TSAN_SUPPRESSIONS}:halt_on_error=1:second_deadlock_stack=1")
+        "TSAN_OPTIONS=suppressions=${PIXVUE_TSAN_SUPPRESSIONS}:halt_on_error=1:second_deadlock_stack=1:history_size=4")
 endif()
 
 # Adds a Qt Test executable as a CTest test. Extra arguments are libraries to link.
