@@ -22,6 +22,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap "exit 130" INT TERM
 
 fail() {
     echo "check-install: FAIL: $*" >&2
@@ -128,8 +129,9 @@ prepare_user() {
         > "$program_dir/Cfg/Url.ini"
 }
 
+# Replaces the calling (sub)shell, so that a background start's $! is the converter itself.
 run_pixvue() {
-    env -u LD_LIBRARY_PATH HOME="$user/home" XDG_DATA_HOME="$user/data" \
+    exec env -u LD_LIBRARY_PATH HOME="$user/home" XDG_DATA_HOME="$user/data" \
         XDG_CONFIG_HOME="$user/config" XDG_CACHE_HOME="$user/cache" \
         XDG_RUNTIME_DIR="$user/runtime" QT_QPA_PLATFORM=offscreen "$prefix/bin/pixvue" "$@"
 }
@@ -150,9 +152,10 @@ wait_for_log() {
 }
 
 sample_paths() {
-    local data=${PIXVUE_TESTDATA:-$source_dir/../shared/testdata}
-    mapfile -t samples < <(find "$data" -maxdepth 2 -iname '*.heic' 2>/dev/null | LC_ALL=C sort |
-                           head -n 3)
+    local data
+    data=$(realpath -sm "${PIXVUE_TESTDATA:-$source_dir/../shared/testdata}")
+    mapfile -t samples < <(find "$data" -maxdepth 2 -iname '*.heic' -size +100k 2>/dev/null |
+                           LC_ALL=C sort | head -n 3)
     if ((${#samples[@]} < 3)); then
         echo "check-install: no HEIC samples in $data; empty stand-ins are opened instead"
         samples=("$work/first one.heic" "$work/second.HEIC" "$work/third.heic")
@@ -198,17 +201,24 @@ check_installed_converter() {
     rm -f "$program_dir/Cfg/Url.ini"
 }
 
-# The system libraries the installed programs load, as Debian package names.
+# The packages of the system libraries that ldd resolves for the installed files; with
+# "direct", only of those the files name themselves (NEEDED).
 linked_packages() {
-    local elf path
+    local which=$1 elf path
     for elf in $(elf_files); do
-        env -u LD_LIBRARY_PATH ldd "$elf" | awk '$2 == "=>" && $3 ~ /^\// { print $3 }'
+        local resolved needed
+        resolved=$(env -u LD_LIBRARY_PATH ldd "$elf")
+        needed=$(readelf -d "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+        awk '$2 == "=>" && $3 ~ /^\// { print $1, $3 }' <<< "$resolved" |
+            while read -r soname path; do
+                if [[ $which == all ]] || grep -qx "$soname" <<< "$needed"; then
+                    echo "$path"
+                fi
+            done
     done | grep -v "^$program_dir/" | LC_ALL=C sort -u | while read -r path; do
-        local real
-        real=$(readlink -f "$path")
-        { dpkg -S "$path" 2>/dev/null || dpkg -S "$real" 2>/dev/null ||
-            dpkg -S "/usr$path" 2>/dev/null || dpkg -S "${path#/usr}" 2>/dev/null ||
-            fail "no package holds $path"; } | head -n 1 | cut -d: -f1
+        { dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null ||
+            dpkg -S "/usr$path" 2>/dev/null || fail "no package holds $path"; } |
+            head -n 1 | cut -d: -f1
     done | LC_ALL=C sort -u
 }
 
@@ -223,18 +233,37 @@ check_package() {
     depends=$(dpkg-deb -f "$deb" Depends)
     step "Depends: $depends"
     local names
-    names=$(tr ',' '\n' <<< "$depends" | sed 's/^ *//; s/ .*//; s/:.*//' | LC_ALL=C sort -u)
-    local package
-    for package in $(linked_packages) libheif-plugin-libde265 libheif-plugin-ffmpegdec; do
+    names=$(tr ',|' '\n\n' <<< "$depends" | sed 's/^ *//; s/ .*//; s/:.*//' | LC_ALL=C sort -u)
+    local package plugins="libheif-plugin-libde265 libheif-plugin-ffmpegdec"
+    for package in $(linked_packages direct) $plugins; do
         grep -qx "$package" <<< "$names" || fail "Depends lacks $package"
+    done
+    # Nothing else: each dependency holds a library the programs load.
+    local linked
+    linked=$(linked_packages all; tr ' ' '\n' <<< "$plugins")
+    for package in $(tr ',' '\n' <<< "$depends" | sed 's/^ *//; s/[ |].*//'); do
+        grep -qx "$package" <<< "$linked" ||
+            fail "Depends names $package, which holds no library the programs load"
     done
     grep -Eq "libheif1 \(>= 1\.19" <<< "$depends" || fail "Depends does not ask for libheif 1.19"
     # The package holds the same files under /usr, and nothing else.
     dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | LC_ALL=C sort \
         > "$work/packaged"
     diff -u "$work/expected" "$work/packaged" || fail "the package holds other files"
-    [[ -z $(dpkg-deb -e "$deb" "$work/control" && ls "$work/control" | grep -v '^control$\|^md5sums$\|^shlibs$\|^triggers$') ]] ||
-        fail "the package has maintainer scripts"
+    [[ -z ${PIXVUE_KEEP_PACKAGE:-} ]] || cp "$deb" "$PIXVUE_KEEP_PACKAGE/"
+    # dpkg alone puts the files in place and takes them away: the only scripts are CPack's
+    # ldconfig calls for libraries under /usr/lib.
+    dpkg-deb -e "$deb" "$work/control"
+    local extra script
+    extra=$(ls "$work/control" | grep -Evx 'control|md5sums|postinst|postrm' || true)
+    [[ -z $extra ]] || fail "the package has maintainer files: $extra"
+    for script in "$work/control/postinst" "$work/control/postrm"; do
+        [[ -e $script ]] || continue
+        if grep -Evq '^(#!/bin/sh|set -e|if \[ "\$1" = "(configure|remove)" \]; then|\s*ldconfig|fi|)$' \
+            "$script"; then
+            fail "$(basename "$script") does more than ldconfig"
+        fi
+    done
 }
 
 install_tree
