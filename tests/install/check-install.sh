@@ -15,10 +15,15 @@ program_dir=$prefix/lib/pixvue
 app_id=com.zentar.Pixvue
 first_pid=
 
+# Ends every process still running one of the installed programs.
 cleanup() {
-    if [[ -n $first_pid ]] && kill -0 "$first_pid" 2>/dev/null; then
-        kill -KILL "$first_pid" 2>/dev/null || true
-    fi
+    local exe pid
+    for exe in /proc/[0-9]*/exe; do
+        if [[ $(readlink "$exe" 2>/dev/null) == "$program_dir/"* ]]; then
+            pid=${exe#/proc/}
+            kill -KILL "${pid%/exe}" 2>/dev/null || true
+        fi
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -171,6 +176,8 @@ check_installed_converter() {
     first_pid=$!
     wait_for_log "open files: ${samples[0]}, ${samples[1]}"
     day_log | grep -qF "====================START====================" || fail "no START banner"
+    [[ $(readlink "/proc/$first_pid/exe") == "$program_dir/zentarPixvue" ]] ||
+        fail "the launcher did not become the installed converter"
 
     local children child exe found_sender=
     children=$(pgrep -P "$first_pid" || true)
@@ -195,7 +202,6 @@ check_installed_converter() {
     kill -TERM "$first_pid"
     local first_status=0
     wait "$first_pid" || first_status=$?
-    first_pid=
     ((first_status == 0)) || fail "the first instance ended with $first_status on SIGTERM"
     day_log | grep -qF "====================END====================" || fail "no END banner"
     rm -f "$program_dir/Cfg/Url.ini"
