@@ -201,6 +201,7 @@ int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
 int runConverter(int& argc, char** argv) {
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
     ztlog::setUpLogging();  // first, so that the instance's own failures are logged
     QSingleInstance instance(QString::fromLatin1(kInstanceIdentifier));
     applyApplicationLook();

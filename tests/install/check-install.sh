@@ -179,11 +179,11 @@ check_installed_converter() {
     [[ $(readlink "/proc/$first_pid/exe") == "$program_dir/zentarPixvue" ]] ||
         fail "the launcher did not become the installed converter"
 
-    local children child exe found_sender=
-    children=$(pgrep -P "$first_pid" || true)
-    for child in $children; do
-        exe=$(readlink "/proc/$child/exe" || true)
-        [[ $exe == "$program_dir/ZtLogSender_HC" ]] && found_sender=yes
+    wait_for_log "log sender start success"
+    local exe found_sender=
+    for exe in /proc/[0-9]*/exe; do
+        [[ $(readlink "$exe" 2>/dev/null) == "$program_dir/ZtLogSender_HC" ]] || continue
+        grep -qx "PPid:\s*$first_pid" "${exe%/exe}/status" && found_sender=yes
     done
     [[ -n $found_sender ]] || fail "the installed log sender does not run beside the converter"
 
