@@ -53,6 +53,7 @@ fi
 stage format check_format
 stage "release build" configure_and_build release build
 stage "release tests" run_tests build
+stage install bash tests/install/check-install.sh build
 
 if [ -f tests/fuzz/run-fuzz.sh ]; then
   stage fuzz bash tests/fuzz/run-fuzz.sh

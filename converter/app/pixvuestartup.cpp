@@ -1,5 +1,6 @@
 #include "pixvuestartup.h"
 
+#include "pixvueopenfiles.h"
 #include "pixvuepaths.h"
 #include "pixvueresources.h"
 #include "qexitsignals.h"
@@ -126,18 +127,41 @@ void startVersionCheck(zentarPixvue* window) {
 
 namespace {
 
-int askRunningInstanceToShow(const QSingleInstance& instance) {
+// The files of this start go to the running instance after the request to show itself.
+void handOverPaths(const QSingleInstance& instance, const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    if (instance.sendMessage(openFilesMessage(paths), kMessageTimeoutMs)) {
+        LOG(INFO) << "open files handed to the running instance: " << paths.join(", ");
+    } else {
+        LOG(ERROR) << "the running instance did not take the files " << paths.join(", ");
+    }
+}
+
+int askRunningInstanceToShow(const QSingleInstance& instance, const QStringList& paths) {
     instance.sendMessage(QString::fromLatin1(kRaiseMessage), kMessageTimeoutMs);
     LOG(INFO) << "KESTRO is running";
+    handOverPaths(instance, paths);
     return 0;
+}
+
+void handleLaterStartMessage(zentarPixvue* window, const QString& message) {
+    QStringList paths;
+    if (parseOpenFilesMessage(message, &paths)) {
+        window->openPaths(paths);
+        return;
+    }
+    LOG(INFO) << "message from a later start: " << message;
 }
 
 std::unique_ptr<zentarPixvue> createMainWindow(QSingleInstance& instance) {
     auto window = std::make_unique<zentarPixvue>();
     instance.setActivationWindow(window.get(), true);
+    zentarPixvue* target = window.get();
     QObject::connect(
-        &instance, &QSingleInstance::messageReceived, window.get(),
-        [](const QString& message) { LOG(INFO) << "message from a later start: " << message; });
+        &instance, &QSingleInstance::messageReceived, target,
+        [target](const QString& message) { handleLaterStartMessage(target, message); });
     return window;
 }
 
@@ -149,7 +173,7 @@ void endOnExitSignals(QExitSignals& exitSignals) {
     });
 }
 
-int runMainWindow(QSingleInstance& instance) {
+int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
     ZtConfig* config = ZtConfig::NewInstance();
     auto translator = std::make_unique<QTranslator>();
     loadTranslation(*translator, config->getLanguageType());
@@ -157,6 +181,9 @@ int runMainWindow(QSingleInstance& instance) {
 
     std::unique_ptr<zentarPixvue> window = createMainWindow(instance);
     window->show();
+    if (!paths.isEmpty()) {
+        window->openPaths(paths);
+    }
     QExitSignals exitSignals;
     endOnExitSignals(exitSignals);
     startVersionCheck(window.get());
@@ -186,14 +213,17 @@ int runMainWindow(QSingleInstance& instance) {
 int runConverter(int& argc, char** argv) {
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
     ztlog::setUpLogging();  // first, so that the instance's own failures are logged
     QSingleInstance instance(QString::fromLatin1(kInstanceIdentifier));
     applyApplicationLook();
     LOG(INFO) << "====================START====================";
+    const QStringList paths =
+        pathsFromArguments(QCoreApplication::arguments().mid(1), QDir::current());
     if (instance.isRunning()) {
-        return askRunningInstanceToShow(instance);
+        return askRunningInstanceToShow(instance, paths);
     }
-    return runMainWindow(instance);
+    return runMainWindow(instance, paths);
 }
 
 }  // namespace pixvue

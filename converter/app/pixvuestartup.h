@@ -16,6 +16,8 @@ inline constexpr const char* kInstanceIdentifier = "zentarPixvue";
 inline constexpr const char* kRaiseMessage = "raise_window_noop";
 inline constexpr int kMessageTimeoutMs = 4000;
 inline constexpr int kRestartExitCode = 8888;
+// The desktop entry that the installation puts in the menu (window-to-entry matching).
+inline constexpr const char* kDesktopFileName = "com.zentar.Pixvue";
 inline constexpr const char* kTranslationFile = ":/translation/zentarpixvue_zh.qm";
 
 // For scripted runs and tests: when set to a number, the event loop ends with that exit code

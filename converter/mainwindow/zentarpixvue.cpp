@@ -20,6 +20,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QStackedWidget>
@@ -288,4 +289,22 @@ void zentarPixvue::dropEvent(QDropEvent* event) {
     }
     emit signalUrlsDropped(urls);
     LOG(INFO) << "add file to list finished";
+}
+
+void zentarPixvue::openPaths(const QStringList& paths) {
+    QStringList found;
+    QList<QUrl> urls;
+    for (const QString& path : paths) {
+        if (QFileInfo::exists(path)) {
+            found << path;
+            urls << QUrl::fromLocalFile(path);
+        } else {
+            LOG(WARNING) << "open files: not found " << path;
+        }
+    }
+    if (urls.isEmpty()) {
+        return;
+    }
+    LOG(INFO) << "open files: " << found.join(QStringLiteral(", "));
+    emit signalUrlsDropped(urls);
 }

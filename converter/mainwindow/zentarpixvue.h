@@ -3,6 +3,7 @@
 #include "cframelesswindow.h"
 
 #include <QList>
+#include <QStringList>
 #include <QUrl>
 #include <QVariant>
 
@@ -50,6 +51,10 @@ public:
 
     // The maker's web site joined with path.
     static QUrl webPage(const char* path);
+
+    // Files or folders named on the command line or by a later start: added as a drop of them
+    // would add them. Paths that do not exist are logged and left out.
+    void openPaths(const QStringList& paths);
 
 signals:
     // Files or folders dropped on the window; the operate page adds them.

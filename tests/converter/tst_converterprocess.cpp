@@ -55,7 +55,9 @@ public:
         return m_root.path() + "/runtime/zentarPixvue-" + QString::number(getuid()) + ".lock";
     }
 
-    std::unique_ptr<QProcess> start(const QString& quitAfterStart = QString()) const {
+    std::unique_ptr<QProcess> start(const QString& quitAfterStart = QString(),
+                                    const QStringList& arguments = {"--first", "second arg"},
+                                    const QString& workingDirectory = QString()) const {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", m_root.path() + "/data");
@@ -67,9 +69,9 @@ public:
             env.insert("PIXVUE_QUIT_AFTER_START", quitAfterStart);
         }
         process->setProcessEnvironment(env);
-        process->setWorkingDirectory(m_root.path());
+        process->setWorkingDirectory(workingDirectory.isEmpty() ? m_root.path() : workingDirectory);
         process->setProcessChannelMode(QProcess::ForwardedChannels);
-        process->start(program(), {"--first", "second arg"});
+        process->start(program(), arguments);
         return process;
     }
 
@@ -148,6 +150,7 @@ class TestConverterProcess : public QObject {
 private slots:
     void initTestCase();
     void secondStartRaisesTheFirst();
+    void filesOfBothStartsReachTheFirst();
     void killedInstanceDoesNotBlock();
     void restartLeavesOneNewInstance();
     void chineseSetting();
@@ -182,6 +185,39 @@ void TestConverterProcess::secondStartRaisesTheFirst() {
     first->terminate();
     QVERIFY(finishes(*first));
     QCOMPARE(install.logCount("====================END===================="), 1);
+}
+
+// The first start opens its files; a later one hands its own (relative to where it was
+// started) to the first and ends.
+void TestConverterProcess::filesOfBothStartsReachTheFirst() {
+    Installation install(false);
+    QVERIFY(install.isReady());
+    QTemporaryDir photos;
+    QVERIFY(photos.isValid());
+    const QString first = photos.filePath(QString::fromUtf8("第一 photo.heic"));
+    const QString folder = photos.filePath("folder");
+    const QString later = photos.filePath("later.HEIC");
+    QVERIFY(QDir().mkpath(folder));
+    for (const QString& path : {first, later}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    auto running = install.start(QString(), {first, folder + "/"});
+    QVERIFY(running->waitForStarted());
+    QVERIFY(guitest::waitFor(
+        [&] { return install.log().contains("open files: " + first + ", " + folder); }));
+
+    auto second = install.start(QString(), {"later.HEIC", "./missing.heic"}, photos.path());
+    QVERIFY(finishes(*second));
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY(guitest::waitFor([&] { return install.log().contains("open files: " + later); }));
+    QVERIFY(install.log().contains("open files: not found " + photos.filePath("missing.heic")));
+    QVERIFY(install.log().contains("message from a later start: raise_window_noop"));
+    QCOMPARE(running->state(), QProcess::Running);
+    running->terminate();
+    QVERIFY(finishes(*running));
+    QCOMPARE(running->exitCode(), 0);
 }
 
 void TestConverterProcess::killedInstanceDoesNotBlock() {

@@ -1,0 +1,282 @@
+#!/usr/bin/env bash
+# Installs a built tree into a temporary prefix and checks what a user gets: the layout, that
+# every program finds its libraries, the exported symbols, the desktop entry and AppStream
+# data, the installed converter with files on its command line (and a second start handing
+# its file to the first), and the Debian package with its dependencies.
+#
+#   tests/install/check-install.sh [build-dir]      (default: build)
+set -euo pipefail
+
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+build_dir=$(cd "${1:-$source_dir/build}" && pwd)
+work=$(mktemp -d)
+prefix=$work/prefix
+program_dir=$prefix/lib/pixvue
+app_id=com.zentar.Pixvue
+first_pid=
+
+# Ends every process still running one of the installed programs.
+cleanup() {
+    local exe pid
+    for exe in /proc/[0-9]*/exe; do
+        if [[ $(readlink "$exe" 2>/dev/null) == "$program_dir/"* ]]; then
+            pid=${exe#/proc/}
+            kill -KILL "${pid%/exe}" 2>/dev/null || true
+        fi
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap "exit 130" INT TERM
+
+fail() {
+    echo "check-install: FAIL: $*" >&2
+    exit 1
+}
+step() { echo "check-install: $*"; }
+
+programs=(zentarPixvue QFaultPost ZtLogSender_HC ztInstallFeedback)
+libraries=(ZtShareLog ZtConfig ZtHeicDecoder ZtHeicAPI ZtJsonParse ZtHttpServer ZtCommon
+           ZtWidgetKit PixvueResources QFaultPostResources)
+
+install_tree() {
+    step "installing into $prefix"
+    cmake --install "$build_dir" --prefix "$prefix" > "$work/install.log"
+    # Every file written lies in the prefix.
+    local outside
+    outside=$(grep -v "^$prefix/" "$build_dir/install_manifest.txt" || true)
+    [[ -z $outside ]] || fail "installed outside the prefix: $outside"
+}
+
+expected_files() {
+    echo bin/pixvue
+    echo lib/pixvue/Cfg/Version.ini
+    local name
+    for name in "${programs[@]}"; do echo "lib/pixvue/$name"; done
+    for name in "${libraries[@]}"; do echo "lib/pixvue/lib$name.so"; done
+    echo "share/applications/$app_id.desktop"
+    for size in 16 24 32 48 64 128 256; do
+        echo "share/icons/hicolor/${size}x$size/apps/$app_id.png"
+    done
+    echo "share/metainfo/$app_id.metainfo.xml"
+}
+
+check_layout() {
+    step "layout"
+    (cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort) > "$work/found"
+    expected_files | LC_ALL=C sort > "$work/expected"
+    diff -u "$work/expected" "$work/found" || fail "installed files differ from the layout"
+    [[ -x $prefix/bin/pixvue ]] || fail "the launcher is not executable"
+    local version
+    version=$(sed -n 's/^project(Pixvue VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+    grep -qx "Version=$version" "$program_dir/Cfg/Version.ini" ||
+        fail "Cfg/Version.ini does not hold Version=$version"
+    local size
+    for size in 16 24 32 48 64 128 256; do
+        file "$prefix/share/icons/hicolor/${size}x$size/apps/$app_id.png" |
+            grep -q "PNG image data, $size x $size" || fail "icon ${size}x$size has another size"
+    done
+}
+
+elf_files() {
+    local name
+    for name in "${programs[@]}"; do echo "$program_dir/$name"; done
+    for name in "${libraries[@]}"; do echo "$program_dir/lib$name.so"; done
+}
+
+# Our libraries come from the program directory through the run path $ORIGIN; the rest
+# from the system.
+check_libraries() {
+    step "run paths and ldd"
+    local elf resolved
+    for elf in $(elf_files); do
+        readelf -d "$elf" | grep -Eq '(RUNPATH|RPATH).*\[\$ORIGIN\]$' ||
+            fail "$elf has no run path \$ORIGIN"
+        resolved=$(env -u LD_LIBRARY_PATH ldd "$elf")
+        if grep -q "not found" <<< "$resolved"; then
+            fail "$elf: $(grep "not found" <<< "$resolved")"
+        fi
+        local lib
+        for lib in "${libraries[@]}"; do
+            if grep -q "lib$lib.so " <<< "$resolved"; then
+                grep -q "lib$lib.so => $program_dir/lib$lib.so " <<< "$resolved" ||
+                    fail "$elf takes lib$lib.so from outside the program directory"
+            fi
+        done
+    done
+}
+
+check_exports() {
+    step "exported symbols"
+    python3 "$source_dir/tests/install/check_exports.py" "$source_dir" "$program_dir" \
+        "${libraries[@]}"
+}
+
+check_desktop_data() {
+    step "desktop entry and AppStream data"
+    local desktop=$prefix/share/applications/$app_id.desktop
+    desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+    grep -qx "Name=Pixvue" "$desktop" || fail "desktop entry: Name"
+    grep -qx "Exec=pixvue %F" "$desktop" || fail "desktop entry: Exec"
+    grep -qx "MimeType=image/heic;image/heif;" "$desktop" || fail "desktop entry: MimeType"
+    grep -Eqx "Categories=(.*;)?Graphics;.*" "$desktop" || fail "desktop entry: Graphics"
+    grep -qx "Icon=$app_id" "$desktop" || fail "desktop entry: Icon"
+    appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" ||
+        fail "AppStream metainfo does not validate"
+}
+
+# The converter with its own temporary user folders; the services point at a closed port.
+prepare_user() {
+    user=$work/user
+    mkdir -p "$user/home" "$user/data" "$user/config" "$user/cache" "$user/runtime" "$user/cwd"
+    chmod 700 "$user/runtime"
+    printf '[ServerUrl]\nServerUrl=http://127.0.0.1:9\n[PublicIp]\nPublicIpUrl=http://127.0.0.1:9/cityjson\n[WebSite]\nWebSiteUrl=http://127.0.0.1:9\n' \
+        > "$program_dir/Cfg/Url.ini"
+}
+
+# Replaces the calling (sub)shell, so that a background start's $! is the converter itself.
+run_pixvue() {
+    exec env -u LD_LIBRARY_PATH HOME="$user/home" XDG_DATA_HOME="$user/data" \
+        XDG_CONFIG_HOME="$user/config" XDG_CACHE_HOME="$user/cache" \
+        XDG_RUNTIME_DIR="$user/runtime" QT_QPA_PLATFORM=offscreen "$prefix/bin/pixvue" "$@"
+}
+
+day_log() { cat "$user/data/zentar/Pixvue/Trace/"*.log 2>/dev/null || true; }
+
+# Waits (generously: only a guard against a hang) until the day's log holds text.
+wait_for_log() {
+    local text=$1 tries=0
+    until day_log | grep -qF -- "$text"; do
+        tries=$((tries + 1))
+        if ((tries > 1200)) || ! kill -0 "$first_pid" 2>/dev/null; then
+            day_log | tail -n 30 >&2
+            fail "the log never showed: $text"
+        fi
+        sleep 0.1
+    done
+}
+
+sample_paths() {
+    local data
+    data=$(realpath -sm "${PIXVUE_TESTDATA:-$source_dir/../shared/testdata}")
+    mapfile -t samples < <(find "$data" -maxdepth 2 -iname '*.heic' -size +100k 2>/dev/null |
+                           LC_ALL=C sort | head -n 3)
+    if ((${#samples[@]} < 3)); then
+        echo "check-install: no HEIC samples in $data; empty stand-ins are opened instead"
+        samples=("$work/first one.heic" "$work/second.HEIC" "$work/third.heic")
+        touch "${samples[@]}"
+    fi
+}
+
+check_installed_converter() {
+    step "installed converter: files on the command line, a second start"
+    prepare_user
+    sample_paths
+    run_pixvue "${samples[0]}" "${samples[1]}" > "$work/first.out" 2>&1 &
+    first_pid=$!
+    wait_for_log "open files: ${samples[0]}, ${samples[1]}"
+    day_log | grep -qF "====================START====================" || fail "no START banner"
+    [[ $(readlink "/proc/$first_pid/exe") == "$program_dir/zentarPixvue" ]] ||
+        fail "the launcher did not become the installed converter"
+
+    wait_for_log "log sender start success"
+    local exe found_sender=
+    for exe in /proc/[0-9]*/exe; do
+        [[ $(readlink "$exe" 2>/dev/null) == "$program_dir/ZtLogSender_HC" ]] || continue
+        grep -qx "PPid:\s*$first_pid" "${exe%/exe}/status" && found_sender=yes
+    done
+    [[ -n $found_sender ]] || fail "the installed log sender does not run beside the converter"
+
+    # The second start names its file relative to its own working directory.
+    local relative_dir third_name
+    relative_dir=$(dirname "${samples[2]}")
+    third_name=$(basename "${samples[2]}")
+    local second_status=0
+    (cd "$relative_dir" && run_pixvue "$third_name") > "$work/second.out" 2>&1 || second_status=$?
+    ((second_status == 0)) || fail "the second start ended with $second_status"
+    wait_for_log "open files: $relative_dir/$third_name"
+    kill -0 "$first_pid" || fail "the first instance ended"
+    [[ $(day_log | grep -cF "====================START====================") == 2 ]] ||
+        fail "expected two START banners"
+
+    kill -TERM "$first_pid"
+    local first_status=0
+    wait "$first_pid" || first_status=$?
+    ((first_status == 0)) || fail "the first instance ended with $first_status on SIGTERM"
+    day_log | grep -qF "====================END====================" || fail "no END banner"
+    rm -f "$program_dir/Cfg/Url.ini"
+}
+
+# The packages of the system libraries that ldd resolves for the installed files; with
+# "direct", only of those the files name themselves (NEEDED).
+linked_packages() {
+    local which=$1 elf path
+    for elf in $(elf_files); do
+        local resolved needed
+        resolved=$(env -u LD_LIBRARY_PATH ldd "$elf")
+        needed=$(readelf -d "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+        awk '$2 == "=>" && $3 ~ /^\// { print $1, $3 }' <<< "$resolved" |
+            while read -r soname path; do
+                if [[ $which == all ]] || grep -qx "$soname" <<< "$needed"; then
+                    echo "$path"
+                fi
+            done
+    done | grep -v "^$program_dir/" | LC_ALL=C sort -u | while read -r path; do
+        { dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null ||
+            dpkg -S "/usr$path" 2>/dev/null || fail "no package holds $path"; } |
+            head -n 1 | cut -d: -f1
+    done | LC_ALL=C sort -u
+}
+
+check_package() {
+    step "Debian package"
+    (cd "$work" && cpack --config "$build_dir/CPackConfig.cmake" -B "$work/package" > cpack.log) ||
+        { cat "$work/cpack.log" >&2; fail "cpack failed"; }
+    local deb
+    deb=$(ls "$work"/package/pixvue_*.deb) || fail "no pixvue_*.deb was built"
+    dpkg-deb -f "$deb" Package | grep -qx pixvue || fail "package name"
+    local depends
+    depends=$(dpkg-deb -f "$deb" Depends)
+    step "Depends: $depends"
+    local names
+    names=$(tr ',|' '\n\n' <<< "$depends" | sed 's/^ *//; s/ .*//; s/:.*//' | LC_ALL=C sort -u)
+    local package plugins="libheif-plugin-libde265 libheif-plugin-ffmpegdec"
+    for package in $(linked_packages direct) $plugins; do
+        grep -qx "$package" <<< "$names" || fail "Depends lacks $package"
+    done
+    # Nothing else: each dependency holds a library the programs load.
+    local linked
+    linked=$(linked_packages all; tr ' ' '\n' <<< "$plugins")
+    for package in $(tr ',' '\n' <<< "$depends" | sed 's/^ *//; s/[ |].*//'); do
+        grep -qx "$package" <<< "$linked" ||
+            fail "Depends names $package, which holds no library the programs load"
+    done
+    grep -Eq "libheif1 \(>= 1\.19" <<< "$depends" || fail "Depends does not ask for libheif 1.19"
+    # The package holds the same files under /usr, and nothing else.
+    dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | LC_ALL=C sort \
+        > "$work/packaged"
+    diff -u "$work/expected" "$work/packaged" || fail "the package holds other files"
+    [[ -z ${PIXVUE_KEEP_PACKAGE:-} ]] || cp "$deb" "$PIXVUE_KEEP_PACKAGE/"
+    # dpkg alone puts the files in place and takes them away: the only scripts are CPack's
+    # ldconfig calls for libraries under /usr/lib.
+    dpkg-deb -e "$deb" "$work/control"
+    local extra script
+    extra=$(ls "$work/control" | grep -Evx 'control|md5sums|postinst|postrm' || true)
+    [[ -z $extra ]] || fail "the package has maintainer files: $extra"
+    for script in "$work/control/postinst" "$work/control/postrm"; do
+        [[ -e $script ]] || continue
+        if grep -Evq '^(#!/bin/sh|set -e|if \[ "\$1" = "(configure|remove)" \]; then|\s*ldconfig|fi|)$' \
+            "$script"; then
+            fail "$(basename "$script") does more than ldconfig"
+        fi
+    done
+}
+
+install_tree
+check_layout
+check_libraries
+check_exports
+check_desktop_data
+check_installed_converter
+check_package
+step "all checks passed"
