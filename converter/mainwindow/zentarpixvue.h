@@ -10,6 +10,7 @@ class QHomePage;
 class QIconButton;
 class QImageLable;
 class QMenuDialog;
+class QOperatePage;
 class QStackedWidget;
 class QThreadKeeper;
 
@@ -42,6 +43,7 @@ public:
 
     QStackedWidget* pageStack() const { return m_pPageStack; }
     QHomePage* homePage() const { return m_pHomePage; }
+    QOperatePage* operatePage() const { return m_pOperatePage; }
     QMenuDialog* menuDialog() const { return m_pMenuDialog; }  // null before the first hover
     QIconButton* menuButton() const { return m_pBtnMenu; }
     QIconButton* minimizeButton() const { return m_pBtnMin; }
@@ -60,6 +62,10 @@ public slots:
     void slotMouseLeaveMenu();
     void slotMenuItemClicked(int nItemId);
 
+    // The operate page's dialogs: the preview and the "please wait" overlay.
+    void slotShowImage(QString strFilePath);
+    void slotStopOp(int nType);
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -69,6 +75,7 @@ private:
     QWidget* createTitleArea();
     QLayout* createTitleBar(QWidget* parent);
     void createPageStack();
+    void connectOperatePage();
     bool confirmExit();
     void showLanguageDialog();
     void showAboutDialog();
@@ -81,6 +88,7 @@ private:
     QMenuDialog* m_pMenuDialog = nullptr;
     QStackedWidget* m_pPageStack = nullptr;
     QHomePage* m_pHomePage = nullptr;
+    QOperatePage* m_pOperatePage = nullptr;
     QThreadKeeper* m_pThreads = nullptr;
     bool m_bExitConfirmed = false;
 };
