@@ -27,6 +27,25 @@ QList<QPixmap> checkBoxCells() {
     return cells;
 }
 
+QString ModelDataBase::displayText(int column) const {
+    return column == 0 ? strLabel : QString();
+}
+
+QString HeicModelData::displayText(int column) const {
+    switch (column) {
+        case 1:
+            return strFileName;
+        case 2:
+            return strFileSize;
+        case 3:
+            return QString::number(nOutputFormat);
+        case 4:
+            return QString::number(nConvertState);
+        default:
+            return ModelDataBase::displayText(column);
+    }
+}
+
 bool HeicModelData::isConvertedTo(int format) const {
     switch (format) {
         case 0:

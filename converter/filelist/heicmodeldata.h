@@ -31,6 +31,8 @@ struct ModelDataBase {
 
     // The cell of look, or cell 0 for a look outside the list.
     QPixmap checkBoxCell(int look) const;
+    // The text a column shows, for views and tools that read the display role.
+    virtual QString displayText(int column) const;
 };
 Q_DECLARE_METATYPE(ModelDataBase*)
 
@@ -62,6 +64,8 @@ struct HeicModelData : ModelDataBase {
     // The converted mark of a ConvertFormat; false for another value.
     bool isConvertedTo(int format) const;
     void setConvertedTo(int format);
+
+    QString displayText(int column) const override;
 };
 
 // "%1 MB" with two decimals.

@@ -1,6 +1,7 @@
 #include "qtabledelegatebase.h"
 
 #include "heicmodeldata.h"
+#include "qtablemodelbase.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -42,7 +43,7 @@ int hoverLook(int look, const QRect& button, const QPoint& pos) {
 QTableDelegateBase::QTableDelegateBase(QObject* parent) : QStyledItemDelegate(parent) {}
 
 ModelDataBase* QTableDelegateBase::recordOf(const QModelIndex& index) {
-    return index.data(Qt::DisplayRole).value<ModelDataBase*>();
+    return QTableModelBase::record(index);
 }
 
 QFont QTableDelegateBase::cellFont() {

@@ -48,11 +48,17 @@ QVariant QTableModelBase::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::TextAlignmentRole:
             return int(Qt::AlignRight | Qt::AlignVCenter);
-        case Qt::DisplayRole:
+        case RecordRole:
             return QVariant::fromValue(modelData(index.row()));
+        case Qt::DisplayRole:
+            return modelData(index.row())->displayText(index.column());
         default:
             return QVariant();
     }
+}
+
+ModelDataBase* QTableModelBase::record(const QModelIndex& index) {
+    return index.data(RecordRole).value<ModelDataBase*>();
 }
 
 Qt::ItemFlags QTableModelBase::flags(const QModelIndex& index) const {

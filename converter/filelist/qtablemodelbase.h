@@ -8,12 +8,15 @@
 #include <QSharedPointer>
 #include <QVector>
 
-// Table model of row records: one record per row, owned by the model. Every column's display
-// role is the row's record as a ModelDataBase*. Lives on the GUI thread and is used only there.
+// Table model of row records: one record per row, owned by the model. Every column gives the
+// row's record as a ModelDataBase* under RecordRole and its text under the display role. Lives
+// on the GUI thread and is used only there.
 class QTableModelBase : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    enum { RecordRole = Qt::UserRole + 1 };
+
     QTableModelBase(int nColumnCount, QObject* parent = nullptr);
 
     // Appends the record as a new last row; the model takes ownership.
@@ -22,6 +25,8 @@ public:
     bool addModelData(const QList<ModelDataBase*>& listData);
 
     ModelDataBase* modelData(int row) const;
+    // The record of an index of this model or of a proxy over it; null when there is none.
+    static ModelDataBase* record(const QModelIndex& index);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

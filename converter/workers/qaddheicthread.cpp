@@ -14,6 +14,7 @@ namespace {
 // A batch goes to the GUI thread when it is this large or this old.
 const int kBatchFiles = 256;
 const int kBatchMs = 40;
+const int kWaitSliceMs = 50;
 }  // namespace
 
 std::atomic<bool> QAddHeicThread::m_bStop{false};
@@ -52,6 +53,7 @@ void QAddHeicThread::startRun() {
 void QAddHeicThread::run() {
     QBGCollectHeicThread::setStopFlag(true);
     m_batch.clear();
+    m_batchDone.tryAcquire(m_batchDone.available());
     m_batchClock.start();
     if (m_listPaths.isEmpty()) {
         walkUrls();
@@ -116,7 +118,24 @@ void QAddHeicThread::flush(bool force) {
     m_batch.clear();
     m_batchClock.restart();
     QMetaObject::invokeMethod(
-        this, [this, files] { addBatch(files); }, Qt::QueuedConnection);
+        this,
+        [this, files] {
+            addBatch(files);
+            m_batchDone.release();
+        },
+        Qt::QueuedConnection);
+    if (!force) {
+        waitForBatch();
+    }
+}
+
+void QAddHeicThread::waitForBatch() {
+    // In slices: a stop request must not wait for a GUI thread that waits for us.
+    while (!m_batchDone.tryAcquire(1, kWaitSliceMs)) {
+        if (m_bStop) {
+            return;
+        }
+    }
 }
 
 void QAddHeicThread::addBatch(const QVector<FoundFile>& files) {

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QList>
+#include <QSemaphore>
 #include <QSharedPointer>
 #include <QStringList>
 #include <QThread>
@@ -15,8 +16,9 @@ class QHeicModel;
 
 // Lists dropped files and folders, or picked files, in the file list. The walk runs in the
 // thread; the found files are added to the model on the GUI thread in batches, skipping paths
-// already listed. signalChagePageToOperate() follows every added record, signalAddCompleted()
-// ends every run.
+// already listed; the walk goes on when the GUI thread has listed a batch, so that a stop
+// request ends it soon. signalChagePageToOperate() follows every added record,
+// signalAddCompleted() ends every run.
 class QAddHeicThread : public QThread {
     Q_OBJECT
 
@@ -49,6 +51,7 @@ private:
     void walkPickedPaths();
     void addFile(const QFileInfo& info);
     void flush(bool force);
+    void waitForBatch();
     void addBatch(const QVector<FoundFile>& files);  // on the GUI thread
 
     QSharedPointer<QHeicModel> m_pModel;  // used on the GUI thread only
@@ -58,6 +61,7 @@ private:
     int m_nStartRow = 0;
     QVector<FoundFile> m_batch;  // the worker thread's
     QElapsedTimer m_batchClock;
+    QSemaphore m_batchDone;  // released by the GUI thread for each batch it has listed
 
     static std::atomic<bool> m_bStop;
 };

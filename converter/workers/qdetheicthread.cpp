@@ -46,6 +46,7 @@ void QDetHeicThread::startDelete() {
 
 void QDetHeicThread::run() {
     QBGCollectHeicThread::setStopFlag(true);
+    m_chunkDone.tryAcquire(m_chunkDone.available());
     for (int first = 0; first < m_listPaths.size() && !m_bStop; first += kChunkFiles) {
         const QStringList chunk = m_listPaths.mid(first, kChunkFiles);
         QMetaObject::invokeMethod(

@@ -1,0 +1,43 @@
+#pragma once
+
+// Folders of named files, and waiting for an operate page's workers.
+
+#include "guitestsupport.h"
+#include "heicmodeldata.h"
+#include "qtablemodelbase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+namespace filelisttest {
+
+// Creates the file (and its folders) under root with size bytes; its absolute path.
+inline QString makeFile(const QString& root, const QString& relative, qint64 size = 16) {
+    const QString path = QDir(root).absoluteFilePath(relative);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.resize(size);
+    }
+    return path;
+}
+
+// The file names of the model's rows, in order.
+inline QStringList rowNames(const QHeicModel& model) {
+    QStringList names;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        names << model.heicData(row)->strFileName;
+    }
+    return names;
+}
+
+inline QStringList rowPaths(const QHeicModel& model) {
+    QStringList paths;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        paths << model.heicData(row)->strFilePath;
+    }
+    return paths;
+}
+
+}  // namespace filelisttest
