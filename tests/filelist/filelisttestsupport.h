@@ -41,3 +41,30 @@ inline QStringList rowPaths(const QHeicModel& model) {
 }
 
 }  // namespace filelisttest
+
+#include "qoperatepage.h"
+
+namespace filelisttest {
+
+// Adds the files through the page, as the home page's file dialog would, and waits until
+// the add has completed.
+inline bool addThroughPage(QOperatePage& page, const QStringList& paths) {
+    int completed = 0;
+    auto connection =
+        QObject::connect(&page, &QOperatePage::signalOpCompleted, [&completed] { ++completed; });
+    page.addHeicFiles(paths);
+    const bool done = guitest::waitFor([&completed] { return completed > 0; });
+    QObject::disconnect(connection);
+    return done;
+}
+
+// Files a.heic, b.heic, ... in dir.
+inline QStringList makeFiles(const QString& dir, int count) {
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        paths << makeFile(dir, QString("file_%1.heic").arg(i, 3, 10, QChar('0')));
+    }
+    return paths;
+}
+
+}  // namespace filelisttest
