@@ -11,9 +11,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTemporaryDir>
-#include <QScrollBar>
 #include <QToolTip>
 
 using filelisttest::addThroughPage;
@@ -197,7 +197,8 @@ void TestFileList::toolTipAndStateTexts() {
         return font;
     }());
     QVERIFY(metrics.horizontalAdvance(longName) > name.width() - 10);
-    QVERIFY(metrics.elidedText(longName, Qt::ElideRight, name.width() - 10).endsWith(QChar(0x2026)));
+    QVERIFY(
+        metrics.elidedText(longName, Qt::ElideRight, name.width() - 10).endsWith(QChar(0x2026)));
 }
 
 void TestFileList::overlayScrollBar() {
