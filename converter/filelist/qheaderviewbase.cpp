@@ -41,14 +41,26 @@ QRect QHeaderViewBase::checkBoxRect() const {
 void QHeaderViewBase::watchSelection() {
     if (selectionModel() != nullptr) {
         connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                &QHeaderViewBase::slotUpdateCheckBox, Qt::UniqueConnection);
+                &QHeaderViewBase::onSelectionChanged, Qt::UniqueConnection);
     }
     if (model() != nullptr) {
+        connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                &QHeaderViewBase::onRowsAboutToBeRemoved, Qt::UniqueConnection);
         // A changed row count may change "all" into "some": once per batch of changes.
         connect(model(), &QAbstractItemModel::rowsInserted, this,
                 &QHeaderViewBase::scheduleCheckBoxUpdate, Qt::UniqueConnection);
         connect(model(), &QAbstractItemModel::rowsRemoved, this,
                 &QHeaderViewBase::scheduleCheckBoxUpdate, Qt::UniqueConnection);
+    }
+}
+
+void QHeaderViewBase::onSelectionChanged() {
+    // Rows that go away take their selection with them, one removal after the other: count
+    // once when they have gone.
+    if (m_bRowsChanging) {
+        scheduleCheckBoxUpdate();
+    } else {
+        slotUpdateCheckBox();
     }
 }
 
@@ -59,6 +71,7 @@ void QHeaderViewBase::scheduleCheckBoxUpdate() {
     m_bUpdatePending = true;
     QTimer::singleShot(0, this, [this] {
         m_bUpdatePending = false;
+        m_bRowsChanging = false;
         slotUpdateCheckBox();
     });
 }

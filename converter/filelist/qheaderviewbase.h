@@ -41,6 +41,8 @@ protected:
 private:
     void toggleAllRows();
     void scheduleCheckBoxUpdate();
+    void onSelectionChanged();
+    void onRowsAboutToBeRemoved() { m_bRowsChanging = true; }
 
     QStringList m_listText;
     QList<QPixmap> m_listCheckCells;
@@ -48,4 +50,5 @@ private:
     int m_nHoverSection = -1;
     int m_nPressSection = -1;
     bool m_bUpdatePending = false;
+    bool m_bRowsChanging = false;
 };
