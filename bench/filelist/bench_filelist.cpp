@@ -96,10 +96,11 @@ int main(int argc, char* argv[]) {
 
     QTableViewBase* view = page->tableView();
     view->clearSelection();
+    QItemSelection every;
     for (int row = 0; row < page->model()->rowCount(); row += qMax(1, count / 1000)) {
-        view->selectionModel()->select(view->model()->index(row, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        every.select(view->model()->index(row, 0), view->model()->index(row, 7));
     }
+    view->selectionModel()->select(every, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     const int checked = view->checkedRows().size();
     meter.reset();
     clock.restart();

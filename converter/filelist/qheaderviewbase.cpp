@@ -1,6 +1,7 @@
 #include "qheaderviewbase.h"
 
 #include "heicmodeldata.h"
+#include "qtableviewbase.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -50,6 +51,10 @@ void QHeaderViewBase::watchSelection() {
         connect(model(), &QAbstractItemModel::rowsInserted, this,
                 &QHeaderViewBase::scheduleCheckBoxUpdate, Qt::UniqueConnection);
         connect(model(), &QAbstractItemModel::rowsRemoved, this,
+                &QHeaderViewBase::scheduleCheckBoxUpdate, Qt::UniqueConnection);
+        connect(model(), &QAbstractItemModel::modelAboutToBeReset, this,
+                &QHeaderViewBase::onRowsAboutToBeRemoved, Qt::UniqueConnection);
+        connect(model(), &QAbstractItemModel::modelReset, this,
                 &QHeaderViewBase::scheduleCheckBoxUpdate, Qt::UniqueConnection);
     }
 }
@@ -153,7 +158,7 @@ void QHeaderViewBase::toggleAllRows() {
 
 void QHeaderViewBase::slotUpdateCheckBox() {
     emit signalSelectionChange();
-    const int selected = selectionModel() != nullptr ? selectionModel()->selectedRows(0).size() : 0;
+    const int selected = QTableViewBase::checkedRowsOf(selectionModel()).size();
     const int rows = model() != nullptr ? model()->rowCount() : 0;
     if (selected < 1) {
         m_nCheckState = ModelDataBase::Unchecked;

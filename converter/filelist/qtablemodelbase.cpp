@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+namespace {
+const int kMaxSeparateRemovals = 8;
+}
+
 QTableModelBase::QTableModelBase(int nColumnCount, QObject* parent)
     : QAbstractTableModel(parent), m_nColumnCount(nColumnCount) {
     qRegisterMetaType<ModelDataBase*>("ModelDataBase*");
@@ -81,6 +85,21 @@ bool QTableModelBase::removeRows(int row, int count, const QModelIndex& parent) 
     return true;
 }
 
+void QTableModelBase::keepRecords(const std::function<bool(const ModelDataBase&)>& keep) {
+    beginResetModel();
+    QList<QSharedPointer<ModelDataBase>> kept;
+    kept.reserve(m_listModelData.size());
+    for (const QSharedPointer<ModelDataBase>& record : qAsConst(m_listModelData)) {
+        if (keep(*record)) {
+            kept.append(record);
+        } else {
+            recordRemoved(*record);
+        }
+    }
+    m_listModelData = kept;
+    endResetModel();
+}
+
 void QTableModelBase::refresh() {
     if (m_listModelData.isEmpty()) {
         return;
@@ -132,6 +151,16 @@ int QHeicModel::rowOfPath(const QString& path) const {
     return -1;
 }
 
+QVector<int> QHeicModel::rowsOf(const QSet<QString>& paths) const {
+    QVector<int> rows;
+    for (int row = 0; row < rowCount() && rows.size() < paths.size(); ++row) {
+        if (paths.contains(heicData(row)->strFilePath)) {
+            rows.append(row);
+        }
+    }
+    return rows;
+}
+
 QStringList QHeicModel::removePaths(const QStringList& paths) {
     QSet<QString> wanted;
     for (const QString& path : paths) {
@@ -139,12 +168,17 @@ QStringList QHeicModel::removePaths(const QStringList& paths) {
             wanted.insert(path);
         }
     }
-    QVector<int> rows;
-    for (int row = 0; row < rowCount() && rows.size() < wanted.size(); ++row) {
-        if (wanted.contains(heicData(row)->strFilePath)) {
-            rows.append(row);
-        }
+    const QVector<int> rows = rowsOf(wanted);
+    int runs = rows.isEmpty() ? 0 : 1;
+    for (int i = 1; i < rows.size(); ++i) {
+        runs += rows.at(i) != rows.at(i - 1) + 1 ? 1 : 0;
     }
+    // Each removal costs the views a pass over every row.
+    m_bLastRemovalReset = runs > kMaxSeparateRemovals;
+    return m_bLastRemovalReset ? removeByReset(wanted) : removeRuns(rows);
+}
+
+QStringList QHeicModel::removeRuns(const QVector<int>& rows) {
     QStringList removed;
     // From the end, each run of neighbouring rows in one removal.
     int end = rows.size() - 1;
@@ -159,6 +193,19 @@ QStringList QHeicModel::removePaths(const QStringList& paths) {
         removeRows(rows.at(begin), end - begin + 1);
         end = begin - 1;
     }
+    return removed;
+}
+
+QStringList QHeicModel::removeByReset(const QSet<QString>& paths) {
+    QStringList removed;
+    keepRecords([&paths, &removed](const ModelDataBase& record) {
+        const QString& path = static_cast<const HeicModelData&>(record).strFilePath;
+        if (paths.contains(path)) {
+            removed.append(path);
+            return false;
+        }
+        return true;
+    });
     return removed;
 }
 

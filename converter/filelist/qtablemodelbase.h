@@ -8,6 +8,8 @@
 #include <QSharedPointer>
 #include <QVector>
 
+#include <functional>
+
 // Table model of row records: one record per row, owned by the model. Every column gives the
 // row's record as a ModelDataBase* under RecordRole and its text under the display role. Lives
 // on the GUI thread and is used only there.
@@ -43,6 +45,9 @@ public:
     void clearHover();
 
 protected:
+    // Keeps the records for which keep is true, in order, in one reset of the model.
+    void keepRecords(const std::function<bool(const ModelDataBase&)>& keep);
+
     virtual void recordAdded(ModelDataBase& record) { Q_UNUSED(record) }
     virtual void recordRemoved(ModelDataBase& record) { Q_UNUSED(record) }
 
@@ -62,13 +67,21 @@ public:
     bool containsPath(const QString& path) const { return m_setPaths.contains(path); }
     // The row of the file, -1 when it is not listed.
     int rowOfPath(const QString& path) const;
-    // Removes the rows of the listed paths in few removals; the paths actually removed.
+    // Removes the rows of the listed paths; the paths actually removed. Rows scattered over
+    // the list go in one reset of the model rather than one removal each (views then drop
+    // their selection: see lastRemovalWasReset).
     QStringList removePaths(const QStringList& paths);
+    bool lastRemovalWasReset() const { return m_bLastRemovalReset; }
 
 protected:
     void recordAdded(ModelDataBase& record) override;
     void recordRemoved(ModelDataBase& record) override;
 
 private:
+    QVector<int> rowsOf(const QSet<QString>& paths) const;
+    QStringList removeRuns(const QVector<int>& rows);
+    QStringList removeByReset(const QSet<QString>& paths);
+
     QSet<QString> m_setPaths;
+    bool m_bLastRemovalReset = false;
 };

@@ -75,7 +75,30 @@ void QTableViewBase::setDefaultRowHeight(int height) {
 }
 
 QModelIndexList QTableViewBase::checkedRows() const {
-    return selectionModel() != nullptr ? selectionModel()->selectedRows(0) : QModelIndexList();
+    return checkedRowsOf(selectionModel());
+}
+
+QModelIndexList QTableViewBase::checkedRowsOf(const QItemSelectionModel* selection) {
+    QModelIndexList rows;
+    if (selection == nullptr || selection->model() == nullptr) {
+        return rows;
+    }
+    // From the ranges: selectedRows() tests every cell of every row.
+    const QAbstractItemModel* model = selection->model();
+    const int lastColumn = model->columnCount() - 1;
+    QSet<int> seen;
+    for (const QItemSelectionRange& range : selection->selection()) {
+        if (range.left() != 0 || range.right() != lastColumn) {
+            continue;
+        }
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            if (!seen.contains(row)) {
+                seen.insert(row);
+                rows.append(model->index(row, 0, range.parent()));
+            }
+        }
+    }
+    return rows;
 }
 
 void QTableViewBase::slotValueChanged(int value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QItemSelectionModel>
 #include <QModelIndex>
 #include <QTableView>
 
@@ -24,6 +25,8 @@ public:
     QHeaderViewBase* headerView() const { return m_pHeader; }
     // The rows whose check box is set (selected), in the view's order.
     QModelIndexList checkedRows() const;
+    // The fully selected rows (column 0) of a selection of whole rows.
+    static QModelIndexList checkedRowsOf(const QItemSelectionModel* selection);
 
 signals:
     void signalDoubleClicked(QModelIndex index);

@@ -11,7 +11,7 @@
 #include <QAbstractProxyModel>
 
 namespace {
-const int kChunkFiles = 64;
+const int kChunkFiles = 256;
 const int kWaitSliceMs = 50;
 }  // namespace
 
@@ -74,6 +74,44 @@ bool QDetHeicThread::waitForChunk() {
     return true;
 }
 
+QStringList QDetHeicThread::checkedPaths() const {
+    QStringList paths;
+    if (!m_pView) {
+        return paths;
+    }
+    auto* proxy = qobject_cast<QAbstractProxyModel*>(m_pView->model());
+    for (const QModelIndex& index : m_pView->checkedRows()) {
+        const int row = proxy != nullptr ? proxy->mapToSource(index).row() : index.row();
+        if (const HeicModelData* record = m_pModel->heicData(row)) {
+            paths.append(record->strFilePath);
+        }
+    }
+    return paths;
+}
+
+void QDetHeicThread::recheck(const QStringList& paths) {
+    if (!m_pView || paths.isEmpty()) {
+        return;
+    }
+    const QSet<QString> wanted(paths.begin(), paths.end());
+    QAbstractItemModel* rows = m_pView->model();
+    QItemSelection selection;
+    const int last = rows->columnCount() - 1;
+    int runStart = -1;
+    for (int row = 0; row <= m_pModel->rowCount(); ++row) {
+        const bool checked =
+            row < m_pModel->rowCount() && wanted.contains(m_pModel->heicData(row)->strFilePath);
+        if (checked && runStart < 0) {
+            runStart = row;
+        } else if (!checked && runStart >= 0) {
+            selection.select(rows->index(runStart, 0), rows->index(row - 1, last));
+            runStart = -1;
+        }
+    }
+    m_pView->selectionModel()->select(selection,
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
 void QDetHeicThread::removeChunk(const QStringList& paths) {
     QStringList reached;
     for (const QString& path : paths) {
@@ -83,7 +121,11 @@ void QDetHeicThread::removeChunk(const QStringList& paths) {
         reached.append(path);
     }
     if (m_pModel) {
+        const QStringList checked = checkedPaths();
         const QStringList removed = m_pModel->removePaths(reached);
+        if (m_pModel->lastRemovalWasReset()) {
+            recheck(checked);
+        }
         removeHeicPaths(removed);
         for (const QString& path : removed) {
             ZtHeicAPI::releaseSpecifiedMapData(path);

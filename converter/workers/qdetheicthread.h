@@ -35,7 +35,10 @@ protected:
 
 private:
     bool waitForChunk();
-    void removeChunk(const QStringList& paths);  // on the GUI thread
+    // On the GUI thread.
+    void removeChunk(const QStringList& paths);
+    QStringList checkedPaths() const;
+    void recheck(const QStringList& paths);
 
     QPointer<QTableViewBase> m_pView;
     QSharedPointer<QHeicModel> m_pModel;  // used on the GUI thread only

@@ -31,6 +31,7 @@ private slots:
     void stoppedAddKeepsRowsAndCompletes();
     void deleteRemovesExactlyTheCheckedRows();
     void stoppedDeleteKeepsTheRest();
+    void scatteredDeleteKeepsUnreachedRowsChecked();
     void collectFillsStoreWithinBudget();
     void previewOfUncollectedFileIsNotStored();
 
@@ -260,6 +261,48 @@ void TestFileWorkers::stoppedDeleteKeepsTheRest() {
     QVERIFY2(left > 0 && left < 1000, qPrintable(QString::number(left)));
     QCOMPARE(g_listHeicPaths, rowPaths(*model));
     QCOMPARE(rowPaths(*model), files.mid(1000 - left));
+}
+
+void TestFileWorkers::scatteredDeleteKeepsUnreachedRowsChecked() {
+    QTemporaryDir root;
+    QStringList files;
+    for (int i = 0; i < 600; ++i) {
+        files << makeFile(root.path(), QString("s%1.heic").arg(i, 3, 10, QChar('0')), 0);
+    }
+    auto model = QSharedPointer<QHeicModel>::create(8);
+    QSortFilterProxyModelBase proxy;
+    proxy.setSourceModel(model.data());
+    QTableViewBase view;
+    QHeicDelegate delegate;
+    auto* header = new QHeaderViewBase(Qt::Horizontal, &view);
+    view.setUp(&proxy, header, &delegate);
+    addFiles(model, files);
+    view.clearSelection();
+    QItemSelection everyOther;
+    for (int row = 0; row < 600; row += 2) {
+        everyOther.select(proxy.index(row, 0), proxy.index(row, 7));
+    }
+    view.selectionModel()->select(everyOther, QItemSelectionModel::Select);
+    QCOMPARE(view.checkedRows().size(), 300);
+
+    QDetHeicThread worker(&view, model);
+    QSignalSpy done(&worker, &QDetHeicThread::signalDelCompleted);
+    // Scattered rows go in one reset per handful; stop after the first.
+    connect(model.data(), &QAbstractItemModel::modelReset, this,
+            [] { QDetHeicThread::setStopFlag(true); });
+    worker.startDelete();
+    QVERIFY(guitest::waitFor([&] { return done.count() == 1; }));
+    worker.wait();
+    QCoreApplication::processEvents();
+    const int left = model->rowCount();
+    QVERIFY2(left > 300 && left < 600, qPrintable(QString::number(left)));
+    // The checked rows not reached stay checked; the unchecked ones all stay.
+    QCOMPARE(view.checkedRows().size(), left - 300);
+    QCOMPARE(header->sectionText(1), QString("Select %1 pc").arg(left - 300));
+    for (const QModelIndex& index : view.checkedRows()) {
+        QCOMPARE(files.indexOf(model->heicData(index.row())->strFilePath) % 2, 0);
+    }
+    QCOMPARE(g_listHeicPaths, rowPaths(*model));
 }
 
 void TestFileWorkers::collectFillsStoreWithinBudget() {
