@@ -50,18 +50,24 @@ QShowImageDlg::QShowImageDlg(const QString& strFilePath, QWidget* parent)
 }
 
 QShowImageDlg::~QShowImageDlg() {
-    if (m_pWorker && m_pWorker->parent() == this) {
-        m_pWorker->wait();  // no keeper: the worker ends with the dialog
+    if (!m_pWorker || !m_pWorker->isRunning()) {
+        return;
+    }
+    // Closed while decoding: the window's keeper takes the worker, which ends on its own and
+    // is waited for when the program ends; without a keeper the dialog waits.
+    if (QThreadKeeper* keeper = windowKeeper(parentWidget())) {
+        disconnect(m_pWorker, nullptr, this, nullptr);
+        m_pWorker->setParent(keeper);
+    } else {
+        m_pWorker->wait();
     }
 }
 
 void QShowImageDlg::startWorker() {
-    QThreadKeeper* keeper = windowKeeper(parentWidget());
-    // With a keeper the worker may outlive a dialog closed while it decodes.
-    m_pWorker = new QShowHeicThread(keeper != nullptr ? nullptr : this);
+    m_pWorker = new QShowHeicThread(this);
     connect(m_pWorker, &QShowHeicThread::signalShowImge, this, &QShowImageDlg::slotShowImage);
     connect(m_pWorker, &QThread::finished, m_pWorker, &QObject::deleteLater);
-    if (keeper != nullptr) {
+    if (QThreadKeeper* keeper = windowKeeper(parentWidget())) {
         keeper->adopt(m_pWorker);
     }
     m_pWorker->startShow(m_strFilePath);
