@@ -313,11 +313,13 @@ void TestFileWorkers::collectFillsStoreWithinBudget() {
                             guitest::sample("pillow_heif/corrupted.heic"),
                             guitest::sample("sdwebimage/TestHDR.heic")};
     QBGCollectHeicThread worker;
-    QSignalSpy exceeded(&worker, &QBGCollectHeicThread::signalExceedMemoryLimit);
+    int exceeded = 0;
+    connect(&worker, &QBGCollectHeicThread::signalExceedMemoryLimit, this, [&] { ++exceeded; });
     worker.setHeicFileList(paths);
     worker.startCollect();
     QVERIFY(worker.wait(120000));
-    QCOMPARE(exceeded.count(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(exceeded, 0);
     // The broken file is passed over; the others are in the store.
     const double used = ZtHeicAPI::m_nUsedMemorySize;
     QVERIFY(used > 0.0);
@@ -330,12 +332,13 @@ void TestFileWorkers::collectFillsStoreWithinBudget() {
     const double saved = ZtHeicAPI::m_nUsedMemorySize;
     ZtHeicAPI::m_nUsedMemorySize = 600.0;
     QBGCollectHeicThread full;
-    QSignalSpy fullExceeded(&full, &QBGCollectHeicThread::signalExceedMemoryLimit);
+    int fullExceeded = 0;
+    connect(&full, &QBGCollectHeicThread::signalExceedMemoryLimit, this, [&] { ++fullExceeded; });
     full.setHeicFileList({paths.at(0), paths.at(2)});
     full.startCollect();
     QVERIFY(full.wait(120000));
     ZtHeicAPI::m_nUsedMemorySize = saved;
-    QCOMPARE(fullExceeded.count(), 1);
+    QVERIFY(guitest::waitFor([&] { return fullExceeded == 1; }));
     QImage image;
     QVERIFY(engine.getShowImg(paths.at(2), &image));  // decoded for the call only
     QCOMPARE(ZtHeicAPI::m_nUsedMemorySize, saved);
@@ -346,22 +349,35 @@ void TestFileWorkers::previewOfUncollectedFileIsNotStored() {
         QSKIP("no samples (PIXVUE_TESTDATA)");
     }
     const QString path = guitest::sample("libheif/rainbow-451x461.heic");
-    for (int round = 0; round < 2; ++round) {
+    // Results recorded on this thread: a spy would record on the worker's.
+    struct Shown {
+        int count = 0;
+        bool ok = false;
+        QSize size;
+    };
+    auto show = [this](const QString& file) {
+        Shown shown;
         QShowHeicThread worker;
-        QSignalSpy shown(&worker, &QShowHeicThread::signalShowImge);
-        worker.startShow(path);
-        QVERIFY(guitest::waitFor([&] { return shown.count() == 1; }));
-        QVERIFY(shown.first().at(0).toBool());
-        const QImage* image = shown.first().at(1).value<QImage*>();
-        QVERIFY(image != nullptr);
-        QCOMPARE(image->size(), QSize(451, 461));
+        connect(&worker, &QShowHeicThread::signalShowImge, this, [&shown](bool ok, QImage* image) {
+            ++shown.count;
+            shown.ok = ok;
+            shown.size = image != nullptr ? image->size() : QSize();
+        });
+        worker.startShow(file);
+        guitest::waitFor([&shown] { return shown.count == 1; });
+        worker.wait();
+        return shown;
+    };
+    for (int round = 0; round < 2; ++round) {
+        const Shown shown = show(path);
+        QCOMPARE(shown.count, 1);
+        QVERIFY(shown.ok);
+        QCOMPARE(shown.size, QSize(451, 461));
         QCOMPARE(ZtHeicAPI::m_nUsedMemorySize, 0.0);
     }
-    QShowHeicThread broken;
-    QSignalSpy failed(&broken, &QShowHeicThread::signalShowImge);
-    broken.startShow(guitest::sample("pillow_heif/corrupted.heic"));
-    QVERIFY(guitest::waitFor([&] { return failed.count() == 1; }));
-    QVERIFY(!failed.first().at(0).toBool());
+    const Shown broken = show(guitest::sample("pillow_heif/corrupted.heic"));
+    QCOMPARE(broken.count, 1);
+    QVERIFY(!broken.ok);
 }
 
 PIXVUE_GUI_TEST_MAIN(TestFileWorkers)
