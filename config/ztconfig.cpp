@@ -74,31 +74,37 @@ void ZtConfig::writeUserValue(const QString& section, const QString& key, const 
 }
 
 void ZtConfig::setConvertFormat(ConvertFormat format) {
+    std::lock_guard<std::mutex> lock(m_mutex);
     writeUserValue("ConvertFormat", "ConvertFormat", static_cast<int>(format));
     m_eConvertFormat = format;
 }
 
 void ZtConfig::setOutPutType(OutPut_Type type) {
+    std::lock_guard<std::mutex> lock(m_mutex);
     writeUserValue("OutPutType", "OutPutType", static_cast<int>(type));
     m_eOutPutType = type;
 }
 
 void ZtConfig::setPicSize(const QString& size) {
+    std::lock_guard<std::mutex> lock(m_mutex);
     writeUserValue("PicSize", "PicSize", size);
     m_strPicSize = size;
 }
 
 void ZtConfig::setPicQuality(const QString& quality) {
+    std::lock_guard<std::mutex> lock(m_mutex);
     writeUserValue("PicQuality", "PicQuality", quality);
     m_strPicQuality = quality;
 }
 
 void ZtConfig::setKeepExif(bool keep) {
+    std::lock_guard<std::mutex> lock(m_mutex);
     writeUserValue("KeepExif", "KeepExif", keep);
     m_bKeepExif = keep;
 }
 
 void ZtConfig::setLanguageType(Language language) {
+    std::lock_guard<std::mutex> lock(m_mutex);
     writeUserValue("Language", "LanguageType", static_cast<int>(language));
     m_eLanguage = language;
 }

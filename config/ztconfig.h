@@ -3,7 +3,9 @@
 #include "ztconfig_global.h"
 
 #include <QString>
+
 #include <QVariant>
+#include <mutex>
 
 enum ConvertFormat : qint32 { JPG = 0, PNG = 1, BMP = 2 };
 enum OutPut_Type : qint32 { DefaultOutPut = 0, CustomOutPut = 1 };
@@ -11,7 +13,8 @@ enum Language : qint32 { English = 0, Chinese = 1 };
 
 // The process-wide settings: the user's conversion choices and language from the data
 // directory's "Configures.ini", the version and service addresses from "Cfg/" beside the
-// programs. Values are read once at creation; each setter writes its key at once.
+// programs. Values are read once at creation; each setter writes its key at once. The user's
+// choices may be read by workers while the GUI thread changes them: they are kept under a lock.
 class ZTCONFIG_EXPORT ZtConfig {
 public:
     static ZtConfig* NewInstance();
@@ -19,22 +22,40 @@ public:
 
     QString getConfigPath() const { return m_strConfigPath; }
 
-    ConvertFormat getConvertFormat() const { return m_eConvertFormat; }
+    ConvertFormat getConvertFormat() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_eConvertFormat;
+    }
     void setConvertFormat(ConvertFormat format);
 
-    OutPut_Type getOutPutType() const { return m_eOutPutType; }
+    OutPut_Type getOutPutType() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_eOutPutType;
+    }
     void setOutPutType(OutPut_Type type);
 
-    QString getPicSize() const { return m_strPicSize; }
+    QString getPicSize() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_strPicSize;
+    }
     void setPicSize(const QString& size);
 
-    QString getPicQuality() const { return m_strPicQuality; }
+    QString getPicQuality() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_strPicQuality;
+    }
     void setPicQuality(const QString& quality);
 
-    bool isKeepExif() const { return m_bKeepExif; }
+    bool isKeepExif() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bKeepExif;
+    }
     void setKeepExif(bool keep);
 
-    Language getLanguageType() const { return m_eLanguage; }
+    Language getLanguageType() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_eLanguage;
+    }
     void setLanguageType(Language language);
 
     QString getSoftwareVersion() const { return m_strSoftwareVersion; }
@@ -57,6 +78,8 @@ private:
     void writeUserValue(const QString& section, const QString& key, const QVariant& value);
 
     static ZtConfig* m_pInstance;
+
+    mutable std::mutex m_mutex;  // the user's choices below and their file
 
     QString m_strAppPath;
     QString m_strConfigPath;

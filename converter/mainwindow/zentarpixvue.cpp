@@ -2,6 +2,7 @@
 
 #include "qaboutdialog.h"
 #include "qadaptivelabel.h"
+#include "qbgcollectheicthread.h"
 #include "qcheckupdatedialog.h"
 #include "qexitdialog.h"
 #include "qfeedbackdialog.h"
@@ -11,6 +12,9 @@
 #include "qlanguagedialog.h"
 #include "qlineex.h"
 #include "qmenudialog.h"
+#include "qoperatepage.h"
+#include "qshowimagedlg.h"
+#include "qstopadddelimgdlg.h"
 #include "qthreadkeeper.h"
 #include "ztconfig.h"
 #include "ztlog.h"
@@ -127,7 +131,32 @@ void zentarPixvue::createPageStack() {
     m_pPageStack->setFixedSize(kContentWidth, kPageHeight);
     m_pHomePage = new QHomePage(m_pPageStack);
     m_pPageStack->addWidget(m_pHomePage);
+    m_pOperatePage = new QOperatePage(m_pPageStack, m_pPageStack);
+    m_pPageStack->addWidget(m_pOperatePage);
     m_pPageStack->setCurrentIndex(HomePage);
+    connectOperatePage();
+}
+
+void zentarPixvue::connectOperatePage() {
+    connect(this, &zentarPixvue::signalUrlsDropped, m_pOperatePage, &QOperatePage::addHeicUrls);
+    connect(m_pHomePage, &QHomePage::signalFilesChosen, m_pOperatePage,
+            &QOperatePage::addHeicFiles);
+    connect(m_pOperatePage, &QOperatePage::signalShowImage, this, &zentarPixvue::slotShowImage);
+    connect(m_pOperatePage, &QOperatePage::signalStopOp, this, &zentarPixvue::slotStopOp);
+}
+
+void zentarPixvue::slotShowImage(QString strFilePath) {
+    auto* dialog = new QShowImageDlg(strFilePath, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->showOver(this);
+}
+
+void zentarPixvue::slotStopOp(int nType) {
+    auto* dialog = new QStopAddDelImgDlg(nType, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_pOperatePage, &QOperatePage::signalOpCompleted, dialog,
+            &QStopAddDelImgDlg::slotClose);
+    dialog->showOver(this);
 }
 
 void zentarPixvue::slotIconBtnClicked() {
@@ -246,6 +275,7 @@ bool zentarPixvue::confirmExit() {
         return false;
     }
     LOG(INFO) << "User select to exit";
+    QBGCollectHeicThread::setStopFlag(true);
     m_bExitConfirmed = true;
     return true;
 }
@@ -257,6 +287,9 @@ void zentarPixvue::exitProgram() {
 }
 
 void zentarPixvue::stopBackgroundWork() {
+    if (m_pOperatePage != nullptr) {
+        m_pOperatePage->stopWorkers();
+    }
     m_pThreads->stopAll();
 }
 

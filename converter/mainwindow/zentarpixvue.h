@@ -12,6 +12,7 @@ class QHomePage;
 class QIconButton;
 class QImageLable;
 class QMenuDialog;
+class QOperatePage;
 class QStackedWidget;
 class QThreadKeeper;
 
@@ -44,6 +45,7 @@ public:
 
     QStackedWidget* pageStack() const { return m_pPageStack; }
     QHomePage* homePage() const { return m_pHomePage; }
+    QOperatePage* operatePage() const { return m_pOperatePage; }
     QMenuDialog* menuDialog() const { return m_pMenuDialog; }  // null before the first hover
     QIconButton* menuButton() const { return m_pBtnMenu; }
     QIconButton* minimizeButton() const { return m_pBtnMin; }
@@ -68,6 +70,10 @@ public slots:
     // The start-up version check's result: an offer of a newer version opens the update dialog.
     void slotUpdateInfo(QVariant info);
 
+    // The operate page's dialogs: the preview and the "please wait" overlay.
+    void slotShowImage(QString strFilePath);
+    void slotStopOp(int nType);
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -77,6 +83,7 @@ private:
     QWidget* createTitleArea();
     QLayout* createTitleBar(QWidget* parent);
     void createPageStack();
+    void connectOperatePage();
     bool confirmExit();
     void showLanguageDialog();
     void showAboutDialog();
@@ -91,6 +98,7 @@ private:
     QMenuDialog* m_pMenuDialog = nullptr;
     QStackedWidget* m_pPageStack = nullptr;
     QHomePage* m_pHomePage = nullptr;
+    QOperatePage* m_pOperatePage = nullptr;
     QThreadKeeper* m_pThreads = nullptr;
     bool m_bExitConfirmed = false;
 };

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Starts the real zentarPixvue under Xvfb (with xcompmgr, so that the translucent shadows look
 # as on a desktop), works it with xdotool as a user would and saves the screen as PNG files:
-# the home page, the menu, the about, exit, update, feedback and language dialogs in English,
-# then the language change to Chinese with its restart, and the same screens in Chinese.
+# the home page, the menu, the operate page with real samples added through "Add files", a row's
+# preview and "Remove", the about, exit, update, feedback and language dialogs in English, then
+# the language change to Chinese with its restart, and the same screens in Chinese.
 #   tools/screenshots/run-xvfb.sh [OUTDIR]     (default: ./screenshots; needs build/bin)
 #   PIXVUE_BIN_DIR=...                          another build's bin folder
+#   PIXVUE_TESTDATA=...                         the samples (operate page shots need them)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -42,6 +44,15 @@ PublicIpUrl=http://127.0.0.1:9/cityjson
 [WebSite]
 WebSiteUrl=http://127.0.0.1:9
 INI
+# Real samples in the program's current directory, where its file dialog starts.
+SAMPLES=$WORK/samples
+mkdir -p "$SAMPLES"
+SAMPLE_FILES=(libheif/rainbow-451x461.heic sdwebimage/TestHDR.heic libheif/example.heic
+              pillow_heif/iPhoneXR.heic pillow_heif/corrupted.heic)
+if [ -n "${PIXVUE_TESTDATA:-}" ]; then
+  for f in "${SAMPLE_FILES[@]}"; do cp "$PIXVUE_TESTDATA/$f" "$SAMPLES/" 2>/dev/null || true; done
+fi
+cd "$SAMPLES"
 SETTINGS=$XDG_DATA_HOME/zentar/Pixvue/Configures.ini
 printf '[Language]\nLanguageType=0\n' >"$SETTINGS"
 
@@ -97,6 +108,40 @@ choose_menu_item() {
   open_menu
   xdotool mousemove $((MX + MENU_X)) $((MY + $(menu_item_y "$1"))); settle 0.3
   xdotool click 1
+}
+
+# Places on the operate page (content at 30,30; page below the 54-pixel title).
+ROW0_Y=$((30 + 54 + 20 + 30 + 10 + 54 + 27))
+PREVIEW_X=$((60 + 58 + 210 + 136 * 3 + 44))
+REMOVE_BTN_X=$((30 + 30 + 110 + 20 + 55)); TOP_BTN_Y=$((30 + 54 + 20 + 15))
+
+# Adds the samples through the home page's file dialog, previews one, removes all.
+shoot_operate_screens() {
+  [ -n "$(ls "$SAMPLES")" ] || { echo "  (no samples: PIXVUE_TESTDATA unset, operate page skipped)"; return; }
+  click_at $((MX + 530)) $((MY + 400))  # "Add files"
+  DIALOG=$(window_of "$1")
+  settle
+  local names=""
+  for f in "$SAMPLES"/*; do names+="\"$(basename "$f")\" "; done
+  xdotool type --delay 20 "$names"
+  xdotool key Return
+  settle 2
+  shoot 10-operate
+  xdotool mousemove $((MX + PREVIEW_X + 176)) $((MY + ROW0_Y + 54)); settle 0.5
+  shoot 11-operate-hover
+  click_at $((MX + PREVIEW_X)) $((MY + ROW0_Y))
+  settle 2
+  shoot 12-preview
+  click_at $((MX + 992)) $((MY + 68))  # the close mark
+  settle
+  click_at $((MX + PREVIEW_X)) $((MY + ROW0_Y + 54 * 1))  # the broken sample sorts second
+  settle 2
+  shoot 13-preview-loadfail
+  click_at $((MX + 992)) $((MY + 68))
+  settle
+  click_at $((MX + REMOVE_BTN_X)) $((MY + TOP_BTN_Y))  # "Remove": every row is checked
+  settle 1.5
+  shoot 14-after-remove
 }
 
 shoot_language_screens() {
@@ -158,6 +203,7 @@ LANG_DIR=en
 FIRST=$!
 PIDS+=($FIRST)
 wait_main_window
+shoot_operate_screens '^Select the Heic files$'
 shoot_language_screens '^About$' '^Exit$' '^Language$' Down '^Check for updates$' '^Feedback$'
 # Confirm: the program restarts in Chinese.
 click_at $((LX + 30 + 238 + 48)) $((LY + 218))
@@ -175,6 +221,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 wait_main_window
+shoot_operate_screens '^选择 HEIC 文件$'
 shoot_language_screens '^关于$' '^退出$' '^语言$' Up '^检查更新$' '^意见反馈$'
 
 # Cancel, then exit with YES.

@@ -1,0 +1,97 @@
+#include "qshowimagedlg.h"
+
+#include "qimagelable.h"
+#include "qshowheicthread.h"
+#include "qthreadkeeper.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QMovie>
+
+namespace {
+
+const int kImageSize = 600;
+
+// The keeper of the window that shows the dialog: it outlives the dialog and waits for
+// the worker when the program ends.
+QThreadKeeper* windowKeeper(QWidget* parent) {
+    if (parent == nullptr) {
+        return nullptr;
+    }
+    return parent->window()->findChild<QThreadKeeper*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace
+
+QShowImageDlg::QShowImageDlg(const QString& strFilePath, QWidget* parent)
+    : QOverlayDialog(parent), m_strFilePath(strFilePath) {
+    const QPixmap close(QStringLiteral(":/Img/res/png_close.png"));
+    m_pLblClose = new QLabel(this);
+    m_pLblClose->setPixmap(close);
+    m_pLblClose->setFixedSize(close.size());
+    m_pLblClose->move(width() - close.width() - 50, 50);
+
+    m_pMovie = new QMovie(QStringLiteral(":/Img/res/gif_checking.gif"), QByteArray(), this);
+    m_pLblLoading = new QLabel(this);
+    m_pLblLoading->setMovie(m_pMovie);
+    m_pMovie->start();
+    const QSize loading = m_pMovie->currentPixmap().size().isEmpty()
+                              ? QSize(40, 40)
+                              : m_pMovie->currentPixmap().size();
+    m_pLblLoading->setFixedSize(loading);
+    m_pLblLoading->move((width() - loading.width()) / 2, (height() - loading.height()) / 2);
+
+    m_pImage = new QImageLable(QString(), this);
+    m_pImage->setBackgroundColor(QColor(0, 18, 55, 128));
+    m_pImage->setFixedSize(kImageSize, kImageSize);
+    m_pImage->move((width() - kImageSize) / 2, (height() - kImageSize) / 2);
+    m_pImage->hide();
+    startWorker();
+}
+
+QShowImageDlg::~QShowImageDlg() {
+    if (!m_pWorker || !m_pWorker->isRunning()) {
+        return;
+    }
+    // Closed while decoding: the window's keeper takes the worker, which ends on its own and
+    // is waited for when the program ends; without a keeper the dialog waits.
+    if (QThreadKeeper* keeper = windowKeeper(parentWidget())) {
+        disconnect(m_pWorker, nullptr, this, nullptr);
+        m_pWorker->setParent(keeper);
+    } else {
+        m_pWorker->wait();
+    }
+}
+
+void QShowImageDlg::startWorker() {
+    m_pWorker = new QShowHeicThread(this);
+    connect(m_pWorker, &QShowHeicThread::signalShowImge, this, &QShowImageDlg::slotShowImage);
+    connect(m_pWorker, &QThread::finished, m_pWorker, &QObject::deleteLater);
+    if (QThreadKeeper* keeper = windowKeeper(parentWidget())) {
+        keeper->adopt(m_pWorker);
+    }
+    m_pWorker->startShow(m_strFilePath);
+}
+
+void QShowImageDlg::slotShowImage(bool bRet, QImage* pImage) {
+    QPixmap pixmap;
+    if (bRet && pImage != nullptr) {
+        pixmap = QPixmap::fromImage(*pImage);
+    }
+    m_bFailed = pixmap.isNull();
+    if (m_bFailed) {
+        pixmap = QPixmap(QStringLiteral(":/Img/res/png_loadfail.png"));
+    }
+    m_pImage->setPixmap(pixmap);
+    m_pImage->show();
+    m_pMovie->stop();
+    m_pLblLoading->hide();
+    m_bLoaded = true;
+}
+
+void QShowImageDlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_pLblClose->geometry().contains(event->pos())) {
+        close();
+    }
+    QOverlayDialog::mousePressEvent(event);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QList>
+#include <QMetaType>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+
+// Presentation state of one table row: hover, check box and its look, a label for column 0.
+// Records belong to the model and are read and written on the GUI thread only.
+struct ModelDataBase {
+    virtual ~ModelDataBase() = default;
+
+    // Check-box looks: cells of the check-box image.
+    enum CheckLook {
+        Unchecked = 0,
+        UncheckedHover = 1,
+        UncheckedPressed = 2,
+        Checked = 4,
+        CheckedHover = 5,
+        CheckedPressed = 6,
+        Partial = 12
+    };
+
+    int nHover = 0;
+    QRect rcCheckBox;
+    bool bSelected = false;
+    int nCheckBoxState = Unchecked;
+    QList<QPixmap> listCheckBoxPixmap;
+    QString strLabel;
+
+    // The cell of look, or cell 0 for a look outside the list.
+    QPixmap checkBoxCell(int look) const;
+    // The text a column shows, for views and tools that read the display role.
+    virtual QString displayText(int column) const;
+};
+Q_DECLARE_METATYPE(ModelDataBase*)
+
+// The sixteen 16 x 16 cells of the check-box image, column by column.
+QList<QPixmap> checkBoxCells();
+
+// One listed HEIC file.
+struct HeicModelData : ModelDataBase {
+    enum ConvertState { Ready = 0, Converting = 1, Completed = 2, Failed = 3 };
+    enum ButtonLook { Normal = 0, Hovered = 1, Pressed = 2, Disabled = 3 };
+
+    QString strFilePath;
+    QString strSpare;
+    QString strFileName;
+    QString strFileSize;
+    int nOutputFormat = 0;
+    int nConvertState = Ready;
+    QRect rcPreview;
+    int nPreviewState = Normal;
+    QRect rcFolder;
+    int nFolderState = Disabled;
+    QRect rcDelete;
+    int nDeleteState = Normal;
+    bool bBusy = false;
+    bool bConvertedJpg = false;
+    bool bConvertedPng = false;
+    bool bConvertedBmp = false;
+
+    // The converted mark of a ConvertFormat; false for another value.
+    bool isConvertedTo(int format) const;
+    void setConvertedTo(int format);
+
+    QString displayText(int column) const override;
+};
+
+// "%1 MB" with two decimals.
+QString heicSizeText(qint64 bytes);

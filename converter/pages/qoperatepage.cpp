@@ -1,0 +1,625 @@
+#include "qoperatepage.h"
+
+#include "heicmodeldata.h"
+#include "heicpaths.h"
+#include "qaddheicthread.h"
+#include "qbgcollectheicthread.h"
+#include "qcheckboxex.h"
+#include "qdetheicthread.h"
+#include "qheaderviewbase.h"
+#include "qimagetextbutton.h"
+#include "qlineex.h"
+#include "qmessageboxex.h"
+#include "qsortfilterproxymodelbase.h"
+#include "qtabledelegatebase.h"
+#include "qtablemodelbase.h"
+#include "qtableviewbase.h"
+#include "qthreadkeeper.h"
+#include "ztconfig.h"
+#include "ztheicapi.h"
+#include "ztlog.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const int kTableWidth = 940;
+const int kColumnWidths[] = {58, 210, 136, 136, 136, 88, 88, 88};
+const QColor kTextColor("#444444");
+
+const char* const kComboStyle =
+    "QComboBox{border:1px solid #E3E3E3;padding-left:10px;background:#FFFFFF;color:#444444;"
+    "font-size:14px;font-family:\"Microsoft YaHei\";}"
+    "QComboBox QAbstractItemView{border:1px solid #C7CDDF;background:#FFFFFF;"
+    "selection-background-color:#22A5FB;outline:0px;}"
+    "QComboBox QAbstractItemView::item{height:32px;color:#444444;}"
+    "QComboBox QAbstractItemView::item:selected{color:#718AB9;}"
+    "QComboBox::drop-down{width:30px;border:none;}"
+    "QComboBox::down-arrow{image:url(:/Img/res/down_arrow_normal.png);width:30px;height:30px;}"
+    "QComboBox::down-arrow:hover{image:url(:/Img/res/down_arrow_hover.png);}"
+    "QComboBox::down-arrow:on{image:url(:/Img/res/down_arrow_press.png);}";
+
+const char* const kPathStyle =
+    "QLineEdit{border:1px solid #E3E3E3;background:#ffffff;color:#444444;font-size:13px;"
+    "font-family:\"Microsoft YaHei\";}"
+    "QLineEdit:hover{border:1px solid #CCCCCC;}";
+
+const QStringList& percentItems() {
+    static const QStringList items{"100%", "90%", "80%", "70%", "60%",
+                                   "50%",  "40%", "30%", "20%", "10%"};
+    return items;
+}
+
+QOperatePage::DirectoryChooser& directoryChooser() {
+    static QOperatePage::DirectoryChooser chooser;
+    return chooser;
+}
+
+QOperatePage::FileChooser& fileChooser() {
+    static QOperatePage::FileChooser chooser;
+    return chooser;
+}
+
+QImageTextButton* createTextButton(const char* image, const QSize& size, QWidget* parent) {
+    return new QImageTextButton(QString::fromLatin1(image), size, parent);
+}
+
+QString formatFolder(int format) {
+    switch (format) {
+        case PNG:
+            return QStringLiteral("PNG//");
+        case BMP:
+            return QStringLiteral("BMP//");
+        default:
+            return QStringLiteral("JPG//");
+    }
+}
+
+void makeDirectory(const QString& path) {
+    QDir dir;
+    if (!dir.exists(path) && !dir.mkpath(path)) {
+        LOG(ERROR) << "can not create the output directory " << path;
+    }
+}
+
+}  // namespace
+
+QOperatePage::QOperatePage(QStackedWidget* pStack, QWidget* parent)
+    : QFrame(parent), m_pStack(pStack) {
+    m_strDefaultDir = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) +
+                      QStringLiteral("/Pixvue");
+    qRegisterMetaType<QModelIndexList>("QModelIndexList");
+    m_pWorkers = new QThreadKeeper(this);
+    ZtHeicAPI::initMapData();
+    setStyleSheet(QStringLiteral("QOperatePage{background:#FFFFFF;}"));
+    createTable();
+    createLayout();
+    m_pBtnAdd->setText(tr("Add File"));
+    m_pBtnRemove->setText(tr("Remove"));
+    m_pBtnAlter->setText(tr("Alter"));
+    m_pBtnConvert->setText(tr("Convert"));
+    m_pEditPath->setText(m_strDefaultDir);
+    m_pEditPath->setCursorPosition(0);
+    loadSettings();
+    connectControls();
+    refreshBtnState();
+}
+
+QOperatePage::~QOperatePage() {
+    stopWorkers();
+    delete m_pTableView;  // before the model, proxy and delegate it shows
+    m_pTableView = nullptr;
+}
+
+void QOperatePage::setDirectoryChooser(DirectoryChooser chooser) {
+    directoryChooser() = std::move(chooser);
+}
+
+void QOperatePage::setFileChooser(FileChooser chooser) {
+    fileChooser() = std::move(chooser);
+}
+
+// ---- Construction
+
+void QOperatePage::createTable() {
+    m_pTableView = new QTableViewBase(this);
+    m_pModel = QSharedPointer<QHeicModel>::create(QHeicDelegate::ColumnCount);
+    m_pProxy = QSharedPointer<QSortFilterProxyModelBase>::create();
+    m_pProxy->setSourceModel(m_pModel.data());
+    m_pDelegate = QSharedPointer<QHeicDelegate>::create();
+    m_pHeader = new QHeaderViewBase(Qt::Horizontal, m_pTableView);
+    m_pTableView->setDefaultRowHeight(54);
+    m_pTableView->setUp(m_pProxy.data(), m_pHeader, m_pDelegate.data());
+    m_pTableView->setFixedSize(kTableWidth, 340);
+    m_pTableView->setStyleSheet(
+        QStringLiteral("QTableViewBase{background:white;border:1px solid #E3E3E3;}"));
+    m_pHeader->setFixedSize(kTableWidth, QHeaderViewBase::kHeight);
+    for (int column = 0; column < QHeicDelegate::ColumnCount; ++column) {
+        m_pTableView->setColumnWidth(column, kColumnWidths[column]);
+    }
+    m_pHeader->setSectionText(QHeicDelegate::NameColumn, tr("File Name"));
+    m_pHeader->setSectionText(QHeicDelegate::SizeColumn, tr("Size"));
+    m_pHeader->setSectionText(QHeicDelegate::FormatColumn, tr("Output format"));
+    m_pHeader->setSectionText(QHeicDelegate::StateColumn, tr("State"));
+    m_pHeader->setSectionText(QHeicDelegate::PreviewColumn, tr("Preview"));
+    m_pHeader->setSectionText(QHeicDelegate::FolderColumn, tr("Folder"));
+    m_pHeader->setSectionText(QHeicDelegate::DeleteColumn, tr("Remove"));
+}
+
+QHBoxLayout* QOperatePage::createTopRow() {
+    m_pBtnAdd = createTextButton(":/Img/res/btn/btn_add.png", QSize(110, 30), this);
+    m_pBtnRemove = createTextButton(":/Img/res/btn/btn_delete.png", QSize(110, 30), this);
+    for (QImageTextButton* button : {m_pBtnAdd, m_pBtnRemove}) {
+        button->setTextColor(kTextColor, kTextColor, kTextColor, kTextColor);
+        button->setTextFont(14, 50);
+    }
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addSpacing(30);
+    row->addWidget(m_pBtnAdd);
+    row->addSpacing(20);
+    row->addWidget(m_pBtnRemove);
+    row->addStretch();
+    return row;
+}
+
+QLabel* QOperatePage::createLabel(const QString& text) {
+    auto* label = new QLabel(text, this);
+    label->setFixedHeight(20);
+    label->setStyleSheet(
+        QStringLiteral("QLabel{color:#444444;font-size:14px;font-family:\"Microsoft YaHei\";}"));
+    return label;
+}
+
+QComboBox* QOperatePage::createCombo(const QStringList& items, int visibleItems) {
+    auto* combo = new QComboBox(this);
+    combo->setView(new QListView(combo));
+    combo->addItems(items);
+    combo->setFixedSize(96, 32);
+    combo->setMaxVisibleItems(visibleItems);
+    combo->setStyleSheet(QString::fromLatin1(kComboStyle));
+    return combo;
+}
+
+QHBoxLayout* QOperatePage::createSettingsRow() {
+    m_pLblFormat = createLabel(tr("Output format:"));
+    m_pCmbFormat =
+        createCombo({QStringLiteral("JPG"), QStringLiteral("PNG"), QStringLiteral("BMP")}, 10);
+    m_pLblSize = createLabel(tr("Picture Size:"));
+    m_pCmbSize = createCombo(percentItems(), 5);
+    m_pLblQuality = createLabel(tr("Picture Quality:"));
+    m_pCmbQuality = createCombo(percentItems(), 5);
+    m_pLblMode = createLabel(tr("Mode:"));
+    m_pChkKeepExif = new QCheckBoxEx(this);
+    m_pChkKeepExif->setText(tr("Keep EXIF mode"));
+    m_pChkKeepExif->setFixedWidth(150);
+
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    const QList<QPair<QWidget*, QWidget*>> pairs{{m_pLblFormat, m_pCmbFormat},
+                                                 {m_pLblSize, m_pCmbSize},
+                                                 {m_pLblQuality, m_pCmbQuality},
+                                                 {m_pLblMode, m_pChkKeepExif}};
+    for (const auto& pair : pairs) {
+        row->addSpacing(30);
+        row->addWidget(pair.first);
+        row->addSpacing(16);
+        row->addWidget(pair.second);
+    }
+    row->addStretch();
+    return row;
+}
+
+QHBoxLayout* QOperatePage::createPathRow() {
+    m_pLblPath = createLabel(tr("Output path :"));
+    m_pCmbOutput = createCombo({tr("Default directory"), tr("Custom directory")}, 10);
+    m_pCmbOutput->setFixedSize(198, 32);
+    m_pCmbOutput->setCurrentIndex(1);
+    m_pCmbOutput->hide();
+
+    m_pEditPath = new QLineEdit(this);
+    m_pEditPath->setFixedSize(348, 32);
+    m_pEditPath->setStyleSheet(QString::fromLatin1(kPathStyle));
+    m_pEditPath->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_pEditPath->setContextMenuPolicy(Qt::NoContextMenu);
+    m_pEditPath->setReadOnly(true);
+    m_pBtnAlter = createTextButton(":/Img/res/btn/btn_alter.png", QSize(52, 32), m_pEditPath);
+    m_pBtnAlter->setFocusPolicy(Qt::NoFocus);
+    m_pBtnAlter->setCursor(Qt::ArrowCursor);
+    m_pBtnAlter->setTextColor(kTextColor, kTextColor, kTextColor, kTextColor);
+    m_pBtnAlter->setTextFont(13, 50);
+    auto* inside = new QHBoxLayout(m_pEditPath);
+    inside->setContentsMargins(0, 0, 0, 0);
+    inside->setSpacing(1);
+    inside->addStretch();
+    inside->addWidget(m_pBtnAlter);
+    m_pEditPath->setTextMargins(10, 0, m_pBtnAlter->width(), 0);
+
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addSpacing(30);
+    row->addWidget(m_pLblPath);
+    const int lineUp = m_pLblFormat->sizeHint().width() - m_pLblPath->sizeHint().width() + 16;
+    row->addSpacing(qMax(0, lineUp));
+    row->addWidget(m_pEditPath);
+    row->addStretch();
+    return row;
+}
+
+QHBoxLayout* QOperatePage::createConvertRow() {
+    m_pLine = new QLineEx(QColor("#C7CDDF"), 1, Qt::SolidLine, this);
+    m_pLine->setFixedSize(1000, 1);
+    m_pBtnConvert = createTextButton(":/Img/res/btn/btn_convert.png", QSize(110, 32), this);
+    const QColor white("#FFFFFF");
+    m_pBtnConvert->setTextColor(white, white, white, white);
+    m_pBtnConvert->setTextFont(16, 50);
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addStretch();
+    row->addWidget(m_pBtnConvert);
+    row->addSpacing(20);
+    return row;
+}
+
+void QOperatePage::createLayout() {
+    QHBoxLayout* top = createTopRow();
+    QHBoxLayout* settings = createSettingsRow();
+    QHBoxLayout* path = createPathRow();
+    QHBoxLayout* convert = createConvertRow();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addSpacing(20);
+    layout->addLayout(top);
+    layout->addSpacing(10);
+    layout->addWidget(m_pTableView, 0, Qt::AlignHCenter);
+    layout->addSpacing(26);
+    layout->addLayout(settings);
+    layout->addSpacing(20);
+    layout->addLayout(path);
+    layout->addSpacing(29);
+    layout->addWidget(m_pLine);
+    layout->addSpacing(10);
+    layout->addLayout(convert);
+    layout->addStretch();
+}
+
+void QOperatePage::connectControls() {
+    for (QImageTextButton* button : {m_pBtnAdd, m_pBtnRemove, m_pBtnConvert, m_pBtnAlter}) {
+        connect(button, &QImageTextButton::clicked, this, &QOperatePage::slotImgTextBtnClicked);
+    }
+    for (QComboBox* combo : {m_pCmbFormat, m_pCmbSize, m_pCmbQuality, m_pCmbOutput}) {
+        connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+                &QOperatePage::slotComboBoxIndexChanged);
+    }
+    connect(m_pChkKeepExif, &QCheckBoxEx::clicked, this,
+            [](bool checked) { ZtConfig::NewInstance()->setKeepExif(checked); });
+    connect(m_pTableView, &QTableViewBase::signalPreview, this, &QOperatePage::slotTablePreview);
+    connect(m_pTableView, &QTableViewBase::signalOpenFolder, this,
+            &QOperatePage::slotTableOpenFolder);
+    connect(m_pDelegate.data(), &QHeicDelegate::signalDelete, this, &QOperatePage::slotTableDelete);
+    connect(m_pHeader, &QHeaderViewBase::signalSelectionChange, this,
+            &QOperatePage::slotSelectionChange);
+}
+
+// ---- Settings
+
+void QOperatePage::loadSettings() {
+    ZtConfig* config = ZtConfig::NewInstance();
+    m_bLoadingSettings = true;
+    m_pCmbFormat->setCurrentIndex(config->getConvertFormat());
+    m_pCmbQuality->setCurrentText(config->getPicQuality());
+    m_pCmbSize->setCurrentText(config->getPicSize());
+    m_bLoadingSettings = false;
+    switch (config->getConvertFormat()) {
+        case JPG:
+            m_pLblQuality->show();
+            m_pCmbQuality->show();
+            m_pLblMode->show();
+            m_pChkKeepExif->show();
+            break;
+        case PNG:
+            m_pLblQuality->show();
+            m_pCmbQuality->show();
+            m_pLblMode->hide();
+            m_pChkKeepExif->hide();
+            break;
+        case BMP:
+            m_pLblQuality->hide();
+            m_pCmbQuality->hide();
+            m_pLblMode->hide();
+            m_pChkKeepExif->hide();
+            break;
+        default:
+            break;
+    }
+    m_pChkKeepExif->setChecked(config->isKeepExif());
+}
+
+void QOperatePage::slotComboBoxIndexChanged(int nIndex) {
+    if (m_bLoadingSettings) {
+        return;  // the controls follow the store, nothing to write back
+    }
+    ZtConfig* config = ZtConfig::NewInstance();
+    QObject* combo = sender();
+    if (combo == m_pCmbFormat) {
+        config->setConvertFormat(ConvertFormat(nIndex));
+        loadSettings();
+        applyFormatToRows();
+    } else if (combo == m_pCmbSize) {
+        config->setPicSize(m_pCmbSize->currentText().trimmed());
+    } else if (combo == m_pCmbQuality) {
+        config->setPicQuality(m_pCmbQuality->currentText().trimmed());
+    } else if (combo == m_pCmbOutput) {
+        config->setOutPutType(OutPut_Type(nIndex));
+    }
+}
+
+void QOperatePage::applyFormatToRows() {
+    const int format = ZtConfig::NewInstance()->getConvertFormat();
+    for (int row = 0; row < m_pModel->rowCount(); ++row) {
+        HeicModelData* record = m_pModel->heicData(row);
+        record->nOutputFormat = format;
+        if (record->isConvertedTo(format)) {
+            record->nConvertState = HeicModelData::Completed;
+            record->nFolderState = HeicModelData::Normal;
+        } else {
+            record->nConvertState = HeicModelData::Ready;
+            record->nFolderState = HeicModelData::Disabled;
+        }
+    }
+    m_pModel->refresh();
+}
+
+// ---- Buttons
+
+void QOperatePage::slotImgTextBtnClicked() {
+    QObject* button = sender();
+    if (button == m_pBtnAdd) {
+        addFromFileDialog();
+    } else if (button == m_pBtnRemove) {
+        startDelete();
+    } else if (button == m_pBtnAlter) {
+        chooseOutputDir();
+    } else if (button == m_pBtnConvert) {
+        startConvert();
+    }
+}
+
+void QOperatePage::addFromFileDialog() {
+    const QString caption = tr("Select the Heic files");
+    const QString filter = tr("Images(*.heic *.HEIC)");
+    const QStringList paths =
+        fileChooser() ? fileChooser()(this, caption, QStringLiteral("."), filter)
+                      : QFileDialog::getOpenFileNames(this, caption, QStringLiteral("."), filter);
+    if (!paths.isEmpty()) {
+        addHeicFiles(paths);
+    }
+}
+
+void QOperatePage::refreshBtnState() {
+    const int selected = m_pTableView->checkedRows().size();
+    LOG(INFO) << "num_select : " << selected;
+    m_pBtnRemove->setEnabled(selected > 0);
+    m_pBtnConvert->setEnabled(selected > 0);
+}
+
+void QOperatePage::slotSelectionChange() {
+    refreshBtnState();
+}
+
+// ---- Workers
+
+bool QOperatePage::addHeicUrls(const QList<QUrl>& listUrls) {
+    emit signalStopOp(0);
+    auto* worker = new QAddHeicThread(m_pModel, this);
+    connect(worker, &QAddHeicThread::signalChagePageToOperate, this,
+            &QOperatePage::slotChagePageToOperate);
+    connect(worker, &QAddHeicThread::signalAddCompleted, this, &QOperatePage::slotAddHeicCompleted);
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    m_pWorkers->adopt(worker, [] { QAddHeicThread::setStopFlag(true); });
+    worker->startAddUrls(listUrls);
+    return true;
+}
+
+bool QOperatePage::addHeicFiles(const QStringList& listPaths) {
+    emit signalStopOp(0);
+    auto* worker = new QAddHeicThread(m_pModel, this);
+    connect(worker, &QAddHeicThread::signalChagePageToOperate, this,
+            &QOperatePage::slotChagePageToOperate);
+    connect(worker, &QAddHeicThread::signalAddCompleted, this, &QOperatePage::slotAddHeicCompleted);
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    m_pWorkers->adopt(worker, [] { QAddHeicThread::setStopFlag(true); });
+    worker->startAddFiles(listPaths);
+    return true;
+}
+
+void QOperatePage::startCollect() {
+    if (m_pCollect) {
+        m_pCollect->cancel();  // the new run covers what the old one had left
+    }
+    auto* worker = new QBGCollectHeicThread(this);
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    connect(worker, &QBGCollectHeicThread::signalExceedMemoryLimit, this,
+            [] { LOG(INFO) << "collect stopped: the memory budget is spent"; });
+    QPointer<QBGCollectHeicThread> guard(worker);
+    m_pWorkers->adopt(worker, [guard] {
+        QBGCollectHeicThread::setStopFlag(true);
+        if (guard) {
+            guard->cancel();
+        }
+    });
+    worker->setHeicFileList(g_listHeicPaths);
+    worker->startCollect();
+    m_pCollect = worker;
+}
+
+void QOperatePage::startDelete() {
+    emit signalStopOp(1);
+    auto* worker = new QDetHeicThread(m_pTableView, m_pModel, this);
+    connect(worker, &QDetHeicThread::signalDelCompleted, this, &QOperatePage::slotDelHeicCompleted);
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    m_pWorkers->adopt(worker, [] { QDetHeicThread::setStopFlag(true); });
+    worker->startDelete();
+}
+
+void QOperatePage::stopWorkers() {
+    m_pWorkers->stopAll();
+}
+
+int QOperatePage::runningWorkers() const {
+    return m_pWorkers->runningCount();
+}
+
+void QOperatePage::slotChagePageToOperate() {
+    showPage(1);
+    // Once per burst of added records: a refresh walks every row.
+    if (m_bRefreshPending) {
+        return;
+    }
+    m_bRefreshPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_bRefreshPending = false;
+        m_pModel->refresh();
+    });
+}
+
+void QOperatePage::slotAddHeicCompleted(int nStartRow) {
+    const int rows = m_pModel->rowCount();
+    if (nStartRow < rows) {
+        const QItemSelection added(m_pProxy->index(nStartRow, 0),
+                                   m_pProxy->index(rows - 1, QHeicDelegate::ColumnCount - 1));
+        m_pTableView->selectionModel()->select(
+            added, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    m_pModel->refresh();
+    startCollect();
+    refreshBtnState();
+    emit signalOpCompleted();
+}
+
+void QOperatePage::slotDelHeicCompleted() {
+    emit signalOpCompleted();
+    LOG(INFO) << "Delete completed";
+    m_pModel->refresh();
+    refreshBtnState();
+    if (m_pModel->rowCount() > 0) {
+        startCollect();
+    } else {
+        showPage(0);
+        LOG(INFO) << "Delete all heic";
+    }
+}
+
+// ---- Table buttons
+
+int QOperatePage::sourceRow(const QModelIndex& index) const {
+    if (index.model() == m_pProxy.data()) {
+        return m_pProxy->mapToSource(index).row();
+    }
+    return index.row();
+}
+
+void QOperatePage::slotTableDelete(QModelIndex index) {
+    const int row = sourceRow(index);
+    const HeicModelData* record = m_pModel->heicData(row);
+    if (record == nullptr) {
+        return;
+    }
+    const QString path = record->strFilePath;
+    m_pModel->removeRows(row, 1);
+    removeHeicPaths({path});
+    ZtHeicAPI::releaseSpecifiedMapData(path);
+    if (m_pModel->rowCount() == 0) {
+        showPage(0);
+    }
+}
+
+void QOperatePage::slotTablePreview(QModelIndex index) {
+    if (const HeicModelData* record = m_pModel->heicData(sourceRow(index))) {
+        emit signalShowImage(record->strFilePath);
+    }
+}
+
+void QOperatePage::slotTableOpenFolder(QModelIndex) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_strLastDir));
+}
+
+void QOperatePage::slotRefreshTableView() {
+    m_pModel->refresh();
+}
+
+void QOperatePage::showPage(int index) {
+    if (m_pStack != nullptr) {
+        m_pStack->setCurrentIndex(index);
+    }
+}
+
+// ---- Output directory and conversion
+
+bool QOperatePage::isSystemDirectory(const QString& path) {
+    static const QStringList systemDirs{"/bin",   "/boot",  "/dev",    "/etc",  "/lib",
+                                        "/lib32", "/lib64", "/libx32", "/proc", "/run",
+                                        "/sbin",  "/sys",   "/usr",    "/var"};
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    if (clean == QLatin1String("/")) {
+        return true;
+    }
+    for (const QString& dir : systemDirs) {
+        if (clean == dir || clean.startsWith(dir + QLatin1Char('/'))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void QOperatePage::chooseOutputDir() {
+    const QString caption = tr("Select Directory");
+    const QString start = m_pEditPath->text().trimmed();
+    const QString dir = directoryChooser()
+                            ? directoryChooser()(this, caption, start)
+                            : QFileDialog::getExistingDirectory(
+                                  this, caption, start,
+                                  QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    if (dir.isEmpty()) {
+        return;
+    }
+    if (isSystemDirectory(dir)) {
+        QMessageboxEx box(tr("Warn"),
+                          tr("Please select a non-system directory for output directory"), 2, 0,
+                          this);
+        box.setButtonText(tr("OK"), QString());
+        box.exec();
+        return;
+    }
+    m_strLastDir = dir;
+    m_pEditPath->setText(dir);
+    m_pEditPath->setCursorPosition(0);
+}
+
+void QOperatePage::startConvert() {
+    ZtConfig* config = ZtConfig::NewInstance();
+    const QString base =
+        config->getOutPutType() == CustomOutPut ? m_pEditPath->text() : m_strDefaultDir;
+    m_strLastDir = base + QStringLiteral("//");
+    makeDirectory(m_strLastDir);
+    m_strLastDir += formatFolder(config->getConvertFormat());
+    makeDirectory(m_strLastDir);
+    QVariant rows = QVariant::fromValue(m_pTableView->checkedRows());
+    emit signalConvertImage(rows, m_strLastDir);
+}

@@ -1,0 +1,166 @@
+#include "qaddheicthread.h"
+
+#include "heicmodeldata.h"
+#include "heicpaths.h"
+#include "qbgcollectheicthread.h"
+#include "qtablemodelbase.h"
+#include "ztconfig.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+// A batch goes to the GUI thread when it is this large or this old.
+const int kBatchFiles = 256;
+const int kBatchMs = 40;
+const int kWaitSliceMs = 50;
+}  // namespace
+
+std::atomic<bool> QAddHeicThread::m_bStop{false};
+
+QAddHeicThread::QAddHeicThread(QSharedPointer<QHeicModel> pModel, QObject* parent)
+    : QThread(parent), m_pModel(std::move(pModel)) {}
+
+void QAddHeicThread::setStopFlag(bool bStop) {
+    m_bStop = bStop;
+}
+
+bool QAddHeicThread::stopFlag() {
+    return m_bStop;
+}
+
+void QAddHeicThread::startAddUrls(const QList<QUrl>& listUrls) {
+    m_listUrls = listUrls;
+    m_listPaths.clear();
+    startRun();
+}
+
+void QAddHeicThread::startAddFiles(const QStringList& listPaths) {
+    m_listPaths = listPaths;
+    m_listUrls.clear();
+    startRun();
+}
+
+void QAddHeicThread::startRun() {
+    m_bStop = false;
+    // Values for the run, read here on the GUI thread.
+    m_nFormat = ZtConfig::NewInstance()->getConvertFormat();
+    m_nStartRow = m_pModel ? m_pModel->rowCount() : 0;
+    start(QThread::InheritPriority);
+}
+
+void QAddHeicThread::run() {
+    QBGCollectHeicThread::setStopFlag(true);
+    m_batch.clear();
+    m_batchDone.tryAcquire(m_batchDone.available());
+    m_batchClock.start();
+    if (m_listPaths.isEmpty()) {
+        walkUrls();
+    } else {
+        walkPickedPaths();
+    }
+    flush(true);
+    // Queued behind the last batch, so the rows are there when the page hears of it.
+    QMetaObject::invokeMethod(
+        this, [this] { emit signalAddCompleted(m_nStartRow); }, Qt::QueuedConnection);
+}
+
+void QAddHeicThread::walkUrls() {
+    for (const QUrl& url : qAsConst(m_listUrls)) {
+        if (m_bStop) {
+            return;
+        }
+        const QString path = url.toLocalFile();
+        if (path.isEmpty()) {
+            continue;
+        }
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            walkDirectory(path);
+        } else if (path.contains(QLatin1String(".heic")) || path.contains(QLatin1String(".HEIC"))) {
+            addFile(info);
+        }
+    }
+}
+
+void QAddHeicThread::walkDirectory(const QString& path) {
+    QDirIterator it(path, {QStringLiteral("*.heic"), QStringLiteral("*.HEIC")},
+                    QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    while (!m_bStop && it.hasNext()) {
+        it.next();
+        addFile(it.fileInfo());
+    }
+}
+
+void QAddHeicThread::walkPickedPaths() {
+    for (const QString& path : qAsConst(m_listPaths)) {
+        if (m_bStop) {
+            return;
+        }
+        addFile(QFileInfo(path));
+    }
+}
+
+void QAddHeicThread::addFile(const QFileInfo& info) {
+    m_batch.append({info.absoluteFilePath(), info.fileName(), info.size()});
+    flush(false);
+}
+
+void QAddHeicThread::flush(bool force) {
+    if (m_batch.isEmpty()) {
+        return;
+    }
+    if (!force && m_batch.size() < kBatchFiles && m_batchClock.elapsed() < kBatchMs) {
+        return;
+    }
+    const QVector<FoundFile> files = m_batch;
+    m_batch.clear();
+    m_batchClock.restart();
+    QMetaObject::invokeMethod(
+        this,
+        [this, files] {
+            addBatch(files);
+            m_batchDone.release();
+        },
+        Qt::QueuedConnection);
+    if (!force) {
+        waitForBatch();
+    }
+}
+
+void QAddHeicThread::waitForBatch() {
+    // In slices: a stop request must not wait for a GUI thread that waits for us.
+    while (!m_batchDone.tryAcquire(1, kWaitSliceMs)) {
+        if (m_bStop) {
+            return;
+        }
+    }
+}
+
+void QAddHeicThread::addBatch(const QVector<FoundFile>& files) {
+    if (!m_pModel) {
+        return;
+    }
+    QList<ModelDataBase*> records;
+    QSet<QString> batchPaths;
+    const QList<QPixmap> cells = checkBoxCells();
+    for (const FoundFile& file : files) {
+        if (m_pModel->containsPath(file.path) || batchPaths.contains(file.path)) {
+            continue;
+        }
+        batchPaths.insert(file.path);
+        auto* record = new HeicModelData;
+        record->listCheckBoxPixmap = cells;
+        record->strFilePath = file.path;
+        record->strFileName = file.name;
+        record->strFileSize = heicSizeText(file.size);
+        record->nOutputFormat = m_nFormat;
+        records.append(record);
+        g_listHeicPaths.append(file.path);
+    }
+    m_pModel->addModelData(records);
+    for (int i = 0; i < records.size(); ++i) {
+        emit signalChagePageToOperate();
+    }
+}

@@ -1,0 +1,384 @@
+// The add, collect, delete and preview workers against real folders and samples.
+#include "filelisttestsupport.h"
+#include "heicpaths.h"
+#include "qaddheicthread.h"
+#include "qbgcollectheicthread.h"
+#include "qdetheicthread.h"
+#include "qheaderviewbase.h"
+#include "qshowheicthread.h"
+#include "qsortfilterproxymodelbase.h"
+#include "qtabledelegatebase.h"
+#include "qtableviewbase.h"
+#include "ztconfig.h"
+#include "ztheicapi.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QTemporaryDir>
+
+using filelisttest::makeFile;
+using filelisttest::rowNames;
+using filelisttest::rowPaths;
+
+class TestFileWorkers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void folderWalkAndSuffixRule();
+    void duplicatesListedOnce();
+    void sizeTextAndRecord();
+    void stoppedAddKeepsRowsAndCompletes();
+    void deleteRemovesExactlyTheCheckedRows();
+    void stoppedDeleteKeepsTheRest();
+    void scatteredDeleteKeepsUnreachedRowsChecked();
+    void collectFillsStoreWithinBudget();
+    void previewOfUncollectedFileIsNotStored();
+
+private:
+    // Runs an add to completion; the spies' counts.
+    struct AddResult {
+        int completed = 0;
+        int startRow = -1;
+        int pageSwitches = 0;
+    };
+    AddResult addUrls(QSharedPointer<QHeicModel> model, const QList<QUrl>& urls);
+    AddResult addFiles(QSharedPointer<QHeicModel> model, const QStringList& paths);
+};
+
+void TestFileWorkers::init() {
+    g_listHeicPaths.clear();
+    ZtHeicAPI::releaseAllMapData();
+}
+
+TestFileWorkers::AddResult TestFileWorkers::addUrls(QSharedPointer<QHeicModel> model,
+                                                    const QList<QUrl>& urls) {
+    QAddHeicThread worker(model);
+    QSignalSpy completed(&worker, &QAddHeicThread::signalAddCompleted);
+    QSignalSpy switches(&worker, &QAddHeicThread::signalChagePageToOperate);
+    worker.startAddUrls(urls);
+    guitest::waitFor([&] { return completed.count() > 0; });
+    worker.wait();
+    QCoreApplication::processEvents();
+    return {int(completed.count()), completed.value(0).value(0).toInt(), int(switches.count())};
+}
+
+TestFileWorkers::AddResult TestFileWorkers::addFiles(QSharedPointer<QHeicModel> model,
+                                                     const QStringList& paths) {
+    QAddHeicThread worker(model);
+    QSignalSpy completed(&worker, &QAddHeicThread::signalAddCompleted);
+    QSignalSpy switches(&worker, &QAddHeicThread::signalChagePageToOperate);
+    worker.startAddFiles(paths);
+    guitest::waitFor([&] { return completed.count() > 0; });
+    worker.wait();
+    QCoreApplication::processEvents();
+    return {int(completed.count()), completed.value(0).value(0).toInt(), int(switches.count())};
+}
+
+void TestFileWorkers::folderWalkAndSuffixRule() {
+    QTemporaryDir root;
+    const QString folder = root.filePath("drop");
+    makeFile(folder, "a.heic");
+    makeFile(folder, "b.HEIC");
+    makeFile(folder, "c.jpg");
+    makeFile(folder, "sub/d.heic");
+    makeFile(folder, "sub/x.Heic");
+    const QString mixedAlone = makeFile(root.path(), "alone/x.Heic");
+    const QString backup = makeFile(root.path(), "alone/photo.heic.bak");
+    const QString jpeg = makeFile(root.path(), "alone/y.jpg");
+
+    auto model = QSharedPointer<QHeicModel>::create(8);
+    QAbstractItemModelTester tester(model.data(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    AddResult result = addUrls(model, {QUrl::fromLocalFile(folder)});
+    QCOMPARE(result.completed, 1);
+    QCOMPARE(result.startRow, 0);
+    QStringList names = rowNames(*model);
+    names.sort();
+    // Inside a folder the filters ignore letter case.
+    QCOMPARE(names, QStringList({"a.heic", "b.HEIC", "d.heic", "x.Heic"}));
+    QCOMPARE(result.pageSwitches, 4);
+    QCOMPARE(g_listHeicPaths.size(), 4);
+
+    // Dropped alone: the suffix rule, case-sensitive, anywhere in the path.
+    result = addUrls(model, {QUrl::fromLocalFile(mixedAlone), QUrl::fromLocalFile(backup),
+                             QUrl::fromLocalFile(jpeg)});
+    QCOMPARE(result.startRow, 4);
+    QCOMPARE(rowNames(*model).mid(4), QStringList({"photo.heic.bak"}));
+    QCOMPARE(result.pageSwitches, 1);
+
+    // Nothing matching: still one completion, no page switch.
+    result = addUrls(model, {QUrl::fromLocalFile(jpeg), QUrl("https://example.org/a.heic")});
+    QCOMPARE(result.completed, 1);
+    QCOMPARE(result.pageSwitches, 0);
+    QCOMPARE(model->rowCount(), 5);
+    QCOMPARE(g_listHeicPaths, rowPaths(*model));
+}
+
+void TestFileWorkers::duplicatesListedOnce() {
+    QTemporaryDir root;
+    const QString file = makeFile(root.path(), "IMG_1.heic");
+    const QString other = makeFile(root.path(), "IMG_2.heic");
+    auto model = QSharedPointer<QHeicModel>::create(8);
+    QAbstractItemModelTester tester(model.data(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    AddResult result = addUrls(model, {QUrl::fromLocalFile(file), QUrl::fromLocalFile(file)});
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(result.pageSwitches, 1);
+
+    // Picked again beside a new one, then with its folder dropped.
+    result = addFiles(model, {file, other, file});
+    QCOMPARE(result.startRow, 1);
+    QCOMPARE(rowNames(*model), QStringList({"IMG_1.heic", "IMG_2.heic"}));
+    result = addUrls(model, {QUrl::fromLocalFile(root.path())});
+    QCOMPARE(result.pageSwitches, 0);
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(g_listHeicPaths, rowPaths(*model));
+}
+
+void TestFileWorkers::sizeTextAndRecord() {
+    QTemporaryDir root;
+    const QString file = makeFile(root.path(), "big.heic", 1572864);
+    const QString empty = makeFile(root.path(), "empty.heic", 0);
+    ZtConfig::NewInstance()->setConvertFormat(PNG);
+    auto model = QSharedPointer<QHeicModel>::create(8);
+    addFiles(model, {file, empty});
+    ZtConfig::NewInstance()->setConvertFormat(JPG);
+    QCOMPARE(model->rowCount(), 2);
+    const HeicModelData* record = model->heicData(0);
+    QCOMPARE(record->strFileSize, QStringLiteral("1.50 MB"));
+    QCOMPARE(model->heicData(1)->strFileSize, QStringLiteral("0.00 MB"));
+    QCOMPARE(record->strFilePath, file);
+    QCOMPARE(record->strFileName, QStringLiteral("big.heic"));
+    QCOMPARE(record->nOutputFormat, int(PNG));
+    QCOMPARE(record->nConvertState, int(HeicModelData::Ready));
+    QCOMPARE(record->nFolderState, int(HeicModelData::Disabled));
+    QCOMPARE(record->nPreviewState, 0);
+    QCOMPARE(record->nDeleteState, 0);
+    QVERIFY(!record->bBusy);
+    QVERIFY(!record->bConvertedJpg && !record->bConvertedPng && !record->bConvertedBmp);
+    QCOMPARE(heicSizeText(2590000), QStringLiteral("2.47 MB"));
+}
+
+void TestFileWorkers::stoppedAddKeepsRowsAndCompletes() {
+    QTemporaryDir root;
+    for (int i = 0; i < 700; ++i) {
+        makeFile(root.path(), QString("many/%1.heic").arg(i, 4, 10, QChar('0')), 0);
+    }
+    auto model = QSharedPointer<QHeicModel>::create(8);
+    QAbstractItemModelTester tester(model.data(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAddHeicThread worker(model);
+    QSignalSpy completed(&worker, &QAddHeicThread::signalAddCompleted);
+    // The first record asks for the stop, as the wait dialog's button would.
+    connect(&worker, &QAddHeicThread::signalChagePageToOperate, this,
+            [] { QAddHeicThread::setStopFlag(true); });
+    worker.startAddUrls({QUrl::fromLocalFile(root.filePath("many"))});
+    QVERIFY(guitest::waitFor([&] { return completed.count() == 1; }));
+    worker.wait();
+    QCoreApplication::processEvents();
+    QCOMPARE(completed.first().first().toInt(), 0);
+    const int kept = model->rowCount();
+    QVERIFY2(kept > 0 && kept < 700, qPrintable(QString::number(kept)));
+    QCOMPARE(g_listHeicPaths, rowPaths(*model));
+
+    // The next run starts with a clear flag and lists the rest.
+    QCOMPARE(addUrls(model, {QUrl::fromLocalFile(root.filePath("many"))}).startRow, kept);
+    QCOMPARE(model->rowCount(), 700);
+    QCOMPARE(g_listHeicPaths.size(), 700);
+}
+
+void TestFileWorkers::deleteRemovesExactlyTheCheckedRows() {
+    QTemporaryDir root;
+    QStringList files;
+    for (int i = 0; i < 10; ++i) {
+        files << makeFile(root.path(), QString("f%1.heic").arg(i));
+    }
+    auto model = QSharedPointer<QHeicModel>::create(8);
+    QAbstractItemModelTester tester(model.data(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSortFilterProxyModelBase proxy;
+    proxy.setSourceModel(model.data());
+    QTableViewBase view;
+    QHeicDelegate delegate;
+    view.setUp(&proxy, new QHeaderViewBase(Qt::Horizontal, &view), &delegate);
+    addFiles(model, files);
+
+    // Rows 2 and 5 (counted from 1), checked in reverse order.
+    for (int row : {4, 1}) {
+        view.selectionModel()->select(proxy.index(row, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QDetHeicThread worker(&view, model);
+    QSignalSpy done(&worker, &QDetHeicThread::signalDelCompleted);
+    worker.startDelete();
+    QVERIFY(guitest::waitFor([&] { return done.count() == 1; }));
+    worker.wait();
+    QStringList expected = files;
+    expected.removeAt(4);
+    expected.removeAt(1);
+    QCOMPARE(rowPaths(*model), expected);
+    QCOMPARE(g_listHeicPaths, expected);
+    QVERIFY(!model->containsPath(files.at(1)));
+
+    // Every row.
+    view.selectAll();
+    QDetHeicThread all(&view, model);
+    QSignalSpy allDone(&all, &QDetHeicThread::signalDelCompleted);
+    all.startDelete();
+    QVERIFY(guitest::waitFor([&] { return allDone.count() == 1; }));
+    all.wait();
+    QCOMPARE(model->rowCount(), 0);
+    QVERIFY(g_listHeicPaths.isEmpty());
+}
+
+void TestFileWorkers::stoppedDeleteKeepsTheRest() {
+    QTemporaryDir root;
+    QStringList files;
+    for (int i = 0; i < 1000; ++i) {
+        files << makeFile(root.path(), QString("f%1.heic").arg(i, 4, 10, QChar('0')), 0);
+    }
+    auto model = QSharedPointer<QHeicModel>::create(8);
+    QSortFilterProxyModelBase proxy;
+    proxy.setSourceModel(model.data());
+    QTableViewBase view;
+    QHeicDelegate delegate;
+    view.setUp(&proxy, new QHeaderViewBase(Qt::Horizontal, &view), &delegate);
+    addFiles(model, files);
+    view.selectAll();
+
+    QDetHeicThread worker(&view, model);
+    QSignalSpy done(&worker, &QDetHeicThread::signalDelCompleted);
+    // Stop once the first rows have gone, as the wait dialog's button would.
+    connect(model.data(), &QAbstractItemModel::rowsRemoved, this,
+            [] { QDetHeicThread::setStopFlag(true); });
+    worker.startDelete();
+    QVERIFY(guitest::waitFor([&] { return done.count() == 1; }));
+    worker.wait();
+    QCoreApplication::processEvents();
+    const int left = model->rowCount();
+    QVERIFY2(left > 0 && left < 1000, qPrintable(QString::number(left)));
+    QCOMPARE(g_listHeicPaths, rowPaths(*model));
+    QCOMPARE(rowPaths(*model), files.mid(1000 - left));
+}
+
+void TestFileWorkers::scatteredDeleteKeepsUnreachedRowsChecked() {
+    QTemporaryDir root;
+    QStringList files;
+    for (int i = 0; i < 600; ++i) {
+        files << makeFile(root.path(), QString("s%1.heic").arg(i, 3, 10, QChar('0')), 0);
+    }
+    auto model = QSharedPointer<QHeicModel>::create(8);
+    QSortFilterProxyModelBase proxy;
+    proxy.setSourceModel(model.data());
+    QTableViewBase view;
+    QHeicDelegate delegate;
+    auto* header = new QHeaderViewBase(Qt::Horizontal, &view);
+    view.setUp(&proxy, header, &delegate);
+    addFiles(model, files);
+    view.clearSelection();
+    QItemSelection everyOther;
+    for (int row = 0; row < 600; row += 2) {
+        everyOther.select(proxy.index(row, 0), proxy.index(row, 7));
+    }
+    view.selectionModel()->select(everyOther, QItemSelectionModel::Select);
+    QCOMPARE(view.checkedRows().size(), 300);
+
+    QDetHeicThread worker(&view, model);
+    QSignalSpy done(&worker, &QDetHeicThread::signalDelCompleted);
+    // Scattered rows go in one reset per handful; stop after the first.
+    connect(model.data(), &QAbstractItemModel::modelReset, this,
+            [] { QDetHeicThread::setStopFlag(true); });
+    worker.startDelete();
+    QVERIFY(guitest::waitFor([&] { return done.count() == 1; }));
+    worker.wait();
+    QCoreApplication::processEvents();
+    const int left = model->rowCount();
+    QVERIFY2(left > 300 && left < 600, qPrintable(QString::number(left)));
+    // The checked rows not reached stay checked; the unchecked ones all stay.
+    QCOMPARE(view.checkedRows().size(), left - 300);
+    QCOMPARE(header->sectionText(1), QString("Select %1 pc").arg(left - 300));
+    for (const QModelIndex& index : view.checkedRows()) {
+        QCOMPARE(files.indexOf(model->heicData(index.row())->strFilePath) % 2, 0);
+    }
+    QCOMPARE(g_listHeicPaths, rowPaths(*model));
+}
+
+void TestFileWorkers::collectFillsStoreWithinBudget() {
+    if (!guitest::hasTestData()) {
+        QSKIP("no samples (PIXVUE_TESTDATA)");
+    }
+    const QStringList paths{guitest::sample("libheif/rainbow-451x461.heic"),
+                            guitest::sample("pillow_heif/corrupted.heic"),
+                            guitest::sample("sdwebimage/TestHDR.heic")};
+    QBGCollectHeicThread worker;
+    int exceeded = 0;
+    connect(&worker, &QBGCollectHeicThread::signalExceedMemoryLimit, this, [&] { ++exceeded; });
+    worker.setHeicFileList(paths);
+    worker.startCollect();
+    QVERIFY(worker.wait(120000));
+    QCoreApplication::processEvents();
+    QCOMPARE(exceeded, 0);
+    // The broken file is passed over; the others are in the store.
+    const double used = ZtHeicAPI::m_nUsedMemorySize;
+    QVERIFY(used > 0.0);
+    ZtHeicAPI engine;
+    QVERIFY(engine.collectHeicPicDataToMap(paths.at(0)));  // answered from the store
+    QCOMPARE(ZtHeicAPI::m_nUsedMemorySize, used);
+
+    // Over the budget: the run ends at the first new file with the signal.
+    ZtHeicAPI::releaseSpecifiedMapData(paths.at(2));
+    const double saved = ZtHeicAPI::m_nUsedMemorySize;
+    ZtHeicAPI::m_nUsedMemorySize = 600.0;
+    QBGCollectHeicThread full;
+    int fullExceeded = 0;
+    connect(&full, &QBGCollectHeicThread::signalExceedMemoryLimit, this, [&] { ++fullExceeded; });
+    full.setHeicFileList({paths.at(0), paths.at(2)});
+    full.startCollect();
+    QVERIFY(full.wait(120000));
+    ZtHeicAPI::m_nUsedMemorySize = saved;
+    QVERIFY(guitest::waitFor([&] { return fullExceeded == 1; }));
+    QImage image;
+    QVERIFY(engine.getShowImg(paths.at(2), &image));  // decoded for the call only
+    QCOMPARE(ZtHeicAPI::m_nUsedMemorySize, saved);
+}
+
+void TestFileWorkers::previewOfUncollectedFileIsNotStored() {
+    if (!guitest::hasTestData()) {
+        QSKIP("no samples (PIXVUE_TESTDATA)");
+    }
+    const QString path = guitest::sample("libheif/rainbow-451x461.heic");
+    // Results recorded on this thread: a spy would record on the worker's.
+    struct Shown {
+        int count = 0;
+        bool ok = false;
+        QSize size;
+    };
+    auto show = [this](const QString& file) {
+        Shown shown;
+        QShowHeicThread worker;
+        connect(&worker, &QShowHeicThread::signalShowImge, this, [&shown](bool ok, QImage* image) {
+            ++shown.count;
+            shown.ok = ok;
+            shown.size = image != nullptr ? image->size() : QSize();
+        });
+        worker.startShow(file);
+        guitest::waitFor([&shown] { return shown.count == 1; });
+        worker.wait();
+        return shown;
+    };
+    for (int round = 0; round < 2; ++round) {
+        const Shown shown = show(path);
+        QCOMPARE(shown.count, 1);
+        QVERIFY(shown.ok);
+        QCOMPARE(shown.size, QSize(451, 461));
+        QCOMPARE(ZtHeicAPI::m_nUsedMemorySize, 0.0);
+    }
+    const Shown broken = show(guitest::sample("pillow_heif/corrupted.heic"));
+    QCOMPARE(broken.count, 1);
+    QVERIFY(!broken.ok);
+}
+
+PIXVUE_GUI_TEST_MAIN(TestFileWorkers)
+#include "tst_fileworkers.moc"

@@ -1,0 +1,363 @@
+// The operate page's settings, output directory and conversion request, and the overlays the
+// main window shows for it.
+#include "filelisttestsupport.h"
+#include "heicpaths.h"
+#include "pixvuestartup.h"
+#include "qadaptivelabel.h"
+#include "qaddheicthread.h"
+#include "qcheckboxex.h"
+#include "qdetheicthread.h"
+#include "qheaderviewbase.h"
+#include "qimagelable.h"
+#include "qimagetextbutton.h"
+#include "qmessageboxex.h"
+#include "qoperatepage.h"
+#include "qshowimagedlg.h"
+#include "qstopadddelimgdlg.h"
+#include "qtableviewbase.h"
+#include "qthreadkeeper.h"
+#include "zentarpixvue.h"
+#include "ztconfig.h"
+#include "ztheicapi.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+
+using filelisttest::addThroughPage;
+using filelisttest::makeFiles;
+
+class TestOperatePage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void settingsFollowTheControls();
+    void formatSwitchUpdatesRows();
+    void outputDirectoryRule();
+    void convertBuildsTheOutputDirectory();
+    void oneWaitOverlayPerAddAndDelete();
+    void stopButtonOfTheWaitOverlay();
+    void previewOverlay();
+    void closingStopsRunningWorkers();
+
+private:
+    static void drop(zentarPixvue& window, const QList<QUrl>& urls);
+    QTemporaryDir m_files;
+};
+
+void TestOperatePage::initTestCase() {
+    pixvue::applyApplicationLook();
+}
+
+void TestOperatePage::init() {
+    guitest::resetSettings();
+    g_listHeicPaths.clear();
+}
+
+void TestOperatePage::cleanup() {
+    QOperatePage::setDirectoryChooser({});
+}
+
+void TestOperatePage::drop(zentarPixvue& window, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QDropEvent dropped(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &dropped);
+}
+
+void TestOperatePage::settingsFollowTheControls() {
+    QStackedWidget stack;
+    QOperatePage page(&stack);
+    ZtConfig* config = ZtConfig::NewInstance();
+    QCOMPARE(page.formatCombo()->currentIndex(), int(config->getConvertFormat()));
+    QCOMPARE(page.pathEdit()->text(), guitest::desktopDirectory() + "/Pixvue");
+    QVERIFY(page.pathEdit()->isReadOnly());
+    QVERIFY(!page.removeButton()->isEnabled());
+    QVERIFY(!page.convertButton()->isEnabled());
+
+    page.sizeCombo()->setCurrentText("70%");
+    QCOMPARE(config->getPicSize(), QStringLiteral("70%"));
+    page.qualityCombo()->setCurrentText("40%");
+    QCOMPARE(config->getPicQuality(), QStringLiteral("40%"));
+
+    // Visibility by format.
+    page.show();
+    page.formatCombo()->setCurrentIndex(PNG);
+    QCOMPARE(config->getConvertFormat(), PNG);
+    QVERIFY(page.qualityCombo()->isVisible());
+    QVERIFY(!page.keepExifBox()->isVisible());
+    QVERIFY(!page.modeLabel()->isVisible());
+    page.formatCombo()->setCurrentIndex(BMP);
+    QVERIFY(!page.qualityCombo()->isVisible());
+    QVERIFY(!page.qualityLabel()->isVisible());
+    page.formatCombo()->setCurrentIndex(JPG);
+    QVERIFY(page.qualityCombo()->isVisible());
+    QVERIFY(page.keepExifBox()->isVisible());
+    // The controls keep the chosen values across the format reload.
+    QCOMPARE(page.qualityCombo()->currentText(), QStringLiteral("40%"));
+
+    // The keep-EXIF box acts.
+    QVERIFY(page.keepExifBox()->isChecked());
+    QTest::mouseClick(page.keepExifBox(), Qt::LeftButton);
+    QVERIFY(!config->isKeepExif());
+    ZtConfig::ReleaseConfigInstance();
+    QVERIFY(!ZtConfig::NewInstance()->isKeepExif());  // written to the file
+    QOperatePage again(&stack);
+    QVERIFY(!again.keepExifBox()->isChecked());
+    QCOMPARE(again.sizeCombo()->currentText(), QStringLiteral("70%"));
+}
+
+void TestOperatePage::formatSwitchUpdatesRows() {
+    QStackedWidget stack;
+    QOperatePage page(&stack);
+    QAbstractItemModelTester tester(page.model().data(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QVERIFY(addThroughPage(page, makeFiles(m_files.filePath("formats"), 3)));
+    QHeicModel& model = *page.model();
+    // The first file was converted to JPG.
+    model.heicData(0)->bConvertedJpg = true;
+    model.heicData(0)->nConvertState = HeicModelData::Completed;
+    model.heicData(0)->nFolderState = HeicModelData::Normal;
+
+    page.formatCombo()->setCurrentIndex(PNG);
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(model.heicData(row)->nOutputFormat, int(PNG));
+        QCOMPARE(model.heicData(row)->nConvertState, int(HeicModelData::Ready));
+        QCOMPARE(model.heicData(row)->nFolderState, int(HeicModelData::Disabled));
+    }
+    page.formatCombo()->setCurrentIndex(JPG);
+    QCOMPARE(model.heicData(0)->nConvertState, int(HeicModelData::Completed));
+    QCOMPARE(model.heicData(0)->nFolderState, int(HeicModelData::Normal));
+    QCOMPARE(model.heicData(1)->nConvertState, int(HeicModelData::Ready));
+    QCOMPARE(model.heicData(1)->nFolderState, int(HeicModelData::Disabled));
+    QCOMPARE(model.heicData(1)->nOutputFormat, int(JPG));
+}
+
+void TestOperatePage::outputDirectoryRule() {
+    for (const char* path : {"/", "/usr", "/usr/share/photos", "/etc/", "/var/tmp", "/proc/1",
+                             "/home/../usr/lib", "/lib64"}) {
+        QVERIFY2(QOperatePage::isSystemDirectory(path), path);
+    }
+    for (const char* path : {"/usr2", "/home/me/usr", "/home/me", "/tmp/photos", "/mnt/var"}) {
+        QVERIFY2(!QOperatePage::isSystemDirectory(path), path);
+    }
+
+    QStackedWidget stack;
+    QOperatePage page(&stack);
+    QString answer = "/usr/share";
+    QString askedStart;
+    QOperatePage::setDirectoryChooser([&](QWidget*, const QString&, const QString& start) {
+        askedStart = start;
+        return answer;
+    });
+    const QString before = page.pathEdit()->text();
+    guitest::DialogAnswers answers;
+    QString warning;
+    answers.answer([&warning](CFramelessDialog& dialog) {
+        auto& box = static_cast<QMessageboxEx&>(dialog);
+        warning = box.yesButton()->text();
+        return int(QDialog::Accepted);
+    });
+    page.alterButton()->click();
+    QCOMPARE(askedStart, before);
+    QCOMPARE(answers.asked(), 1);
+    QCOMPARE(answers.askedClasses(), QStringList({"QMessageboxEx"}));
+    QCOMPARE(warning, QStringLiteral("OK"));
+    QCOMPARE(page.pathEdit()->text(), before);
+
+    answer = "/home/me/usr";
+    page.alterButton()->click();
+    QCOMPARE(answers.asked(), 1);
+    QCOMPARE(page.pathEdit()->text(), answer);
+    QCOMPARE(page.lastOutputDir(), answer);
+    answer.clear();  // cancelled
+    page.alterButton()->click();
+    QCOMPARE(page.pathEdit()->text(), QStringLiteral("/home/me/usr"));
+}
+
+void TestOperatePage::convertBuildsTheOutputDirectory() {
+    QStackedWidget stack;
+    QOperatePage page(&stack);
+    const QStringList files = makeFiles(m_files.filePath("convert"), 4);
+    QVERIFY(addThroughPage(page, files));
+    page.tableView()->selectionModel()->select(
+        page.tableView()->model()->index(1, 0),
+        QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    QList<QPair<QModelIndexList, QString>> converts;
+    connect(&page, &QOperatePage::signalConvertImage, this,
+            [&converts](QVariant& rows, const QString& path) {
+                converts.append({rows.value<QModelIndexList>(), path});
+            });
+
+    // The default directory, created with its format folder.
+    ZtConfig::NewInstance()->setOutPutType(DefaultOutPut);
+    page.formatCombo()->setCurrentIndex(PNG);
+    const QString pixvue = guitest::desktopDirectory() + "/Pixvue";
+    QDir(pixvue).removeRecursively();
+    page.convertButton()->click();
+    QCOMPARE(converts.count(), 1);
+    const QString output = converts.first().second;
+    QCOMPARE(output, pixvue + "//PNG//");
+    QVERIFY(QFileInfo(pixvue + "/PNG").isDir());
+    QCOMPARE(page.lastOutputDir(), output);
+    const QModelIndexList rows = converts.first().first;
+    QStringList converted;
+    for (const QModelIndex& index : rows) {
+        converted << page.model()->heicData(index.row())->strFilePath;
+    }
+    converted.sort();
+    QCOMPARE(converted, QStringList({files[0], files[2], files[3]}));
+
+    // The user's directory, missing parents included.
+    ZtConfig::NewInstance()->setOutPutType(CustomOutPut);
+    const QString custom = m_files.filePath("out/deeper");
+    QOperatePage::setDirectoryChooser(
+        [custom](QWidget*, const QString&, const QString&) { return custom; });
+    page.alterButton()->click();
+    page.formatCombo()->setCurrentIndex(BMP);
+    page.convertButton()->click();
+    QCOMPARE(converts.at(1).second, custom + "//BMP//");
+    QVERIFY(QFileInfo(custom + "/BMP").isDir());
+}
+
+void TestOperatePage::oneWaitOverlayPerAddAndDelete() {
+    zentarPixvue window;
+    QOperatePage* page = window.operatePage();
+    QAbstractItemModelTester tester(page->model().data(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const QString folder = m_files.filePath("wait");
+    makeFiles(folder, 10);
+    QSignalSpy stops(page, &QOperatePage::signalStopOp);
+    QSignalSpy completed(page, &QOperatePage::signalOpCompleted);
+    drop(window, {QUrl::fromLocalFile(folder)});
+    QCOMPARE(stops.count(), 1);
+    QCOMPARE(stops.first().first().toInt(), 0);
+    QList<QStopAddDelImgDlg*> overlays = window.findChildren<QStopAddDelImgDlg*>();
+    QCOMPARE(overlays.size(), 1);
+    QCOMPARE(overlays.first()->stopButton()->text(), QStringLiteral("Stop Add"));
+    QCOMPARE(overlays.first()->size(), QSize(1060, 708));
+    QPointer<QStopAddDelImgDlg> overlay = overlays.first();
+    QVERIFY(guitest::waitFor([&] { return completed.count() == 1; }));
+    QVERIFY(guitest::waitFor([&] { return overlay.isNull(); }));  // closed and gone
+    QCOMPARE(window.pageStack()->currentIndex(), int(zentarPixvue::OperatePage));
+    QCOMPARE(page->model()->rowCount(), 10);
+
+    // Rows 2 and 5 stay checked, "Remove" deletes exactly those behind the "Deleting" overlay.
+    QTableViewBase* view = page->tableView();
+    view->clearSelection();
+    for (int row : {1, 4}) {
+        view->selectionModel()->select(view->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    const QStringList before = filelisttest::rowPaths(*page->model());
+    page->removeButton()->click();
+    QCOMPARE(stops.count(), 2);
+    QCOMPARE(stops.last().first().toInt(), 1);
+    overlays = window.findChildren<QStopAddDelImgDlg*>();
+    QCOMPARE(overlays.size(), 1);
+    QCOMPARE(overlays.first()->statusLabel()->text(),
+             QStringLiteral("Deleting Heic Files, please wait..."));
+    QVERIFY(guitest::waitFor([&] { return completed.count() == 2; }));
+    QStringList expected = before;
+    expected.removeAt(4);
+    expected.removeAt(1);
+    QCOMPARE(filelisttest::rowPaths(*page->model()), expected);
+    QCOMPARE(g_listHeicPaths, expected);
+
+    // Removing every row returns to the home page.
+    page->headerView()->slotUpdateCheckBox();
+    view->selectAll();
+    page->removeButton()->click();
+    QVERIFY(guitest::waitFor([&] { return completed.count() == 3; }));
+    QCOMPARE(page->model()->rowCount(), 0);
+    QVERIFY(g_listHeicPaths.isEmpty());
+    QCOMPARE(window.pageStack()->currentIndex(), int(zentarPixvue::HomePage));
+    QVERIFY(guitest::waitFor([&] { return window.findChildren<QStopAddDelImgDlg*>().isEmpty(); }));
+}
+
+void TestOperatePage::stopButtonOfTheWaitOverlay() {
+    QAddHeicThread::setStopFlag(false);
+    QDetHeicThread::setStopFlag(false);
+    QStopAddDelImgDlg adding(0);
+    QCOMPARE(adding.statusLabel()->text(), QStringLiteral("Adding Heic Files, please wait..."));
+    QVERIFY(adding.isAnimating());
+    adding.show();
+    adding.slotTimerOut();
+    QVERIFY(adding.animationPhase());
+    adding.stopButton()->click();
+    QVERIFY(QAddHeicThread::stopFlag());
+    QVERIFY(QDetHeicThread::stopFlag());
+    QVERIFY(!adding.isVisible());
+    QVERIFY(!adding.isAnimating());
+    QStopAddDelImgDlg other(5);
+    QVERIFY(other.stopButton()->text().isEmpty());
+    QVERIFY(other.statusLabel()->text().isEmpty());
+}
+
+void TestOperatePage::previewOverlay() {
+    if (!guitest::hasTestData()) {
+        QSKIP("no samples (PIXVUE_TESTDATA)");
+    }
+    zentarPixvue window;
+    window.operatePage()->signalShowImage(guitest::sample("libheif/rainbow-451x461.heic"));
+    QList<QShowImageDlg*> dialogs = window.findChildren<QShowImageDlg*>();
+    QCOMPARE(dialogs.size(), 1);
+    QPointer<QShowImageDlg> preview = dialogs.first();
+    QVERIFY(preview->isModal());
+    QVERIFY(preview->loadingLabel()->isVisible());
+    QVERIFY(guitest::waitFor([&] { return preview->isLoaded(); }));
+    QVERIFY(!preview->loadFailed());
+    QVERIFY(!preview->loadingLabel()->isVisible());
+    QCOMPARE(preview->imageLabel()->size(), QSize(600, 600));
+    QCOMPARE(preview->imageLabel()->pixmap().size(), QSize(451, 461));
+    // Only the close mark closes it.
+    QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, QPoint(500, 350));
+    QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(preview->isVisible());
+    QCOMPARE(preview->closeMark()->geometry(), QRect(1060 - 36 - 50, 50, 36, 36));
+    QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier,
+                      preview->closeMark()->geometry().center());
+    QVERIFY(guitest::waitFor([&] { return preview.isNull(); }));
+
+    window.operatePage()->signalShowImage(guitest::sample("pillow_heif/corrupted.heic"));
+    preview = window.findChildren<QShowImageDlg*>().value(0);
+    QVERIFY(preview);
+    QVERIFY(guitest::waitFor([&] { return preview->isLoaded(); }));
+    QVERIFY(preview->loadFailed());
+    QCOMPARE(preview->imageLabel()->pixmap().size(), QSize(200, 150));
+    // Closed at once, while a third preview still decodes: the worker ends on its own.
+    window.operatePage()->signalShowImage(guitest::sample("sdwebimage/TestHDR.heic"));
+    for (QShowImageDlg* dialog : window.findChildren<QShowImageDlg*>()) {
+        dialog->close();
+    }
+    window.stopBackgroundWork();
+    QCOMPARE(window.threadKeeper()->runningCount(), 0);
+}
+
+void TestOperatePage::closingStopsRunningWorkers() {
+    const QString folder = m_files.filePath("quit");
+    for (int i = 0; i < 2000; ++i) {
+        filelisttest::makeFile(folder, QString("q%1.heic").arg(i), 0);
+    }
+    auto window = std::make_unique<zentarPixvue>();
+    QOperatePage* page = window->operatePage();
+    QSignalSpy completed(page, &QOperatePage::signalOpCompleted);
+    drop(*window, {QUrl::fromLocalFile(folder)});
+    window->stopBackgroundWork();
+    QCOMPARE(page->runningWorkers(), 0);
+    window.reset();  // no thread is destroyed running, no queued result reaches a dead page
+    QCoreApplication::processEvents();
+}
+
+PIXVUE_GUI_TEST_MAIN(TestOperatePage)
+#include "tst_operatepage.moc"
