@@ -4,6 +4,10 @@ std::atomic<bool> QBGCollectHeicThread::m_bStop{false};
 
 QBGCollectHeicThread::QBGCollectHeicThread(QObject* parent) : QThread(parent) {}
 
+QBGCollectHeicThread::~QBGCollectHeicThread() {
+    std::lock_guard<std::mutex> lock(m_running);
+}
+
 void QBGCollectHeicThread::setHeicFileList(const QStringList& listPaths) {
     m_listPaths = listPaths;
 }
@@ -27,6 +31,7 @@ bool QBGCollectHeicThread::stopFlag() {
 }
 
 void QBGCollectHeicThread::run() {
+    std::lock_guard<std::mutex> lock(m_running);
     for (int i = 0; i < m_listPaths.size() && !m_bStop && !m_bCancel; ++i) {
         if (!m_engine.collectHeicPicDataToMap(m_listPaths.at(i)) &&
             m_engine.isExceedMemoryLimit()) {
