@@ -425,7 +425,7 @@ void QOperatePage::slotSelectionChange() {
 
 // ---- Workers
 
-bool QOperatePage::addHeicUrls(const QList<QUrl>& listUrls) {
+QAddHeicThread* QOperatePage::newAddWorker() {
     emit signalStopOp(0);
     auto* worker = new QAddHeicThread(m_pModel, this);
     connect(worker, &QAddHeicThread::signalChagePageToOperate, this,
@@ -433,19 +433,16 @@ bool QOperatePage::addHeicUrls(const QList<QUrl>& listUrls) {
     connect(worker, &QAddHeicThread::signalAddCompleted, this, &QOperatePage::slotAddHeicCompleted);
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     m_pWorkers->adopt(worker, [] { QAddHeicThread::setStopFlag(true); });
-    worker->startAddUrls(listUrls);
+    return worker;
+}
+
+bool QOperatePage::addHeicUrls(const QList<QUrl>& listUrls) {
+    newAddWorker()->startAddUrls(listUrls);
     return true;
 }
 
 bool QOperatePage::addHeicFiles(const QStringList& listPaths) {
-    emit signalStopOp(0);
-    auto* worker = new QAddHeicThread(m_pModel, this);
-    connect(worker, &QAddHeicThread::signalChagePageToOperate, this,
-            &QOperatePage::slotChagePageToOperate);
-    connect(worker, &QAddHeicThread::signalAddCompleted, this, &QOperatePage::slotAddHeicCompleted);
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    m_pWorkers->adopt(worker, [] { QAddHeicThread::setStopFlag(true); });
-    worker->startAddFiles(listPaths);
+    newAddWorker()->startAddFiles(listPaths);
     return true;
 }
 

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class QAddHeicThread;
 class QBGCollectHeicThread;
 class QCheckBoxEx;
 class QComboBox;
@@ -106,6 +107,7 @@ private:
     void connectControls();
     void loadSettings();
     void applyFormatToRows();
+    QAddHeicThread* newAddWorker();  // connected and adopted, not started
     void startCollect();
     void startDelete();
     void chooseOutputDir();
