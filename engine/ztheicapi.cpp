@@ -16,6 +16,7 @@
 #include <QHash>
 #include <QImageReader>
 #include <QSaveFile>
+#include <QSet>
 #include <QStorageInfo>
 #include <QVector>
 
@@ -182,11 +183,10 @@ Outcome writeFileAtomically(const QString& path, const QByteArray& bytes,
     return file.commit() ? Outcome::Written : writeFailure(path, bytes.size());
 }
 
-struct ConversionSettings {
-    ConvertFormat format;
-    bool keepExif;
-    int sizePercent;
-    int quality;
+// The choices of one conversion and what follows from them.
+struct ConversionSettings : ZtHeicAPI::Settings {
+    explicit ConversionSettings(const ZtHeicAPI::Settings& settings)
+        : ZtHeicAPI::Settings(settings) {}
 
     bool isJpg() const { return format != PNG && format != BMP; }
     bool copiesExif() const { return keepExif && isJpg(); }
@@ -194,10 +194,49 @@ struct ConversionSettings {
     bool writesStreams() const { return copiesExif() && sizePercent == 100; }
 };
 
-ConversionSettings readSettings(const ZtConfig* config) {
-    return {config->getConvertFormat(), config->isKeepExif(), percentValue(config->getPicSize()),
-            percentValue(config->getPicQuality())};
+// Output paths being written by some conversion: taken, though not on disk yet.
+std::mutex& namingLock() {
+    static std::mutex lock;
+    return lock;
 }
+
+QSet<QString>& reservedOutputs() {
+    static QSet<QString> paths;
+    return paths;
+}
+
+bool outputTaken(const QString& path) {
+    return reservedOutputs().contains(path) || QFileInfo::exists(path);
+}
+
+// The output path chosen for one picture, reserved until the picture is written or given up.
+class ReservedOutput {
+public:
+    ReservedOutput() = default;
+    ReservedOutput(const ReservedOutput&) = delete;
+    ReservedOutput& operator=(const ReservedOutput&) = delete;
+    ~ReservedOutput() { release(); }
+
+    QString reserve(const std::function<QString()>& choose) {
+        release();
+        std::lock_guard<std::mutex> lock(namingLock());
+        m_path = choose();
+        reservedOutputs().insert(m_path);
+        return m_path;
+    }
+
+    void release() {
+        if (m_path.isEmpty()) {
+            return;
+        }
+        std::lock_guard<std::mutex> lock(namingLock());
+        reservedOutputs().remove(m_path);
+        m_path.clear();
+    }
+
+private:
+    QString m_path;
+};
 
 // Whether the file starts like an ISO media file (a HEIF), however damaged the rest is.
 bool looksLikeHeif(const QString& path) {
@@ -461,9 +500,20 @@ private:
 
 }  // namespace
 
+ZtHeicAPI::Settings ZtHeicAPI::currentSettings() {
+    const ZtConfig* config = ZtConfig::NewInstance();
+    return {config->getConvertFormat(), config->isKeepExif(), percentValue(config->getPicSize()),
+            percentValue(config->getPicQuality())};
+}
+
 bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outputDir) {
+    return convertHeicFormat(sourcePath, outputDir, currentSettings());
+}
+
+bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outputDir,
+                                  const Settings& chosen) {
     m_eLastFailure = Failure::None;
-    const ConversionSettings settings = readSettings(ZtConfig::NewInstance());
+    const ConversionSettings settings(chosen);
     SourcePictures source;
     const int result = source.load(m_mapHeicPicData, sourcePath, settings);
     if (source.fromStore) {
@@ -474,11 +524,18 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
         m_eLastFailure = decodeFailure(result, sourcePath);
         return false;
     }
-    const Target target{[&] { return outputDir + getConvertedFileName(sourcePath, outputDir); },
+    ReservedOutput output;
+    const Target target{[&] {
+                            return output.reserve([&] {
+                                return outputDir +
+                                       getConvertedFileName(sourcePath, outputDir, settings.format);
+                            });
+                        },
                         QFileInfo(sourcePath).lastModified()};
     while (source.hasNext()) {
         QSize size;
         const Outcome outcome = source.convertNext(settings, target, &size);
+        output.release();
         switch (outcome) {
             case Outcome::Written:
                 ++m_nSuccessfulNum;
@@ -498,6 +555,10 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
         return false;
     }
     return true;
+}
+
+quint64 ZtHeicAPI::picturePixels(const QString& path) {
+    return heic_picture_pixels(QFile::encodeName(path).constData());
 }
 
 const char* ZtHeicAPI::failureText(Failure failure) {
@@ -530,12 +591,14 @@ void ZtHeicAPI::setDecoderThreads(int threads) {
     heic_set_decoder_threads(threads);
 }
 
-QString ZtHeicAPI::getConvertedFileName(const QString& sourcePath, const QString& outputDir) {
+// Called under the naming lock: names being written by other conversions count as taken.
+QString ZtHeicAPI::getConvertedFileName(const QString& sourcePath, const QString& outputDir,
+                                        ConvertFormat format) {
     const QFileInfo source(sourcePath);
     const QString base = source.completeBaseName();
-    const QString ext = extensionFor(ZtConfig::NewInstance()->getConvertFormat());
+    const QString ext = extensionFor(format);
     QString candidate = base + ext;
-    if (!QFileInfo::exists(outputDir + candidate)) {
+    if (!outputTaken(outputDir + candidate)) {
         return candidate;
     }
     LOG(INFO) << "fileInfo.fileName():" << source.fileName();
@@ -549,7 +612,7 @@ QString ZtHeicAPI::getConvertedFileName(const QString& sourcePath, const QString
     }
     // The walk above can end on a taken name (base_10 sorts before base_2): count on.
     QString name = n > 0 ? base + "_" + QString::number(n) + ext : base + ext;
-    while (QFileInfo::exists(outputDir + name)) {
+    while (outputTaken(outputDir + name)) {
         name = base + "_" + QString::number(++n) + ext;
     }
     return name;

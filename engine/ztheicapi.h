@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cimagedata.h"
+#include "ztconfig.h"
 #include "ztheicapi_global.h"
 
 #include <QImage>
@@ -31,6 +32,16 @@ public:
         ExifNotWritten,     // the picture was written but its EXIF could not be
     };
 
+    // The choices a conversion is made with.
+    struct Settings {
+        ConvertFormat format = JPG;
+        bool keepExif = true;
+        int sizePercent = 100;  // of the picture's width and height
+        int quality = 100;      // percent
+    };
+    // The choices of the settings store at this moment.
+    static Settings currentSettings();
+
     ZtHeicAPI() = default;
     ZtHeicAPI(const ZtHeicAPI& other) = default;
     ZtHeicAPI& operator=(const ZtHeicAPI& other);
@@ -41,6 +52,14 @@ public:
     // A file that is no HEIF but a picture Qt reads is converted too. Outputs keep the source's
     // modification time.
     bool convertHeicFormat(const QString& sourcePath, const QString& outputDir);
+    // The same with the given choices, for callers that convert many files with one set.
+    // Several threads may convert at once: each output gets a name no other takes meanwhile.
+    bool convertHeicFormat(const QString& sourcePath, const QString& outputDir,
+                           const Settings& settings);
+
+    // Pixels of the largest picture of a HEIF file, read from its header without decoding;
+    // 0 when that cannot be read.
+    static quint64 picturePixels(const QString& path);
 
     Failure lastFailure() const { return m_eLastFailure; }
     // The failure in plain English words, for logs and as the source text of translations.
@@ -68,7 +87,8 @@ public:
     static double m_nUsedMemorySize;
 
 private:
-    QString getConvertedFileName(const QString& sourcePath, const QString& outputDir);
+    QString getConvertedFileName(const QString& sourcePath, const QString& outputDir,
+                                 ConvertFormat format);
 
     static QMap<QString, std::list<CImageData>> m_mapHeicPicData;
 

@@ -2,6 +2,8 @@
 
 #include "cimagedata.h"
 
+#include <cstdint>
+
 #if defined(ZTHEICDECODER_LIBRARY)
 #define ZTHEICDECODER_EXPORT __attribute__((visibility("default")))
 #else
@@ -36,6 +38,10 @@ ZTHEICDECODER_EXPORT int heic_to_pixeldata(const char* path, std::list<CPixelDat
 
 // Frees the buffers of one decoded image and clears its pointers.
 ZTHEICDECODER_EXPORT void heic_free_pixeldata(CPixelData& image);
+
+// Pixels of the largest top-level image of the HEIF file at path, from its header alone;
+// 0 when the file cannot be read as HEIF.
+ZTHEICDECODER_EXPORT uint64_t heic_picture_pixels(const char* path);
 
 // Decoding threads per file for the calls that follow (0, the default: one per core).
 ZTHEICDECODER_EXPORT void heic_set_decoder_threads(int threads);

@@ -9,7 +9,9 @@
 #include <libheif/heif.h>
 #include <libheif/heif_items.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -371,13 +373,20 @@ int decodeToPixels(heif_context* ctx, const Source& source, heif_item_id id, CPi
     return HeicDecodeOk;
 }
 
+// Only regular files: opened without blocking, so that a pipe or device named like a photo
+// fails at once instead of waiting for a writer.
 bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path, "rb"), fclose);
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    std::unique_ptr<FILE, int (*)(FILE*)> file(fdopen(fd, "rb"), fclose);
     if (!file) {
+        close(fd);
         return false;
     }
     struct stat info {};
-    if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
     }
     bytes.resize(size_t(info.st_size));
@@ -475,6 +484,24 @@ int decodeFile(const Source& source, std::list<Image>& images, DecodeOne decodeO
     return HeicDecodeOk;
 }
 
+uint64_t largestPicturePixels(heif_context* ctx) {
+    const int count = heif_context_get_number_of_top_level_images(ctx);
+    std::vector<heif_item_id> ids(static_cast<size_t>(std::max(count, 0)));
+    heif_context_get_list_of_top_level_image_IDs(ctx, ids.data(), count);
+    uint64_t largest = 0;
+    for (heif_item_id id : ids) {
+        heif_image_handle* handle = nullptr;
+        if (heif_context_get_image_handle(ctx, id, &handle).code != heif_error_Ok) {
+            continue;
+        }
+        const uint64_t pixels = uint64_t(std::max(heif_image_handle_get_width(handle), 0)) *
+                                uint64_t(std::max(heif_image_handle_get_height(handle), 0));
+        largest = std::max(largest, pixels);
+        heif_image_handle_release(handle);
+    }
+    return largest;
+}
+
 // Reads the file and decodes it, turning exceptions into result codes.
 template <typename Image, typename DecodeOne>
 int decodePath(const char* path, std::list<Image>& images, DecodeOne decodeOne) {
@@ -523,6 +550,28 @@ void heic_free_pixeldata(CPixelData& image) {
     free(image.icc);
     image.pixels = image.exif = image.icc = nullptr;
     image.exifSize = image.iccSize = 0;
+}
+
+uint64_t heic_picture_pixels(const char* path) {
+    if (path == nullptr || *path == '\0') {
+        return 0;
+    }
+    initialiseLibraries();
+    try {
+        std::vector<uint8_t> file;
+        if (!readWholeFile(path, file) || !topLevelBoxesFit(file)) {
+            return 0;
+        }
+        ContextPtr ctx(heif_context_alloc());
+        if (!ctx ||
+            heif_context_read_from_memory_without_copy(ctx.get(), file.data(), file.size(), nullptr)
+                    .code != heif_error_Ok) {
+            return 0;
+        }
+        return largestPicturePixels(ctx.get());
+    } catch (...) {
+        return 0;
+    }
 }
 
 void heic_set_decoder_threads(int threads) {

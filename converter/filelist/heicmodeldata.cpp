@@ -2,9 +2,24 @@
 
 #include "stateframes.h"
 
+#include <QCoreApplication>
+
 namespace {
 const int kCell = 16;
-}
+
+// The engine's failure reasons, for the translation tools.
+[[maybe_unused]] const char* const kFailReasons[] = {
+    QT_TRANSLATE_NOOP("HeicModelData", "not a picture"),
+    QT_TRANSLATE_NOOP("HeicModelData", "damaged or truncated file"),
+    QT_TRANSLATE_NOOP("HeicModelData", "file cannot be read"),
+    QT_TRANSLATE_NOOP("HeicModelData", "picture too large"),
+    QT_TRANSLATE_NOOP("HeicModelData", "not enough memory"),
+    QT_TRANSLATE_NOOP("HeicModelData", "picture size too small"),
+    QT_TRANSLATE_NOOP("HeicModelData", "output folder not writable"),
+    QT_TRANSLATE_NOOP("HeicModelData", "disk full"),
+    QT_TRANSLATE_NOOP("HeicModelData", "EXIF could not be written"),
+};
+}  // namespace
 
 QPixmap ModelDataBase::checkBoxCell(int look) const {
     if (look >= 0 && look < listCheckBoxPixmap.size()) {
@@ -73,6 +88,10 @@ void HeicModelData::setConvertedTo(int format) {
         default:
             break;
     }
+}
+
+QString HeicModelData::failReasonText() const {
+    return QCoreApplication::translate("HeicModelData", strFailReason.toUtf8().constData());
 }
 
 QString heicSizeText(qint64 bytes) {

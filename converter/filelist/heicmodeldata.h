@@ -60,6 +60,10 @@ struct HeicModelData : ModelDataBase {
     bool bConvertedJpg = false;
     bool bConvertedPng = false;
     bool bConvertedBmp = false;
+    QString strFailReason;  // why the last conversion failed, in English
+
+    // The failure reason in the language of the program.
+    QString failReasonText() const;
 
     // The converted mark of a ConvertFormat; false for another value.
     bool isConvertedTo(int format) const;

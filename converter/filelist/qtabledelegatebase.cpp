@@ -215,6 +215,9 @@ void QHeicDelegate::mouseMoved(HeicModelData& record, const QMouseEvent& event,
     record.nDeleteState = hoverLook(record.nDeleteState, record.rcDelete, pos);
     if (index.column() == NameColumn) {
         QToolTip::showText(event.globalPos(), record.strFilePath);
+    } else if (index.column() == StateColumn && record.nConvertState == HeicModelData::Failed &&
+               !record.strFailReason.isEmpty()) {
+        QToolTip::showText(event.globalPos(), record.failReasonText());
     }
 }
 

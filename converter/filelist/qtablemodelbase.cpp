@@ -1,5 +1,7 @@
 #include "qtablemodelbase.h"
 
+#include <QAbstractProxyModel>
+
 #include <algorithm>
 
 namespace {
@@ -105,6 +107,19 @@ void QTableModelBase::refresh() {
         return;
     }
     emit dataChanged(index(0, 0), index(m_listModelData.size() - 1, m_nColumnCount - 1));
+}
+
+void QTableModelBase::recordChanged(const QModelIndex& index) {
+    QModelIndex source = index;
+    while (const auto* proxy = qobject_cast<const QAbstractProxyModel*>(source.model())) {
+        source = proxy->mapToSource(source);
+    }
+    auto* model = qobject_cast<QTableModelBase*>(const_cast<QAbstractItemModel*>(source.model()));
+    if (model == nullptr || !source.isValid()) {
+        return;
+    }
+    emit model->dataChanged(model->index(source.row(), 0),
+                            model->index(source.row(), model->m_nColumnCount - 1));
 }
 
 void QTableModelBase::updateHover(int row, const QSet<int>& selectedRows, const QPoint& pos) {

@@ -38,6 +38,8 @@ public:
 
     // Every cell changed: dataChanged from (0, 0) to the last cell, no roles.
     void refresh();
+    // The record of the index (of this model or of a proxy over it) changed: its row's cells.
+    static void recordChanged(const QModelIndex& index);
 
     // Hover and check-box looks from a mouse move over the view: row under the cursor (-1 for
     // none), the selected rows and the cursor in the view's viewport.

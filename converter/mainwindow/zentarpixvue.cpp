@@ -4,6 +4,8 @@
 #include "qadaptivelabel.h"
 #include "qbgcollectheicthread.h"
 #include "qcheckupdatedialog.h"
+#include "qconvertheicthread.h"
+#include "qconvertimagedlg.h"
 #include "qexitdialog.h"
 #include "qfeedbackdialog.h"
 #include "qhomepage.h"
@@ -143,6 +145,18 @@ void zentarPixvue::connectOperatePage() {
             &QOperatePage::addHeicFiles);
     connect(m_pOperatePage, &QOperatePage::signalShowImage, this, &zentarPixvue::slotShowImage);
     connect(m_pOperatePage, &QOperatePage::signalStopOp, this, &zentarPixvue::slotStopOp);
+    connect(m_pOperatePage, &QOperatePage::signalConvertImage, this,
+            &zentarPixvue::slotConvertImage);
+}
+
+void zentarPixvue::slotConvertImage(QVariant& listIndex, QString strPath) {
+    auto* dialog = new QConvertImageDlg(listIndex, strPath, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    m_pThreads->adopt(dialog->worker(), [] { QConvertHeicThread::setStopFlag(true); });
+    connect(dialog, &QConvertImageDlg::signalRefreshTableView, m_pOperatePage,
+            &QOperatePage::slotRefreshTableView);
+    dialog->show();
 }
 
 void zentarPixvue::slotShowImage(QString strFilePath) {

@@ -73,6 +73,7 @@ public slots:
     // The operate page's dialogs: the preview and the "please wait" overlay.
     void slotShowImage(QString strFilePath);
     void slotStopOp(int nType);
+    void slotConvertImage(QVariant& listIndex, QString strPath);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -239,6 +239,45 @@
     </message>
 </context>
 <context>
+    <name>HeicModelData</name>
+    <message>
+        <source>not a picture</source>
+        <translation>不是图片</translation>
+    </message>
+    <message>
+        <source>damaged or truncated file</source>
+        <translation>文件已损坏或不完整</translation>
+    </message>
+    <message>
+        <source>file cannot be read</source>
+        <translation>文件无法读取</translation>
+    </message>
+    <message>
+        <source>picture too large</source>
+        <translation>图片过大</translation>
+    </message>
+    <message>
+        <source>not enough memory</source>
+        <translation>内存不足</translation>
+    </message>
+    <message>
+        <source>picture size too small</source>
+        <translation>图片尺寸过小</translation>
+    </message>
+    <message>
+        <source>output folder not writable</source>
+        <translation>输出文件夹不可写入</translation>
+    </message>
+    <message>
+        <source>disk full</source>
+        <translation>磁盘已满</translation>
+    </message>
+    <message>
+        <source>EXIF could not be written</source>
+        <translation>EXIF 无法写入</translation>
+    </message>
+</context>
+<context>
     <name>QConvertImageDlg</name>
     <message>
         <source>Converting</source>

@@ -1,0 +1,176 @@
+#include "qconvertimagedlg.h"
+
+#include "qadaptivelabel.h"
+#include "qconvertheicthread.h"
+#include "qimagelable.h"
+#include "qimagetextbutton.h"
+#include "stateframes.h"
+
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+const int kContentWidth = 470;
+const int kContentHeight = 242;
+const int kTitleHeight = 44;
+const int kAnimationMs = 300;
+const QColor kTextColor("#444444");
+}  // namespace
+
+QConvertImageDlg::QConvertImageDlg(const QVariant& listIndex, const QString& strOutputDir,
+                                   QWidget* parent, int nParallelFiles)
+    : CFramelessDialog(parent), m_listIndex(listIndex), m_strOutputDir(strOutputDir) {
+    setDialogSize(kContentWidth, kContentHeight);
+    setTitleSize(QSize(kContentWidth, kTitleHeight));
+    setTitleColor(QColor("#F3F6FD"));
+    createWidgets();
+    createLayout();
+    connect(m_pBtnStop, &QImageTextButton::clicked, this, &QConvertImageDlg::slotBtnStop);
+    connect(m_pBtnViewFile, &QImageTextButton::clicked, this, &QConvertImageDlg::slotBtnViewFile);
+    connect(m_pBtnCompleted, &QImageTextButton::clicked, this, &QConvertImageDlg::slotBtnCompleted);
+    connect(this, &QConvertImageDlg::signalClose, this, &QConvertImageDlg::slotClose);
+    connect(m_pTimer, &QTimer::timeout, this, &QConvertImageDlg::slotTimerOut);
+    startWorker(nParallelFiles);
+    m_pTimer->start(kAnimationMs);
+}
+
+QConvertImageDlg::~QConvertImageDlg() {
+    QConvertHeicThread::setStopFlag(true);
+    delete m_pWorker;  // waits for the files in hand
+}
+
+void QConvertImageDlg::createWidgets() {
+    m_pLblTitle = new QAdaptiveLabel(kTextColor, FontSpec(16, 50), this);
+    m_pLblTitle->setFixedHeight(22);
+    m_pLblTitle->setText(tr("Converting"));
+    setWindowTitle(tr("Converting"));
+
+    const QPixmap strip = loadKitPixmap(QStringLiteral(":/Img/res/png_converting.png"));
+    const int half = strip.height() / 2;
+    m_frames[0] = strip.copy(0, 0, strip.width(), half);
+    m_frames[1] = strip.copy(0, half, strip.width(), half);
+    m_pLblAnimation = new QImageLable(QString(), this);
+    m_pLblAnimation->setPixmap(m_frames[0]);
+    m_pLblAnimation->setFixedSize(m_frames[0].size());
+    m_pLblAnimation->setBackgroundColor(QColor(0, 18, 55, 128));
+
+    m_pLblStatus = new QAdaptiveLabel(kTextColor, FontSpec(16, 50), this);
+    m_pLblStatus->setFixedHeight(22);
+    m_pLblStatus->setText(tr("Converting, please wait..."));
+
+    m_pBtnStop = createButton(tr("Stop Convert"));
+    m_pBtnViewFile = createButton(tr("View Files"));
+    m_pBtnViewFile->hide();
+    m_pBtnCompleted = createButton(tr("Completed"));
+    m_pBtnCompleted->hide();
+    m_pTimer = new QTimer(this);
+}
+
+QImageTextButton* QConvertImageDlg::createButton(const QString& text) {
+    auto* button = new QImageTextButton(QStringLiteral(":/Img/res/btn/btn_homeaddfile.png"),
+                                        QSize(148, 36), this);
+    const QColor white("#FFFFFF");
+    button->setTextColor(white, white, white, white);
+    button->setTextFont(16, 50);
+    button->setText(text);
+    return button;
+}
+
+void QConvertImageDlg::createLayout() {
+    auto* titleRow = new QHBoxLayout();
+    titleRow->setContentsMargins(0, 0, 0, 0);
+    titleRow->setSpacing(0);
+    titleRow->addSpacing(15);
+    titleRow->addWidget(m_pLblTitle);
+    titleRow->addStretch();
+
+    auto* buttonRow = new QHBoxLayout();
+    buttonRow->setContentsMargins(0, 0, 0, 0);
+    buttonRow->setSpacing(0);
+    buttonRow->addStretch();
+    buttonRow->addWidget(m_pBtnCompleted);
+    buttonRow->addSpacing(20);
+    buttonRow->addWidget(m_pBtnStop);
+    buttonRow->addSpacing(20);
+    buttonRow->addWidget(m_pBtnViewFile);
+    buttonRow->addStretch();
+
+    const int margin = CFramelessDialog::kShadowMargin;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(0);
+    layout->addSpacing(12);
+    layout->addLayout(titleRow);
+    layout->addSpacing(10);
+    layout->addWidget(m_pLblAnimation, 0, Qt::AlignHCenter);
+    layout->addSpacing(12);
+    layout->addWidget(m_pLblStatus, 0, Qt::AlignHCenter);
+    layout->addSpacing(10);
+    layout->addLayout(buttonRow);
+    layout->addStretch();
+}
+
+void QConvertImageDlg::startWorker(int nParallelFiles) {
+    m_pWorker = new QConvertHeicThread(this, nParallelFiles);
+    connect(m_pWorker, &QConvertHeicThread::signalConvertNum, this,
+            &QConvertImageDlg::slotConvertNum);
+    connect(m_pWorker, &QConvertHeicThread::signalConvertFinished, this,
+            &QConvertImageDlg::slotConvertFinished);
+    connect(m_pWorker, &QThread::finished, m_pWorker, &QObject::deleteLater);
+    m_pWorker->startConvert(m_listIndex, m_strOutputDir);
+}
+
+void QConvertImageDlg::slotTimerOut() {
+    m_bAnimationPhase = !m_bAnimationPhase;
+    m_pLblAnimation->setPixmap(m_frames[m_bAnimationPhase ? 1 : 0]);
+}
+
+void QConvertImageDlg::slotConvertNum(int nNum, int totalNum) {
+    m_pLblStatus->setText(tr("Converting, please wait...(%1/%2)").arg(nNum).arg(totalNum));
+    emit signalRefreshTableView();
+}
+
+void QConvertImageDlg::slotConvertFinished(int nSuccessNum, int nFailNum, int totalNum) {
+    m_bCompleted = true;
+    m_pLblStatus->setText(tr("Conversion completed, Total:%1,Suc:%2,Fail:%3")
+                              .arg(totalNum)
+                              .arg(nSuccessNum)
+                              .arg(nFailNum));
+    m_pBtnCompleted->show();
+    m_pBtnStop->hide();
+    m_pBtnViewFile->show();
+    m_pBtnViewFile->setEnabled(nSuccessNum > 0);
+    m_pLblTitle->setText(tr("Convert Completed"));
+    setWindowTitle(tr("Convert Completed"));
+    m_pTimer->stop();
+}
+
+void QConvertImageDlg::slotBtnStop() {
+    m_pTimer->stop();
+    QConvertHeicThread::setStopFlag(true);
+}
+
+void QConvertImageDlg::slotBtnViewFile() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_strOutputDir));
+    close();
+}
+
+void QConvertImageDlg::slotBtnCompleted() {
+    close();
+}
+
+void QConvertImageDlg::slotClose() {
+    m_pTimer->stop();
+    QConvertHeicThread::setStopFlag(true);
+    m_bClosing = true;
+    close();
+}
+
+void QConvertImageDlg::reject() {
+    if (m_bCompleted || m_bClosing) {
+        CFramelessDialog::reject();
+    }
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "cframelessdialog.h"
+
+#include <QModelIndexList>
+#include <QPixmap>
+#include <QPointer>
+#include <QVariant>
+
+class QAdaptiveLabel;
+class QConvertHeicThread;
+class QImageLable;
+class QImageTextButton;
+class QTimer;
+
+// Runs one conversion: starts the convert worker on the checked rows, shows the count of files
+// done out of the total with a blinking icon, lets the user stop, and ends with the counts and
+// a button that opens the output folder.
+class QConvertImageDlg : public CFramelessDialog {
+    Q_OBJECT
+
+public:
+    // nParallelFiles: files converted at once, 0 for the worker's default.
+    QConvertImageDlg(const QVariant& listIndex, const QString& strOutputDir,
+                     QWidget* parent = nullptr, int nParallelFiles = 0);
+    ~QConvertImageDlg() override;
+
+    QConvertHeicThread* worker() const { return m_pWorker; }
+    bool isCompleted() const { return m_bCompleted; }
+
+    QAdaptiveLabel* titleLabel() const { return m_pLblTitle; }
+    QAdaptiveLabel* statusLabel() const { return m_pLblStatus; }
+    QImageLable* animationLabel() const { return m_pLblAnimation; }
+    QImageTextButton* viewFilesButton() const { return m_pBtnViewFile; }
+    QImageTextButton* stopButton() const { return m_pBtnStop; }
+    QImageTextButton* completedButton() const { return m_pBtnCompleted; }
+
+signals:
+    void signalClose();
+    void signalRefreshTableView();
+
+public slots:
+    void slotBtnViewFile();
+    void slotBtnStop();
+    void slotBtnCompleted();
+    void slotClose();
+    void slotTimerOut();
+    void slotConvertNum(int nNum, int totalNum);
+    void slotConvertFinished(int nSuccessNum, int nFailNum, int totalNum);
+
+protected:
+    // While converting only "Stop Convert" ends the work: Escape does not close the dialog.
+    void reject() override;
+
+private:
+    void createWidgets();
+    void createLayout();
+    QImageTextButton* createButton(const QString& text);
+    void startWorker(int nParallelFiles);
+
+    QAdaptiveLabel* m_pLblTitle = nullptr;
+    QAdaptiveLabel* m_pLblStatus = nullptr;
+    QImageLable* m_pLblAnimation = nullptr;
+    QImageTextButton* m_pBtnViewFile = nullptr;
+    QImageTextButton* m_pBtnStop = nullptr;
+    QImageTextButton* m_pBtnCompleted = nullptr;
+    QTimer* m_pTimer = nullptr;
+    bool m_bAnimationPhase = false;
+    QPixmap m_frames[2];
+    QVariant m_listIndex;
+    QString m_strOutputDir;
+    QPointer<QConvertHeicThread> m_pWorker;
+    bool m_bCompleted = false;
+    bool m_bClosing = false;
+};

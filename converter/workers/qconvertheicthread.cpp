@@ -1,0 +1,171 @@
+#include "qconvertheicthread.h"
+
+#include "heicmodeldata.h"
+#include "qtablemodelbase.h"
+#include "ztlog.h"
+
+#include <QModelIndexList>
+
+#include <thread>
+#include <vector>
+
+std::atomic<bool> QConvertHeicThread::m_bStop{false};
+std::atomic<int> QConvertHeicThread::m_nDefaultParallelFiles{0};
+QConvertHeicThread::FileStartHook QConvertHeicThread::s_fileStartHook;
+
+QConvertHeicThread::QConvertHeicThread(QObject* parent, int nParallelFiles)
+    : QThread(parent), m_nParallelFiles(nParallelFiles) {
+    qRegisterMetaType<QModelIndexList>("QModelIndexList");
+}
+
+QConvertHeicThread::~QConvertHeicThread() {
+    if (isRunning()) {
+        m_bStop = true;
+        wait();
+    }
+    std::lock_guard<std::mutex> running(m_running);
+    std::lock_guard<std::mutex> report(m_report);
+}
+
+void QConvertHeicThread::setStopFlag(bool bStop) {
+    m_bStop = bStop;
+}
+
+bool QConvertHeicThread::stopFlag() {
+    return m_bStop;
+}
+
+void QConvertHeicThread::setDefaultParallelFiles(int nFiles) {
+    m_nDefaultParallelFiles = qMax(0, nFiles);
+}
+
+int QConvertHeicThread::defaultParallelFiles() {
+    return m_nDefaultParallelFiles > 0 ? m_nDefaultParallelFiles.load()
+                                       : qMax(1, QThread::idealThreadCount());
+}
+
+void QConvertHeicThread::setFileStartHook(FileStartHook hook) {
+    s_fileStartHook = std::move(hook);
+}
+
+int QConvertHeicThread::parallelFiles() const {
+    return m_nParallelFiles > 0 ? m_nParallelFiles : defaultParallelFiles();
+}
+
+void QConvertHeicThread::startConvert(const QVariant& listIndex, const QString& strOutputDir) {
+    const QModelIndexList indexes = listIndex.value<QModelIndexList>();
+    m_rows.clear();
+    m_jobs.clear();
+    for (const QModelIndex& index : indexes) {
+        const auto* record = static_cast<const HeicModelData*>(QTableModelBase::record(index));
+        if (record != nullptr && !record->strFilePath.isEmpty()) {
+            m_jobs.append({m_rows.size(), record->strFilePath});
+        }
+        m_rows.append(QPersistentModelIndex(index));
+    }
+    m_nTotal = indexes.size();
+    m_strOutputDir = strOutputDir;
+    m_settings = ZtHeicAPI::currentSettings();
+    m_nNextJob = 0;
+    m_nHandled = m_nSucceeded = m_nFailed = 0;
+    m_bStop = false;
+    start(QThread::InheritPriority);
+}
+
+void QConvertHeicThread::run() {
+    std::lock_guard<std::mutex> running(m_running);
+    const auto convertFile = [this](ZtHeicAPI& engine, const Job& job) {
+        LOG(INFO) << "file path : " << job.path;
+        const bool bSucceeded = engine.convertHeicFormat(job.path, m_strOutputDir, m_settings);
+        if (!bSucceeded) {
+            LOG(WARNING) << "convert fail : " << ZtHeicAPI::failureText(engine.lastFailure())
+                         << " : " << job.path;
+        }
+        reportEnd(job, bSucceeded, engine.lastFailure());
+    };
+    const int workers = qBound(1, parallelFiles(), qMax(1, m_jobs.size()));
+    // Every core busy, none oversubscribed: the decoder's threads are shared out.
+    ZtHeicAPI::setDecoderThreads(workers > 1 ? qMax(1, QThread::idealThreadCount() / workers) : 0);
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < workers; ++i) {
+        helpers.emplace_back([this, &convertFile, workers] { convertJobs(convertFile, workers); });
+    }
+    convertJobs(convertFile, workers);
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    ZtHeicAPI::setDecoderThreads(0);
+    std::lock_guard<std::mutex> report(m_report);
+    emit signalConvertFinished(m_nSucceeded, m_nFailed, m_nTotal);
+}
+
+void QConvertHeicThread::convertJobs(const FileConverter& convertFile, int workers) {
+    ZtHeicAPI engine;
+    while (!m_bStop) {
+        const int next = m_nNextJob++;
+        if (next >= m_jobs.size()) {
+            return;
+        }
+        const Job& job = m_jobs.at(next);
+        // A very large picture waits for the others to end and runs alone: memory stays bounded.
+        const bool alone = workers > 1 && ZtHeicAPI::picturePixels(job.path) > kLargePicturePixels;
+        std::unique_lock<std::shared_mutex> exclusive(m_largeGate, std::defer_lock);
+        std::shared_lock<std::shared_mutex> shared(m_largeGate, std::defer_lock);
+        alone ? exclusive.lock() : shared.lock();
+        if (m_bStop) {
+            return;
+        }
+        reportStart(job);
+        if (s_fileStartHook) {
+            s_fileStartHook(job.path);
+        }
+        convertFile(engine, job);
+    }
+}
+
+void QConvertHeicThread::reportStart(const Job& job) {
+    std::lock_guard<std::mutex> report(m_report);
+    postRowChange(job.row, RowChange::Started, ZtHeicAPI::Failure::None);
+}
+
+void QConvertHeicThread::reportEnd(const Job& job, bool bSucceeded, ZtHeicAPI::Failure failure) {
+    std::lock_guard<std::mutex> report(m_report);
+    ++m_nHandled;
+    ++(bSucceeded ? m_nSucceeded : m_nFailed);
+    postRowChange(job.row, bSucceeded ? RowChange::Succeeded : RowChange::Failed, failure);
+    emit signalConvertNum(m_nHandled, m_nTotal);
+}
+
+void QConvertHeicThread::postRowChange(int row, RowChange change, ZtHeicAPI::Failure failure) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, row, change, failure] {
+            { std::lock_guard<std::mutex> handedOver(m_report); }
+            applyRowChange(row, change, failure);
+        },
+        Qt::QueuedConnection);
+}
+
+void QConvertHeicThread::applyRowChange(int row, RowChange change, ZtHeicAPI::Failure failure) {
+    const QModelIndex index = m_rows.value(row);
+    auto* record = static_cast<HeicModelData*>(QTableModelBase::record(index));
+    if (record == nullptr) {
+        return;  // removed meanwhile
+    }
+    switch (change) {
+        case RowChange::Started:
+            record->nConvertState = HeicModelData::Converting;
+            record->strFailReason.clear();
+            break;
+        case RowChange::Succeeded:
+            record->nConvertState = HeicModelData::Completed;
+            record->nFolderState = HeicModelData::Normal;
+            record->setConvertedTo(m_settings.format);
+            break;
+        case RowChange::Failed:
+            record->nConvertState = HeicModelData::Failed;
+            record->strFailReason = QString::fromLatin1(ZtHeicAPI::failureText(failure));
+            break;
+    }
+    QTableModelBase::recordChanged(index);
+}

@@ -1,0 +1,439 @@
+// The convert worker and its progress dialog on real files in real folders. The pictures are
+// small JPEGs named .heic, which the engine converts like any picture, so that many files go
+// through quickly; the HEIC samples are the end-to-end tests' part.
+#include "filelisttestsupport.h"
+#include "pixvuestartup.h"
+#include "qadaptivelabel.h"
+#include "qconvertheicthread.h"
+#include "qconvertimagedlg.h"
+#include "qimagetextbutton.h"
+#include "ztconfig.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QImage>
+#include <QImageReader>
+#include <QSemaphore>
+#include <QTemporaryDir>
+#include <QTranslator>
+
+#include <atomic>
+
+using filelisttest::makeFile;
+
+namespace {
+
+QString makePicture(const QString& dir, const QString& name) {
+    QImage image(48, 32, QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200));
+    const QString path = QDir(dir).absoluteFilePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return image.save(path, "JPG") ? path : QString();
+}
+
+QString makeBroken(const QString& dir, const QString& name) {
+    const QString path = makeFile(dir, name, 0);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("this is no picture at all");
+    return path;
+}
+
+// A model of the files, one row each, as the add worker lists them.
+QSharedPointer<QHeicModel> modelOf(const QStringList& paths) {
+    auto model = QSharedPointer<QHeicModel>::create(6);
+    QList<ModelDataBase*> records;
+    for (const QString& path : paths) {
+        auto* record = new HeicModelData;
+        record->strFilePath = path;
+        record->strFileName = QFileInfo(path).fileName();
+        records.append(record);
+    }
+    model->addModelData(records);
+    return model;
+}
+
+QVariant allRows(const QHeicModel& model) {
+    QModelIndexList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        rows << model.index(row, 0);
+    }
+    return QVariant::fromValue(rows);
+}
+
+QList<int> states(const QHeicModel& model) {
+    QList<int> list;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        list << model.heicData(row)->nConvertState;
+    }
+    return list;
+}
+
+QStringList outputs(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+// Hears the worker on the GUI thread, as the dialog does (queued).
+class Recorder : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QPair<int, int>> progress;
+    QList<int> finished;  // success, fail, total
+    QList<QList<int>> statesAtProgress;
+    const QHeicModel* model = nullptr;
+
+    void listen(QConvertHeicThread& worker) {
+        connect(&worker, &QConvertHeicThread::signalConvertNum, this, [this](int n, int total) {
+            progress.append({n, total});
+            if (model != nullptr) {
+                statesAtProgress.append(states(*model));
+            }
+        });
+        connect(&worker, &QConvertHeicThread::signalConvertFinished, this,
+                [this](int ok, int failed, int total) {
+                    finished = {ok, failed, total};
+                });
+    }
+    bool waitFinished() {
+        return guitest::waitFor([this] { return !finished.isEmpty(); });
+    }
+};
+
+// Holds the conversion at the start of one file until released.
+class FileGate {
+public:
+    explicit FileGate(const QString& path) : m_path(path) {
+        QConvertHeicThread::setFileStartHook([this](const QString& started) {
+            if (started == m_path) {
+                m_reached.release();
+                m_open.acquire();
+            }
+        });
+    }
+    ~FileGate() {
+        m_open.release(1000);
+        QConvertHeicThread::setFileStartHook({});
+    }
+    bool waitReached() {
+        return guitest::waitFor([this] { return m_reached.tryAcquire(); });
+    }
+    void open() { m_open.release(1000); }
+
+private:
+    QString m_path;
+    QSemaphore m_reached;
+    QSemaphore m_open;
+};
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+}  // namespace
+
+class TestConvertWorker : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void oneFileAtATimeCountsAndRows();
+    void skippedEntriesAndMarksOfEarlierFormats();
+    void stopDuringSecondOfFive();
+    void severalAtOnceHandleEachFileOnce();
+    void stopWhileSeveralRunLeavesWholeFiles();
+    void settingsAreTakenAtTheStart();
+    void dialogShowsProgressAndCounts();
+    void dialogWhenEverythingFailsAndWhileConverting();
+    void failureReasonInBothLanguages();
+
+private:
+    struct Run {
+        Recorder recorder;
+        QSharedPointer<QHeicModel> model;
+    };
+    void convert(Run& run, const QStringList& paths, const QString& out, int parallel);
+
+    QTemporaryDir m_dir;
+};
+
+void TestConvertWorker::init() {
+    guitest::resetSettings();
+    QVERIFY(m_dir.isValid());
+    QDir(m_dir.path()).removeRecursively();
+    QDir().mkpath(m_dir.path());
+}
+
+void TestConvertWorker::cleanup() {
+    QConvertHeicThread::setFileStartHook({});
+    QConvertHeicThread::setDefaultParallelFiles(0);
+}
+
+void TestConvertWorker::convert(Run& run, const QStringList& paths, const QString& out,
+                                int parallel) {
+    if (run.model.isNull()) {
+        run.model = modelOf(paths);
+    }
+    run.recorder.model = run.model.data();
+    QAbstractItemModelTester tester(run.model.data());
+    QConvertHeicThread worker(nullptr, parallel);
+    run.recorder.listen(worker);
+    worker.startConvert(allRows(*run.model), out);
+    QVERIFY(run.recorder.waitFinished());
+    QVERIFY(worker.wait(60000));
+}
+
+void TestConvertWorker::oneFileAtATimeCountsAndRows() {
+    const QString out = m_dir.filePath("out") + "//";
+    QDir().mkpath(out);
+    {
+        Run empty;
+        convert(empty, {}, out, 1);
+        QVERIFY(empty.recorder.progress.isEmpty());
+        QCOMPARE(empty.recorder.finished, QList<int>({0, 0, 0}));
+    }
+    const QStringList paths{makePicture(m_dir.path(), "in/one.heic"),
+                            makeBroken(m_dir.path(), "in/two.heic"),
+                            makePicture(m_dir.path(), "in/three.heic")};
+    Run run;
+    convert(run, paths, out, 1);
+    using P = QPair<int, int>;
+    QCOMPARE(run.recorder.progress, QList<P>({P(1, 3), P(2, 3), P(3, 3)}));
+    QCOMPARE(run.recorder.finished, QList<int>({2, 1, 3}));
+    QCOMPARE(states(*run.model), QList<int>({2, 3, 2}));
+    // Each file's row has its result when the count of that file arrives.
+    QCOMPARE(run.recorder.statesAtProgress.value(0), QList<int>({2, 0, 0}));
+    QCOMPARE(run.recorder.statesAtProgress.value(1), QList<int>({2, 3, 0}));
+    const HeicModelData* failed = run.model->heicData(1);
+    QCOMPARE(failed->nFolderState, int(HeicModelData::Disabled));
+    QCOMPARE(failed->strFailReason, QStringLiteral("not a picture"));
+    QVERIFY(!failed->bConvertedJpg);
+    QCOMPARE(run.model->heicData(0)->nFolderState, int(HeicModelData::Normal));
+    QVERIFY(run.model->heicData(2)->bConvertedJpg && !run.model->heicData(2)->bConvertedPng);
+    QCOMPARE(outputs(out), QStringList({"one.jpg", "three.jpg"}));
+}
+
+void TestConvertWorker::skippedEntriesAndMarksOfEarlierFormats() {
+    const QString out = m_dir.filePath("out") + "//";
+    QDir().mkpath(out);
+    const QString photo = makePicture(m_dir.path(), "photo.heic");
+    Run run;
+    run.model = modelOf({photo, QString(), makePicture(m_dir.path(), "second.heic")});
+    QModelIndexList rows{run.model->index(0, 0), run.model->index(1, 0), QModelIndex(),
+                         run.model->index(2, 0)};
+    Recorder recorder;
+    {
+        QConvertHeicThread worker(nullptr, 1);
+        recorder.listen(worker);
+        worker.startConvert(QVariant::fromValue(rows), out);
+        QVERIFY(recorder.waitFinished());
+    }
+    // The row without a path and the index without a record count for nothing.
+    QCOMPARE(recorder.progress.size(), 2);
+    QCOMPARE(recorder.finished, QList<int>({2, 0, 4}));
+    QCOMPARE(run.model->heicData(1)->nConvertState, int(HeicModelData::Ready));
+
+    ZtConfig::NewInstance()->setConvertFormat(PNG);
+    Run again;
+    again.model = run.model;
+    convert(again, {}, out, 1);
+    const HeicModelData* record = run.model->heicData(0);
+    QVERIFY(record->bConvertedJpg && record->bConvertedPng && !record->bConvertedBmp);
+    QVERIFY(outputs(out).contains("photo.jpg") && outputs(out).contains("photo.png"));
+}
+
+void TestConvertWorker::stopDuringSecondOfFive() {
+    const QString out = m_dir.filePath("out") + "//";
+    QDir().mkpath(out);
+    QStringList paths;
+    for (int i = 1; i <= 5; ++i) {
+        paths << makePicture(m_dir.path(), QString("in/p%1.heic").arg(i));
+    }
+    auto model = modelOf(paths);
+    Recorder recorder;
+    recorder.model = model.data();
+    FileGate gate(paths.at(1));
+    QConvertHeicThread worker(nullptr, 1);
+    recorder.listen(worker);
+    worker.startConvert(allRows(*model), out);
+    QVERIFY(gate.waitReached());
+    QVERIFY(guitest::waitFor([&] { return model->heicData(1)->nConvertState == 1; }));
+    QConvertHeicThread::setStopFlag(true);
+    gate.open();
+    QVERIFY(recorder.waitFinished());
+    QCOMPARE(recorder.finished, QList<int>({2, 0, 5}));
+    QCOMPARE(recorder.progress.size(), 2);
+    QCOMPARE(states(*model), QList<int>({2, 2, 0, 0, 0}));
+    QCOMPARE(outputs(out), QStringList({"p1.jpg", "p2.jpg"}));
+    QVERIFY(QConvertHeicThread::stopFlag());  // until the next start clears it
+}
+
+void TestConvertWorker::severalAtOnceHandleEachFileOnce() {
+    const QString out = m_dir.filePath("out") + "//";
+    QDir().mkpath(out);
+    QStringList paths;
+    for (int i = 0; i < 20; ++i) {
+        paths << makePicture(m_dir.path(), QString("in/f%1.heic").arg(i, 2, 10, QChar('0')));
+    }
+    for (int i = 0; i < 4; ++i) {
+        paths << makeBroken(m_dir.path(), QString("in/bad%1.heic").arg(i));
+    }
+    // The same name in two folders: two outputs, neither overwritten by the other.
+    paths << makePicture(m_dir.path(), "a/same.heic") << makePicture(m_dir.path(), "b/same.heic");
+    Run run;
+    convert(run, paths, out, 4);
+    QCOMPARE(run.recorder.finished, QList<int>({22, 4, 26}));
+    QCOMPARE(run.recorder.progress.size(), 26);
+    for (int i = 0; i < run.recorder.progress.size(); ++i) {
+        QCOMPARE(run.recorder.progress.at(i), qMakePair(i + 1, 26));
+    }
+    const QList<int> finalStates = states(*run.model);
+    QCOMPARE(finalStates.count(2), 22);
+    QCOMPARE(finalStates.count(3), 4);
+    const QStringList written = outputs(out);
+    QCOMPARE(written.size(), 22);
+    QVERIFY(written.contains("same.jpg") && written.contains("same_1.jpg"));
+}
+
+void TestConvertWorker::stopWhileSeveralRunLeavesWholeFiles() {
+    const QString out = m_dir.filePath("out") + "//";
+    QDir().mkpath(out);
+    QStringList paths;
+    for (int i = 0; i < 60; ++i) {
+        paths << makePicture(m_dir.path(), QString("in/s%1.heic").arg(i, 2, 10, QChar('0')));
+    }
+    auto model = modelOf(paths);
+    Recorder recorder;
+    std::atomic<int> started{0};
+    QConvertHeicThread::setFileStartHook([&started](const QString&) {
+        if (++started == 10) {
+            QConvertHeicThread::setStopFlag(true);
+        }
+    });
+    {
+        QConvertHeicThread worker(nullptr, 3);
+        recorder.listen(worker);
+        worker.startConvert(allRows(*model), out);
+        QVERIFY(recorder.waitFinished());
+    }
+    const int handled = recorder.finished.value(0) + recorder.finished.value(1);
+    QCOMPARE(recorder.finished.value(2), 60);
+    QCOMPARE(handled, recorder.progress.size());
+    QCOMPARE(handled, started.load());
+    QVERIFY(handled < 60);
+    for (int i = 0; i < recorder.progress.size(); ++i) {
+        QCOMPARE(recorder.progress.at(i).first, i + 1);
+    }
+    const QList<int> finalStates = states(*model);
+    QCOMPARE(finalStates.count(2), recorder.finished.value(0));
+    QCOMPARE(finalStates.count(0), 60 - handled);
+    const QStringList written = outputs(out);
+    QCOMPARE(written.size(), recorder.finished.value(0));
+    for (const QString& name : written) {
+        QVERIFY2(name.endsWith(".jpg") && !QImageReader(out + name).read().isNull(),
+                 qPrintable(name));
+    }
+}
+
+void TestConvertWorker::settingsAreTakenAtTheStart() {
+    const QString out = m_dir.filePath("out") + "//";
+    QDir().mkpath(out);
+    const QStringList paths{makePicture(m_dir.path(), "in/x1.heic"),
+                            makePicture(m_dir.path(), "in/x2.heic"),
+                            makePicture(m_dir.path(), "in/x3.heic")};
+    ZtConfig::NewInstance()->setConvertFormat(JPG);
+    FileGate gate(paths.at(1));
+    auto model = modelOf(paths);
+    Recorder recorder;
+    QConvertHeicThread worker(nullptr, 1);
+    recorder.listen(worker);
+    worker.startConvert(allRows(*model), out);
+    QVERIFY(gate.waitReached());
+    ZtConfig::NewInstance()->setConvertFormat(BMP);
+    ZtConfig::NewInstance()->setPicSize(QStringLiteral("50%"));
+    gate.open();
+    QVERIFY(recorder.waitFinished());
+    QCOMPARE(outputs(out), QStringList({"x1.jpg", "x2.jpg", "x3.jpg"}));
+    QCOMPARE(QImageReader(out + "x3.jpg").size(), QSize(48, 32));
+    QVERIFY(model->heicData(2)->bConvertedJpg && !model->heicData(2)->bConvertedBmp);
+}
+
+void TestConvertWorker::dialogShowsProgressAndCounts() {
+    const QString out = m_dir.filePath("out") + "//";
+    QDir().mkpath(out);
+    auto model =
+        modelOf({makePicture(m_dir.path(), "in/d1.heic"), makeBroken(m_dir.path(), "in/d2.heic"),
+                 makePicture(m_dir.path(), "in/d3.heic")});
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    QConvertImageDlg dialog(allRows(*model), out, nullptr, 1);
+    QSignalSpy refreshes(&dialog, &QConvertImageDlg::signalRefreshTableView);
+    dialog.show();
+    QCOMPARE(dialog.titleLabel()->text(), QStringLiteral("Converting"));
+    QVERIFY(dialog.stopButton()->isVisible());
+    QVERIFY(!dialog.viewFilesButton()->isVisible() && !dialog.completedButton()->isVisible());
+    QVERIFY(guitest::waitFor([&] { return dialog.isCompleted(); }));
+    QCOMPARE(refreshes.count(), 3);
+    QCOMPARE(dialog.statusLabel()->text(),
+             QStringLiteral("Conversion completed, Total:3,Suc:2,Fail:1"));
+    QCOMPARE(dialog.titleLabel()->text(), QStringLiteral("Convert Completed"));
+    QVERIFY(!dialog.stopButton()->isVisible());
+    QVERIFY(dialog.completedButton()->isVisible());
+    QVERIFY(dialog.viewFilesButton()->isVisible() && dialog.viewFilesButton()->isEnabled());
+    QTest::mouseClick(dialog.viewFilesButton(), Qt::LeftButton);
+    QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(out)}));
+    QVERIFY(!dialog.isVisible());
+    QDesktopServices::unsetUrlHandler("file");
+}
+
+void TestConvertWorker::dialogWhenEverythingFailsAndWhileConverting() {
+    const QString out = m_dir.filePath("out") + "//";
+    QDir().mkpath(out);
+    const QStringList paths{makeBroken(m_dir.path(), "in/e1.heic"),
+                            makeBroken(m_dir.path(), "in/e2.heic")};
+    auto model = modelOf(paths);
+    FileGate gate(paths.at(0));
+    QConvertImageDlg dialog(allRows(*model), out, nullptr, 1);
+    dialog.show();
+    QVERIFY(gate.waitReached());
+    // While converting, Escape does not close it; "Stop Convert" ends after the file in hand.
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(dialog.isVisible());
+    QTest::mouseClick(dialog.stopButton(), Qt::LeftButton);
+    gate.open();
+    QVERIFY(guitest::waitFor([&] { return dialog.isCompleted(); }));
+    QCOMPARE(dialog.statusLabel()->text(),
+             QStringLiteral("Conversion completed, Total:2,Suc:0,Fail:1"));
+    QVERIFY(dialog.viewFilesButton()->isVisible() && !dialog.viewFilesButton()->isEnabled());
+    QTest::mouseClick(dialog.completedButton(), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+}
+
+void TestConvertWorker::failureReasonInBothLanguages() {
+    HeicModelData record;
+    record.strFailReason =
+        QString::fromLatin1(ZtHeicAPI::failureText(ZtHeicAPI::Failure::OutputNotWritable));
+    QCOMPARE(record.failReasonText(), QStringLiteral("output folder not writable"));
+    QTranslator chinese;
+    QVERIFY(pixvue::loadTranslation(chinese, Chinese));
+    QCoreApplication::installTranslator(&chinese);
+    QCOMPARE(record.failReasonText(), QString::fromUtf8("输出文件夹不可写入"));
+    // Every reason the engine gives has its Chinese text.
+    for (int f = int(ZtHeicAPI::Failure::NotAPicture); f <= int(ZtHeicAPI::Failure::ExifNotWritten);
+         ++f) {
+        record.strFailReason = QString::fromLatin1(ZtHeicAPI::failureText(ZtHeicAPI::Failure(f)));
+        QVERIFY2(record.failReasonText() != record.strFailReason, qPrintable(record.strFailReason));
+    }
+    QCoreApplication::removeTranslator(&chinese);
+}
+
+PIXVUE_GUI_TEST_MAIN(TestConvertWorker)
+#include "tst_convertworker.moc"
