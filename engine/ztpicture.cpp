@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 
@@ -102,7 +103,8 @@ int decodeHeicPictures(const QString& path, QList<ZtPicture>& pictures) {
 
 bool readOtherPicture(const QString& path, ZtPicture& picture) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only regular files: opening a pipe would wait for a writer.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         return false;
     }
     const QByteArray bytes = file.readAll();

@@ -8,7 +8,10 @@
 #include <QColorSpace>
 #include <QDate>
 
+#include <sys/stat.h>
+
 #include <atomic>
+#include <cerrno>
 #include <future>
 #include <memory>
 
@@ -78,6 +81,7 @@ private slots:
     void failedWritesLeaveNothingHalfWritten();
     void badInputEndsAsFailure();
     void storeUnderConcurrentUse();
+    void concurrentConversionsTakeDistinctNames();
 
 private:
     ZtConfig* config() { return ZtConfig::NewInstance(); }
@@ -535,9 +539,14 @@ void TestZtHeicAPI::badInputEndsAsFailure() {
         {m_fixtures + "/huge.heic", ZtHeicAPI::Failure::TooLarge},
         {m_fixtures + "/gone.heic", ZtHeicAPI::Failure::Unreadable},
         {m_fixtures + "/folder.heic", ZtHeicAPI::Failure::Unreadable},
+        {m_fixtures + "/pipe.heic", ZtHeicAPI::Failure::Unreadable},
     };
     QStringList paths = reasons.keys();
     QDir().mkpath(m_fixtures + "/folder.heic");
+    // A pipe with no writer: reading it would wait for ever.
+    QVERIFY(mkfifo(QFile::encodeName(m_fixtures + "/pipe.heic").constData(), 0600) == 0 ||
+            errno == EEXIST);
+    QCOMPARE(ZtHeicAPI::picturePixels(m_fixtures + "/pipe.heic"), quint64(0));
     if (hasTestData()) {
         paths << brokenSamples();
     }
@@ -617,6 +626,35 @@ void TestZtHeicAPI::storeUnderConcurrentUse() {
         QVERIFY2(QImage(out + name).width() == 48 || QImage(out + name).width() == 32,
                  qPrintable(name));
     }
+}
+
+// Files of one name from several folders converted at once into one folder: none is lost.
+void TestZtHeicAPI::concurrentConversionsTakeDistinctNames() {
+    const QString out = freshDir("names-concurrent");
+    QStringList sources;
+    for (int i = 0; i < 6; ++i) {
+        const QString folder = m_scratch.filePath(QString("same-%1").arg(i));
+        QDir().mkpath(folder);
+        QFile::remove(folder + "/IMG.heic");
+        QVERIFY(QFile::copy(m_fixtures + "/multi3.heic", folder + "/IMG.heic"));
+        sources << folder + "/IMG.heic";
+    }
+    const ZtHeicAPI::Settings settings{JPG, false, 100, 90};
+    std::vector<std::future<bool>> runs;
+    for (const QString& source : sources) {
+        runs.push_back(std::async(std::launch::async, [&out, &settings, source] {
+            ZtHeicAPI engine;
+            return engine.convertHeicFormat(source, out, settings);
+        }));
+    }
+    for (std::future<bool>& run : runs) {
+        QVERIFY(run.get());
+    }
+    QCOMPARE(filesIn(out).size(), 6 * 3);
+    QVERIFY(filesIn(out).contains("IMG_17.jpg"));
+    QCOMPARE(ZtHeicAPI::picturePixels(m_fixtures + "/multi3.heic"),
+             quint64(QImageReader(out + "IMG.jpg").size().width()) *
+                 quint64(QImageReader(out + "IMG.jpg").size().height()));
 }
 
 QTEST_MAIN(TestZtHeicAPI)
