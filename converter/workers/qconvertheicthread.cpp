@@ -96,7 +96,7 @@ void QConvertHeicThread::run() {
     }
     ZtHeicAPI::setDecoderThreads(0);
     std::lock_guard<std::mutex> report(m_report);
-    emit signalConvertFinished(m_nSucceeded, m_nFailed, m_nTotal);
+    post({Report::Finished, -1, ZtHeicAPI::Failure::None, m_nHandled, m_nSucceeded, m_nFailed});
 }
 
 void QConvertHeicThread::convertJobs(const FileConverter& convertFile, int workers) {
@@ -125,46 +125,70 @@ void QConvertHeicThread::convertJobs(const FileConverter& convertFile, int worke
 
 void QConvertHeicThread::reportStart(const Job& job) {
     std::lock_guard<std::mutex> report(m_report);
-    postRowChange(job.row, RowChange::Started, ZtHeicAPI::Failure::None);
+    post({Report::Started, job.row, ZtHeicAPI::Failure::None, m_nHandled, 0, 0});
 }
 
 void QConvertHeicThread::reportEnd(const Job& job, bool bSucceeded, ZtHeicAPI::Failure failure) {
     std::lock_guard<std::mutex> report(m_report);
     ++m_nHandled;
     ++(bSucceeded ? m_nSucceeded : m_nFailed);
-    postRowChange(job.row, bSucceeded ? RowChange::Succeeded : RowChange::Failed, failure);
-    emit signalConvertNum(m_nHandled, m_nTotal);
+    post({bSucceeded ? Report::Succeeded : Report::Failed, job.row, failure, m_nHandled, 0, 0});
 }
 
-void QConvertHeicThread::postRowChange(int row, RowChange change, ZtHeicAPI::Failure failure) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, row, change, failure] {
-            { std::lock_guard<std::mutex> handedOver(m_report); }
-            applyRowChange(row, change, failure);
-        },
-        Qt::QueuedConnection);
+void QConvertHeicThread::post(const Report& report) {
+    m_pendingReports.append(report);
+    // By name: the queued call is then made by Qt alone; the reports travel under the lock.
+    QMetaObject::invokeMethod(this, "deliverReports", Qt::QueuedConnection);
 }
 
-void QConvertHeicThread::applyRowChange(int row, RowChange change, ZtHeicAPI::Failure failure) {
-    const QModelIndex index = m_rows.value(row);
+void QConvertHeicThread::deliverReports() {
+    QVector<Report> reports;
+    {
+        std::lock_guard<std::mutex> report(m_report);
+        reports.swap(m_pendingReports);
+    }
+    for (const Report& report : qAsConst(reports)) {
+        deliver(report);
+    }
+}
+
+void QConvertHeicThread::deliver(const Report& report) {
+    switch (report.kind) {
+        case Report::Started:
+        case Report::Succeeded:
+        case Report::Failed:
+            applyRowChange(report);
+            if (report.kind != Report::Started) {
+                emit signalConvertNum(report.nHandled, m_nTotal);
+            }
+            break;
+        case Report::Finished:
+            emit signalConvertFinished(report.nSucceeded, report.nFailed, m_nTotal);
+            break;
+    }
+}
+
+void QConvertHeicThread::applyRowChange(const Report& report) {
+    const QModelIndex index = m_rows.value(report.row);
     auto* record = static_cast<HeicModelData*>(QTableModelBase::record(index));
     if (record == nullptr) {
         return;  // removed meanwhile
     }
-    switch (change) {
-        case RowChange::Started:
+    switch (report.kind) {
+        case Report::Started:
             record->nConvertState = HeicModelData::Converting;
             record->strFailReason.clear();
             break;
-        case RowChange::Succeeded:
+        case Report::Succeeded:
             record->nConvertState = HeicModelData::Completed;
             record->nFolderState = HeicModelData::Normal;
             record->setConvertedTo(m_settings.format);
             break;
-        case RowChange::Failed:
+        case Report::Failed:
             record->nConvertState = HeicModelData::Failed;
-            record->strFailReason = QString::fromLatin1(ZtHeicAPI::failureText(failure));
+            record->strFailReason = QString::fromLatin1(ZtHeicAPI::failureText(report.failure));
+            break;
+        case Report::Finished:
             break;
     }
     QTableModelBase::recordChanged(index);

@@ -16,8 +16,9 @@
 // Converts the listed files of a run into the output directory, several at once (one per core,
 // the decoder's threads shared out among them; very large pictures one at a time). Each row
 // shows "converting" when its file starts and its result when it ends; the rows are changed on
-// the GUI thread. signalConvertNum() follows every handled file, counting up by one;
-// signalConvertFinished() ends every run, also a stopped one. A stop starts no new file and
+// the GUI thread, where the signals are emitted too, each after the row change it reports:
+// signalConvertNum() follows every handled file, counting up by one; signalConvertFinished()
+// ends every run, also a stopped one. A stop starts no new file and
 // lets the files in hand finish.
 class QConvertHeicThread : public QThread {
     Q_OBJECT
@@ -58,7 +59,15 @@ private:
         int row = 0;  // into m_rows
         QString path;
     };
-    enum class RowChange { Started, Succeeded, Failed };
+    // What a converting thread hands to the GUI thread, in order.
+    struct Report {
+        enum Kind { Started, Succeeded, Failed, Finished } kind;
+        int row;  // into m_rows
+        ZtHeicAPI::Failure failure;
+        int nHandled;
+        int nSucceeded;
+        int nFailed;
+    };
     using FileConverter = std::function<void(ZtHeicAPI&, const Job&)>;
 
     int parallelFiles() const;
@@ -66,8 +75,11 @@ private:
     void convertJobs(const FileConverter& convertFile, int workers);
     void reportStart(const Job& job);
     void reportEnd(const Job& job, bool bSucceeded, ZtHeicAPI::Failure failure);
-    void postRowChange(int row, RowChange change, ZtHeicAPI::Failure failure);
-    void applyRowChange(int row, RowChange change, ZtHeicAPI::Failure failure);  // GUI thread
+    void post(const Report& report);  // under m_report
+    // On the GUI thread: the rows change and the signals go out there, in the order of events.
+    Q_INVOKABLE void deliverReports();
+    void deliver(const Report& report);
+    void applyRowChange(const Report& report);
 
     const int m_nParallelFiles;
     QVector<QPersistentModelIndex> m_rows;  // the GUI thread's
@@ -83,6 +95,7 @@ private:
     int m_nHandled = 0;
     int m_nSucceeded = 0;
     int m_nFailed = 0;
+    QVector<Report> m_pendingReports;
     // Shared by ordinary files, held alone by a very large one.
     std::shared_mutex m_largeGate;
     // Held by run(); the destructor takes it after waiting, for the same reason.
