@@ -505,6 +505,7 @@ void QOperatePage::slotAddHeicCompleted(int nStartRow) {
             added, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     m_pModel->refresh();
+    LOG(INFO) << "Add heic completed, list count : " << m_pModel->rowCount();
     startCollect();
     refreshBtnState();
     emit signalOpCompleted();

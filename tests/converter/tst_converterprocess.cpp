@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 
 #include <memory>
@@ -96,6 +98,17 @@ public:
 
     int logCount(const QString& line) const { return log().count(line); }
 
+    // The rows the program listed at the end of each of its add runs, in order.
+    QList<int> listCounts() const {
+        static const QRegularExpression line("Add heic completed, list count : (\\d+)");
+        QList<int> counts;
+        QRegularExpressionMatchIterator it = line.globalMatch(log());
+        while (it.hasNext()) {
+            counts << it.next().captured(1).toInt();
+        }
+        return counts;
+    }
+
     // Running processes of one of this installation's programs.
     QList<qint64> processesOf(const QString& path) const {
         QList<qint64> pids;
@@ -142,6 +155,31 @@ bool finishes(QProcess& process) {
     return process.waitForFinished(kGenerousMs) && process.exitStatus() == QProcess::NormalExit;
 }
 
+// The rows listed once the run-th add run (from 1) has ended; -1 if it never ends.
+int rowsAfterRun(const Installation& install, int run) {
+    QList<int> counts;
+    guitest::waitFor(
+        [&] {
+            counts = install.listCounts();
+            return counts.size() >= run;
+        },
+        kGenerousMs);
+    return counts.size() >= run ? counts.at(run - 1) : -1;
+}
+
+// A later start from workingDirectory that hands its arguments over and ends with 0.
+bool handsOver(const Installation& install, const QStringList& arguments,
+               const QString& workingDirectory) {
+    auto later = install.start(QString(), arguments, workingDirectory);
+    return finishes(*later) && later->exitCode() == 0;
+}
+
+bool touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
+
 }  // namespace
 
 class TestConverterProcess : public QObject {
@@ -150,7 +188,8 @@ class TestConverterProcess : public QObject {
 private slots:
     void initTestCase();
     void secondStartRaisesTheFirst();
-    void filesOfBothStartsReachTheFirst();
+    void filesOfBothStartsAreListed();
+    void namedPathsFollowTheDropRules();
     void killedInstanceDoesNotBlock();
     void restartLeavesOneNewInstance();
     void chineseSetting();
@@ -187,33 +226,66 @@ void TestConverterProcess::secondStartRaisesTheFirst() {
     QCOMPARE(install.logCount("====================END===================="), 1);
 }
 
-// The first start opens its files; a later one hands its own (relative to where it was
-// started) to the first and ends.
-void TestConverterProcess::filesOfBothStartsReachTheFirst() {
+// The first start lists its files; a later one hands its own (relative to where it was
+// started) to the first, which lists them too, and ends.
+void TestConverterProcess::filesOfBothStartsAreListed() {
     Installation install(false);
     QVERIFY(install.isReady());
     QTemporaryDir photos;
     QVERIFY(photos.isValid());
     const QString first = photos.filePath(QString::fromUtf8("第一 photo.heic"));
-    const QString folder = photos.filePath("folder");
+    const QString second = photos.filePath("second.heic");
     const QString later = photos.filePath("later.HEIC");
-    QVERIFY(QDir().mkpath(folder));
-    for (const QString& path : {first, later}) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+    for (const QString& path : {first, second, later}) {
+        QVERIFY(touch(path));
     }
 
-    auto running = install.start(QString(), {first, folder + "/"});
+    auto running = install.start(QString(), {first, second});
     QVERIFY(running->waitForStarted());
-    QVERIFY(guitest::waitFor(
-        [&] { return install.log().contains("open files: " + first + ", " + folder); }));
+    QCOMPARE(rowsAfterRun(install, 1), 2);
+    QVERIFY(install.log().contains("open files: " + first + ", " + second));
 
-    auto second = install.start(QString(), {"later.HEIC", "./missing.heic"}, photos.path());
-    QVERIFY(finishes(*second));
-    QCOMPARE(second->exitCode(), 0);
-    QVERIFY(guitest::waitFor([&] { return install.log().contains("open files: " + later); }));
+    QVERIFY(handsOver(install, {"later.HEIC", "./missing.heic"}, photos.path()));
+    QCOMPARE(rowsAfterRun(install, 2), 3);
+    QVERIFY(install.log().contains("open files: " + later));
     QVERIFY(install.log().contains("open files: not found " + photos.filePath("missing.heic")));
     QVERIFY(install.log().contains("message from a later start: raise_window_noop"));
+    QCOMPARE(running->state(), QProcess::Running);
+    running->terminate();
+    QVERIFY(finishes(*running));
+    QCOMPARE(running->exitCode(), 0);
+}
+
+// Named paths are taken as a drop of them: a folder is walked for its HEIC files, another file
+// or a missing one adds nothing, and a file already listed is not listed twice.
+void TestConverterProcess::namedPathsFollowTheDropRules() {
+    Installation install(false);
+    QVERIFY(install.isReady());
+    QTemporaryDir photos;
+    QVERIFY(photos.isValid());
+    const QString album = photos.filePath("album");
+    for (const QString& path :
+         {album + "/a.heic", album + "/deeper/b.HEIC", album + "/c.jpg", album + "/notes.txt",
+          photos.filePath("notes.txt"), photos.filePath("last.heic")}) {
+        QVERIFY(touch(path));
+    }
+
+    auto running = install.start(QString(), {album + "/"});
+    QVERIFY(running->waitForStarted());
+    QCOMPARE(rowsAfterRun(install, 1), 2);
+    QVERIFY(install.log().contains("open files: " + album));
+
+    QVERIFY(handsOver(install, {"notes.txt"}, photos.path()));
+    QCOMPARE(rowsAfterRun(install, 2), 2);
+
+    QVERIFY(handsOver(install, {"gone.heic"}, photos.path()));
+    QVERIFY(guitest::waitFor([&] {
+        return install.log().contains("open files: not found " + photos.filePath("gone.heic"));
+    }));
+
+    QVERIFY(handsOver(install, {"../../last.heic", "../a.heic"}, album + "/deeper"));
+    QCOMPARE(rowsAfterRun(install, 3), 3);
+    QCOMPARE(install.listCounts().size(), 3);  // the missing file started no add run
     QCOMPARE(running->state(), QProcess::Running);
     running->terminate();
     QVERIFY(finishes(*running));

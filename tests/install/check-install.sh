@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs a built tree into a temporary prefix and checks what a user gets: the layout, that
 # every program finds its libraries, the exported symbols, the desktop entry and AppStream
-# data, the installed converter with files on its command line (and a second start handing
-# its file to the first), and the Debian package with its dependencies.
+# data, the installed converter listing the files on its command line and those that later
+# starts hand to it, and the Debian package with its dependencies.
 #
 #   tests/install/check-install.sh [build-dir]      (default: build)
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build_dir=$(cd "${1:-$source_dir/build}" && pwd)
-work=$(mktemp -d)
+# Resolved, as the working directory a program sees is.
+work=$(realpath "$(mktemp -d)")
 prefix=$work/prefix
 program_dir=$prefix/lib/pixvue
 app_id=com.zentar.Pixvue
@@ -142,44 +143,104 @@ run_pixvue() {
 }
 
 day_log() { cat "$user/data/zentar/Pixvue/Trace/"*.log 2>/dev/null || true; }
+log_has() { day_log | grep -qF -- "$1"; }
 
-# Waits (generously: only a guard against a hang) until the day's log holds text.
-wait_for_log() {
-    local text=$1 tries=0
-    until day_log | grep -qF -- "$text"; do
+# The rows the first instance listed at the end of each of its add runs, one a line.
+list_counts() { day_log | sed -n 's/.*Add heic completed, list count : \([0-9]*\).*/\1/p'; }
+runs_ended() { (($(list_counts | wc -l) >= $1)); }
+
+# Waits (generously: only a guard against a hang) until "$2..." succeeds; $1 says for what.
+wait_until() {
+    local what=$1 tries=0
+    shift
+    until "$@"; do
         tries=$((tries + 1))
         if ((tries > 1200)) || ! kill -0 "$first_pid" 2>/dev/null; then
             day_log | tail -n 30 >&2
-            fail "the log never showed: $text"
+            fail "never came: $what"
         fi
         sleep 0.1
     done
 }
 
+wait_for_log() { wait_until "the log line: $1" log_has "$1"; }
+
+# The list holds $2 rows once the first instance's add run $1 (from 1) has ended.
+expect_rows() {
+    local run=$1 rows=$2 listed
+    wait_until "the end of add run $run" runs_ended "$run"
+    listed=$(list_counts | sed -n "${run}p")
+    [[ $listed == "$rows" ]] || fail "after add run $run the list holds $listed rows, not $rows"
+}
+
+# A later start from the folder $1 with the arguments after it: it hands them to the first
+# instance and ends with 0.
+start_later() {
+    local dir=$1 status=0
+    shift
+    (cd "$dir" && run_pixvue "$@") >> "$work/later.out" 2>&1 || status=$?
+    ((status == 0)) || fail "the later start with $* ended with $status"
+    starts=$((starts + 1))
+}
+
+# Three HEIC files: samples, or fixtures made here where there are none.
 sample_paths() {
     local data
     data=$(realpath -sm "${PIXVUE_TESTDATA:-$source_dir/../shared/testdata}")
     mapfile -t samples < <(find "$data" -maxdepth 2 -iname '*.heic' -size +100k 2>/dev/null |
                            LC_ALL=C sort | head -n 3)
-    if ((${#samples[@]} < 3)); then
-        echo "check-install: no HEIC samples in $data; empty stand-ins are opened instead"
-        samples=("$work/first one.heic" "$work/second.HEIC" "$work/third.heic")
-        touch "${samples[@]}"
+    ((${#samples[@]} < 3)) || return 0
+    step "no HEIC samples in $data; making fixtures instead"
+    if bash "$source_dir/tests/fixtures/make-fixtures.sh" "$work/fixtures" > "$work/fixtures.log" 2>&1
+    then
+        samples=("$work/fixtures/orient-1.heic" "$work/fixtures/orient-6.heic"
+                 "$work/fixtures/noexif.heic")
+    else
+        samples=()
+        step "SKIPPED the listing of files: no samples, and make-fixtures.sh failed:"
+        tail -n 5 "$work/fixtures.log"
     fi
 }
 
+# The first instance lists its own two files, a later start's file named relative to another
+# folder, nothing for a missing file, a folder's HEIC files, and nothing for another file.
+check_listing() {
+    local cwd=$user/cwd
+    wait_for_log "open files: ${samples[0]}, ${samples[1]}"
+    expect_rows 1 2
+
+    start_later "$cwd" "$(realpath -sm --relative-to="$cwd" "${samples[2]}")"
+    wait_for_log "open files: ${samples[2]}"
+    expect_rows 2 3
+
+    start_later "$cwd" nowhere.heic
+    wait_for_log "open files: not found $cwd/nowhere.heic"
+
+    local album=$work/album
+    mkdir -p "$album/deeper"
+    cp "${samples[0]}" "$album/a.heic"
+    cp "${samples[1]}" "$album/deeper/b.HEIC"
+    echo note > "$album/notes.txt"
+    echo note > "$work/notes.txt"
+    start_later "$cwd" "$album/"
+    expect_rows 3 5
+    start_later "$work" notes.txt
+    expect_rows 4 5
+    [[ $(list_counts | wc -l) == 4 ]] || fail "the missing file started an add run"
+}
+
 check_installed_converter() {
-    step "installed converter: files on the command line, a second start"
+    step "installed converter: files on the command line, later starts"
     prepare_user
     sample_paths
-    run_pixvue "${samples[0]}" "${samples[1]}" > "$work/first.out" 2>&1 &
+    starts=1
+    run_pixvue "${samples[@]:0:2}" > "$work/first.out" 2>&1 &
     first_pid=$!
-    wait_for_log "open files: ${samples[0]}, ${samples[1]}"
-    day_log | grep -qF "====================START====================" || fail "no START banner"
+    wait_for_log "log sender start success"
+    log_has "====================START====================" || fail "no START banner"
     [[ $(readlink "/proc/$first_pid/exe") == "$program_dir/zentarPixvue" ]] ||
         fail "the launcher did not become the installed converter"
 
-    wait_for_log "log sender start success"
     local exe found_sender=
     for exe in /proc/[0-9]*/exe; do
         [[ $(readlink "$exe" 2>/dev/null) == "$program_dir/ZtLogSender_HC" ]] || continue
@@ -187,23 +248,20 @@ check_installed_converter() {
     done
     [[ -n $found_sender ]] || fail "the installed log sender does not run beside the converter"
 
-    # The second start names its file relative to its own working directory.
-    local relative_dir third_name
-    relative_dir=$(dirname "${samples[2]}")
-    third_name=$(basename "${samples[2]}")
-    local second_status=0
-    (cd "$relative_dir" && run_pixvue "$third_name") > "$work/second.out" 2>&1 || second_status=$?
-    ((second_status == 0)) || fail "the second start ended with $second_status"
-    wait_for_log "open files: $relative_dir/$third_name"
+    if ((${#samples[@]} == 3)); then
+        check_listing
+    fi
+    start_later "$user/cwd"
+    wait_for_log "message from a later start: raise_window_noop"
     kill -0 "$first_pid" || fail "the first instance ended"
-    [[ $(day_log | grep -cF "====================START====================") == 2 ]] ||
-        fail "expected two START banners"
+    [[ $(day_log | grep -cF "====================START====================") == "$starts" ]] ||
+        fail "expected $starts START banners"
 
     kill -TERM "$first_pid"
     local first_status=0
     wait "$first_pid" || first_status=$?
     ((first_status == 0)) || fail "the first instance ended with $first_status on SIGTERM"
-    day_log | grep -qF "====================END====================" || fail "no END banner"
+    log_has "====================END====================" || fail "no END banner"
     rm -f "$program_dir/Cfg/Url.ini"
 }
 
