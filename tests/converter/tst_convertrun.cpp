@@ -7,6 +7,7 @@
 #include "heicpaths.h"
 #include "pixvuestartup.h"
 #include "qconvertheicthread.h"
+#include "ztheicapi.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -222,6 +223,9 @@ void TestConvertRun::initTestCase() {
 }
 
 void TestConvertRun::cleanup() {
+    // The window, and with it every worker, has gone: the decoded images go, as at the
+    // program's end.
+    ZtHeicAPI::releaseAllMapData();
     QConvertHeicThread::setDefaultParallelFiles(0);
     QOperatePage::setDirectoryChooser({});
 }

@@ -169,6 +169,9 @@ void TestConvertSoak::initTestCase() {
 }
 
 void TestConvertSoak::cleanup() {
+    // The window, and with it every worker, has gone: the decoded images go, as at the
+    // program's end.
+    ZtHeicAPI::releaseAllMapData();
     QConvertHeicThread::setFileStartHook({});
     QOperatePage::setDirectoryChooser({});
 }
