@@ -67,7 +67,11 @@ void QConvertHeicThread::startConvert(const QVariant& listIndex, const QString& 
     m_strOutputDir = strOutputDir;
     m_settings = ZtHeicAPI::currentSettings();
     m_nNextJob = 0;
-    m_nHandled = m_nSucceeded = m_nFailed = 0;
+    {
+        std::lock_guard<std::mutex> report(m_report);
+        m_pendingRows.clear();  // the rows of an earlier run are gone
+        m_nHandled = m_nSucceeded = m_nFailed = 0;
+    }
     m_bStop = false;
     start(QThread::InheritPriority);
 }
@@ -137,22 +141,31 @@ void QConvertHeicThread::reportEnd(const Job& job, bool bSucceeded, ZtHeicAPI::F
 }
 
 void QConvertHeicThread::postRowChange(int row, RowChange change, ZtHeicAPI::Failure failure) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, row, change, failure] {
-            { std::lock_guard<std::mutex> handedOver(m_report); }
-            applyRowChange(row, change, failure);
-        },
-        Qt::QueuedConnection);
+    m_pendingRows.push_back({row, change, failure});
+    // By name: one event per change, in order with the signals that follow it.
+    QMetaObject::invokeMethod(this, "applyNextRowChange", Qt::QueuedConnection);
 }
 
-void QConvertHeicThread::applyRowChange(int row, RowChange change, ZtHeicAPI::Failure failure) {
-    const QModelIndex index = m_rows.value(row);
+void QConvertHeicThread::applyNextRowChange() {
+    RowUpdate update;
+    {
+        std::lock_guard<std::mutex> handedOver(m_report);
+        if (m_pendingRows.empty()) {
+            return;
+        }
+        update = m_pendingRows.front();
+        m_pendingRows.pop_front();
+    }
+    applyRowChange(update);
+}
+
+void QConvertHeicThread::applyRowChange(const RowUpdate& update) {
+    const QModelIndex index = m_rows.value(update.row);
     auto* record = static_cast<HeicModelData*>(QTableModelBase::record(index));
     if (record == nullptr) {
         return;  // removed meanwhile
     }
-    switch (change) {
+    switch (update.change) {
         case RowChange::Started:
             record->nConvertState = HeicModelData::Converting;
             record->strFailReason.clear();
@@ -164,7 +177,7 @@ void QConvertHeicThread::applyRowChange(int row, RowChange change, ZtHeicAPI::Fa
             break;
         case RowChange::Failed:
             record->nConvertState = HeicModelData::Failed;
-            record->strFailReason = QString::fromLatin1(ZtHeicAPI::failureText(failure));
+            record->strFailReason = QString::fromLatin1(ZtHeicAPI::failureText(update.failure));
             break;
     }
     QTableModelBase::recordChanged(index);

@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <shared_mutex>
@@ -53,12 +54,20 @@ signals:
 protected:
     void run() override;
 
+private slots:
+    void applyNextRowChange();  // GUI thread
+
 private:
     struct Job {
         int row = 0;  // into m_rows
         QString path;
     };
     enum class RowChange { Started, Succeeded, Failed };
+    struct RowUpdate {
+        int row = 0;
+        RowChange change = RowChange::Started;
+        ZtHeicAPI::Failure failure = ZtHeicAPI::Failure::None;
+    };
     using FileConverter = std::function<void(ZtHeicAPI&, const Job&)>;
 
     int parallelFiles() const;
@@ -66,8 +75,8 @@ private:
     void convertJobs(const FileConverter& convertFile, int workers);
     void reportStart(const Job& job);
     void reportEnd(const Job& job, bool bSucceeded, ZtHeicAPI::Failure failure);
-    void postRowChange(int row, RowChange change, ZtHeicAPI::Failure failure);
-    void applyRowChange(int row, RowChange change, ZtHeicAPI::Failure failure);  // GUI thread
+    void postRowChange(int row, RowChange change, ZtHeicAPI::Failure failure);  // m_report held
+    void applyRowChange(const RowUpdate& update);                               // GUI thread
 
     const int m_nParallelFiles;
     QVector<QPersistentModelIndex> m_rows;  // the GUI thread's
@@ -77,9 +86,11 @@ private:
     int m_nTotal = 0;
 
     std::atomic<int> m_nNextJob{0};
-    // Held while a result is counted and handed to the GUI thread, and taken there before the
-    // hand-off is used, so that race checkers see it (Qt's event queue is invisible to them).
+    // Held while a result is counted and handed to the GUI thread, and there while the row
+    // change is taken out, so that race checkers see the hand-off (Qt's event queue is invisible
+    // to them): the queued event carries nothing, the change waits in m_pendingRows.
     std::mutex m_report;
+    std::deque<RowUpdate> m_pendingRows;
     int m_nHandled = 0;
     int m_nSucceeded = 0;
     int m_nFailed = 0;
