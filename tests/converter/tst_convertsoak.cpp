@@ -29,7 +29,7 @@ using convertrun::Choice;
 namespace {
 
 #ifdef PIXVUE_SANITIZED
-const int kSmallFiles = 80;
+const int kSmallFiles = 160;
 #else
 const int kSmallFiles = 300;
 #endif
