@@ -10,16 +10,4 @@ fi
 cmake --preset release >/dev/null
 cmake --build build -j "$(nproc)"
 
-BIN=build/bin
-if [ -x "$BIN/zentarPixvue" ]; then
-  exec "$BIN/zentarPixvue" "$@"
-fi
-# Until the converter window exists, the gallery shows every widget and dialog built so far.
-if [ -x "$BIN/pixvue-gallery" ]; then
-  OUT=${1:-$PWD/gallery}
-  "$BIN/pixvue-gallery" "$OUT"
-  echo "Gallery written to $OUT (en/ and zh/, a contact sheet per group)"
-  exit 0
-fi
-echo "Nothing to start yet: no program has been built." >&2
-exit 1
+exec build/bin/zentarPixvue "$@"

@@ -46,9 +46,11 @@ private:
     qint64 m_longest = 0;
 };
 
+// Sleeps between events (the stall meter's timer wakes it); the overload with a time limit
+// would spin and take a core from the workers.
 void waitUntil(const std::function<bool()>& done) {
     while (!done()) {
-        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 

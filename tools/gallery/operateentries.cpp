@@ -2,6 +2,7 @@
 // preview, over the main window.
 
 #include "gallerycanvas.h"
+#include "galleryoperate.h"
 #include "galleryregistry.h"
 
 #include "heicmodeldata.h"
@@ -15,16 +16,17 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 
 namespace {
 
-const QColor kDesktop("#D9DDE3");
+using galleryoperate::addAndWait;
+using galleryoperate::kDesktop;
+using galleryoperate::moveOver;
+using galleryoperate::waitFor;
 
 // Real samples when PIXVUE_TESTDATA names them, else empty files of the same names.
 QStringList listFiles(const QTemporaryDir& scratch) {
@@ -53,25 +55,6 @@ QStringList listFiles(const QTemporaryDir& scratch) {
     return paths;
 }
 
-bool waitFor(const std::function<bool()>& condition) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < 60000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return condition();
-}
-
-void addAndWait(QOperatePage* page, const QStringList& paths) {
-    bool done = false;
-    auto connection =
-        QObject::connect(page, &QOperatePage::signalOpCompleted, [&done] { done = true; });
-    page->addHeicFiles(paths);
-    waitFor([&done] { return done; });
-    QObject::disconnect(connection);
-    page->stopWorkers();
-}
-
 void setStates(QHeicModel& model) {
     const int states[] = {HeicModelData::Ready, HeicModelData::Converting, HeicModelData::Completed,
                           HeicModelData::Failed};
@@ -84,13 +67,6 @@ void setStates(QHeicModel& model) {
         }
     }
     model.refresh();
-}
-
-void moveOver(QTableViewBase* view, const QPoint& pos) {
-    QMouseEvent event(QEvent::MouseMove, pos, view->viewport()->mapToGlobal(pos), Qt::NoButton,
-                      Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(view->viewport(), &event);
-    view->viewport()->repaint();
 }
 
 // The overlay drawn over a picture of the window, as the user sees it.

@@ -3,8 +3,11 @@
 # as on a desktop), works it with xdotool as a user would and saves the screen as PNG files:
 # the home page, the menu, the operate page with real samples added through "Add files", a row's
 # preview and "Remove", the about, exit, update, feedback and language dialogs in English, then
-# the language change to Chinese with its restart, and the same screens in Chinese.
+# the language change to Chinese with its restart, and the same screens in Chinese; then, in
+# English again, a conversion run: the samples folder given on the command line, "Convert", the
+# completed dialog over the converted list, the list after "Completed" and a failed row's reason.
 #   tools/screenshots/run-xvfb.sh [OUTDIR]     (default: ./screenshots; needs build/bin)
+#   PIXVUE_XVFB_STEPS=convert                   only the conversion run
 #   PIXVUE_BIN_DIR=...                          another build's bin folder
 #   PIXVUE_TESTDATA=...                         the samples (operate page shots need them)
 set -euo pipefail
@@ -33,6 +36,10 @@ trap cleanup EXIT
 export XDG_DATA_HOME=$WORK/data XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -p "$XDG_DATA_HOME/zentar/Pixvue" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$WORK/bin/Cfg"
 chmod 700 "$XDG_RUNTIME_DIR"
+# Its desktop, where conversions go by default.
+DESKTOP=$WORK/desktop
+mkdir -p "$DESKTOP"
+echo "XDG_DESKTOP_DIR=\"$DESKTOP\"" >"$XDG_CONFIG_HOME/user-dirs.dirs"
 cp "$SRC_BIN/zentarPixvue" "$SRC_BIN/Cfg/Version.ini" "$WORK/bin/"
 mv "$WORK/bin/Version.ini" "$WORK/bin/Cfg/"
 [ -x "$SRC_BIN/ZtLogSender_HC" ] && cp "$SRC_BIN/ZtLogSender_HC" "$WORK/bin/"
@@ -144,6 +151,51 @@ shoot_operate_screens() {
   shoot 14-after-remove
 }
 
+# Places on the operate page and in the progress dialog (content at 30,30).
+CONVERT_BTN_X=955; CONVERT_BTN_Y=650; STATE_X=668
+COMPLETED_BTN_X=170; COMPLETED_BTN_Y=200
+
+# The samples folder on the command line, converted to JPG at the default settings.
+shoot_convert_screens() {
+  LANG_DIR=en
+  printf '[Language]\nLanguageType=0\n' >"$SETTINGS"
+  "$WORK/bin/zentarPixvue" "$SAMPLES" >"$WORK/convert.log" 2>&1 &
+  CONVERTER=$!
+  PIDS+=($CONVERTER)
+  wait_main_window
+  settle 2
+  shoot 20-convert-list
+  click_at $((MX + CONVERT_BTN_X)) $((MY + CONVERT_BTN_Y))
+  local dialog
+  dialog=$(timeout 180 xdotool search --sync --onlyvisible --name '^Convert Completed$' | head -n1)
+  [ -n "$dialog" ] || { echo "  the conversion did not complete" >&2; return 1; }
+  settle
+  shoot 21-convert-completed
+  read -r DX DY < <(origin_of "$dialog")
+  click_at $((DX + COMPLETED_BTN_X)) $((DY + COMPLETED_BTN_Y))
+  settle
+  xdotool mousemove $((MX + 500)) $((MY + 40)); settle 0.5
+  shoot 22-converted-list
+  # The broken sample's row: a folder's files are listed in the order the directory holds them.
+  local broken
+  broken=$(ls -U "$SAMPLES" | grep -n '^corrupted.heic$' | cut -d: -f1 || true)
+  if [ -n "$broken" ] && [ "$broken" -le 5 ]; then
+    xdotool mousemove $((MX + STATE_X)) $((MY + ROW0_Y + 54 * (broken - 1))); settle 1.5
+    shoot 23-converted-failreason
+  fi
+  echo "  converted: $(find "$DESKTOP/Pixvue" -type f | wc -l) files in the desktop's Pixvue folder:" \
+    "$(cd "$DESKTOP/Pixvue" && find . -type f | sort | tr '\n' ' ')"
+  click_at $((MX + CLOSE_X)) $((MY + MENU_Y))
+  EXIT=$(window_of '^Exit$')
+  settle
+  read -r EX EY < <(origin_of "$EXIT")
+  click_at $((EX + 316)) $((EY + 237))  # YES
+  set +e
+  wait "$CONVERTER"
+  echo "  converter ended with $?"
+  set -e
+}
+
 shoot_language_screens() {
   shoot 01-home
   open_menu
@@ -197,48 +249,57 @@ shoot_language_screens() {
   shoot 07-language-changed
 }
 
-echo "English:"
-LANG_DIR=en
-"$WORK/bin/zentarPixvue" >"$WORK/first.log" 2>&1 &
-FIRST=$!
-PIDS+=($FIRST)
-wait_main_window
-shoot_operate_screens '^Select the Heic files$'
-shoot_language_screens '^About$' '^Exit$' '^Language$' Down '^Check for updates$' '^Feedback$'
-# Confirm: the program restarts in Chinese.
-click_at $((LX + 30 + 238 + 48)) $((LY + 218))
-set +e
-wait "$FIRST"
-FIRST_RC=$?
-set -e
-echo "  first instance ended with $FIRST_RC (8888 & 255 = 184 means restart)"
+if [ "${PIXVUE_XVFB_STEPS:-all}" != convert ]; then
+  echo "English:"
+  LANG_DIR=en
+  "$WORK/bin/zentarPixvue" >"$WORK/first.log" 2>&1 &
+  FIRST=$!
+  PIDS+=($FIRST)
+  wait_main_window
+  shoot_operate_screens '^Select the Heic files$'
+  shoot_language_screens '^About$' '^Exit$' '^Language$' Down '^Check for updates$' '^Feedback$'
+  # Confirm: the program restarts in Chinese.
+  click_at $((LX + 30 + 238 + 48)) $((LY + 218))
+  set +e
+  wait "$FIRST"
+  FIRST_RC=$?
+  set -e
+  echo "  first instance ended with $FIRST_RC (8888 & 255 = 184 means restart)"
 
-echo "Chinese, after the restart:"
-LANG_DIR=zh
-for _ in $(seq 100); do
-  holder=$(lock_holder)
-  [ -n "$holder" ] && [ "$holder" != "$FIRST" ] && kill -0 "$holder" 2>/dev/null && break
-  sleep 0.1
-done
-wait_main_window
-shoot_operate_screens '^选择 HEIC 文件$'
-shoot_language_screens '^关于$' '^退出$' '^语言$' Up '^检查更新$' '^意见反馈$'
+  echo "Chinese, after the restart:"
+  LANG_DIR=zh
+  for _ in $(seq 100); do
+    holder=$(lock_holder)
+    [ -n "$holder" ] && [ "$holder" != "$FIRST" ] && kill -0 "$holder" 2>/dev/null && break
+    sleep 0.1
+  done
+  wait_main_window
+  shoot_operate_screens '^选择 HEIC 文件$'
+  shoot_language_screens '^关于$' '^退出$' '^语言$' Up '^检查更新$' '^意见反馈$'
 
-# Cancel, then exit with YES.
-click_at $((LX + 30 + 238 + 96 + 20 + 48)) $((LY + 218))
-settle
-click_at $((MX + CLOSE_X)) $((MY + MENU_Y))
-EXIT=$(window_of '^退出$')
-settle
-read -r EX EY < <(origin_of "$EXIT")
-click_at $((EX + 316)) $((EY + 237))
-for _ in $(seq 100); do
-  holder=$(lock_holder)
-  { [ -z "$holder" ] || ! kill -0 "$holder" 2>/dev/null; } && break
-  sleep 0.1
-done
-settle
-shoot 08-after-exit
+  # Cancel, then exit with YES.
+  click_at $((LX + 30 + 238 + 96 + 20 + 48)) $((LY + 218))
+  settle
+  click_at $((MX + CLOSE_X)) $((MY + MENU_Y))
+  EXIT=$(window_of '^退出$')
+  settle
+  read -r EX EY < <(origin_of "$EXIT")
+  click_at $((EX + 316)) $((EY + 237))
+  for _ in $(seq 100); do
+    holder=$(lock_holder)
+    { [ -z "$holder" ] || ! kill -0 "$holder" 2>/dev/null; } && break
+    sleep 0.1
+  done
+  settle
+  shoot 08-after-exit
+fi
+
+echo "Conversion run:"
+if [ -n "$(ls "$SAMPLES")" ]; then
+  shoot_convert_screens
+else
+  echo "  (no samples: PIXVUE_TESTDATA unset, conversion run skipped)"
+fi
 
 LOG=$(ls "$XDG_DATA_HOME"/zentar/Pixvue/Trace/*.log | head -n1)
 echo "Log of the run: $(grep -c 'START=' "$LOG") starts, $(grep -c 'END=' "$LOG") ends"
