@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 
 // A modal overlay over the main window: its outer size, frameless and translucent, the content
-// area dimmed and the shadow margin left uncovered.
+// area dimmed and the shadow margin left uncovered. Where the window system does not blend
+// translucent windows (X11 without a compositing manager), it would show its dimming colour
+// alone, nearly black; there it dims a picture of the window it covers instead.
 class QOverlayDialog : public QDialog {
     Q_OBJECT
 
@@ -17,6 +20,16 @@ public:
     // Shows the overlay on top of owner's window.
     void showOver(QWidget* owner);
 
+    // Whether the desktop shows what lies beneath a translucent window.
+    static bool desktopBlendsWindows();
+    // For tests: answers desktopBlendsWindows() from now on.
+    static void setDesktopBlendsWindowsForTest(bool blends);
+
+    bool coversWithPicture() const { return !m_backdrop.isNull(); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_backdrop;  // the covered window, where the desktop does not blend
 };

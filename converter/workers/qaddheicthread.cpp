@@ -22,10 +22,6 @@ std::atomic<bool> QAddHeicThread::m_bStop{false};
 QAddHeicThread::QAddHeicThread(QSharedPointer<QHeicModel> pModel, QObject* parent)
     : QThread(parent), m_pModel(std::move(pModel)) {}
 
-QAddHeicThread::~QAddHeicThread() {
-    std::lock_guard<std::mutex> lock(m_handOff);  // after the worker's last hand-off
-}
-
 void QAddHeicThread::setStopFlag(bool bStop) {
     m_bStop = bStop;
 }
@@ -66,14 +62,7 @@ void QAddHeicThread::run() {
     }
     flush(true);
     // Queued behind the last batch, so the rows are there when the page hears of it.
-    std::lock_guard<std::mutex> lock(m_handOff);
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            { std::lock_guard<std::mutex> handedOver(m_handOff); }
-            emit signalAddCompleted(m_nStartRow);
-        },
-        Qt::QueuedConnection);
+    m_handOff.post([this] { emit signalAddCompleted(m_nStartRow); });
 }
 
 void QAddHeicThread::walkUrls() {
@@ -124,20 +113,13 @@ void QAddHeicThread::flush(bool force) {
     if (!force && m_batch.size() < kBatchFiles && m_batchClock.elapsed() < kBatchMs) {
         return;
     }
-    {
-        std::lock_guard<std::mutex> lock(m_handOff);
-        const QVector<FoundFile> files = m_batch;
-        m_batch.clear();
-        m_batchClock.restart();
-        QMetaObject::invokeMethod(
-            this,
-            [this, files] {
-                { std::lock_guard<std::mutex> handedOver(m_handOff); }
-                addBatch(files);
-                m_batchDone.release();
-            },
-            Qt::QueuedConnection);
-    }
+    QVector<FoundFile> files;
+    files.swap(m_batch);
+    m_batchClock.restart();
+    m_handOff.post([this, files] {
+        addBatch(files);
+        m_batchDone.release();
+    });
     if (!force) {
         waitForBatch();
     }

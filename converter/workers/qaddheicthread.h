@@ -1,5 +1,7 @@
 #pragma once
 
+#include "guihandoff.h"
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QSemaphore>
@@ -10,7 +12,6 @@
 #include <QVector>
 
 #include <atomic>
-#include <mutex>
 
 class QFileInfo;
 class QHeicModel;
@@ -25,7 +26,6 @@ class QAddHeicThread : public QThread {
 
 public:
     QAddHeicThread(QSharedPointer<QHeicModel> pModel, QObject* parent = nullptr);
-    ~QAddHeicThread() override;
 
     void startAddUrls(const QList<QUrl>& listUrls);
     void startAddFiles(const QStringList& listPaths);
@@ -64,9 +64,7 @@ private:
     QVector<FoundFile> m_batch;  // the worker thread's
     QElapsedTimer m_batchClock;
     QSemaphore m_batchDone;  // released by the GUI thread for each batch it has listed
-    // Held while the worker hands something to the GUI thread and taken there before it is
-    // used, so that the hand-off is a lock that race checkers see (Qt's event queue is not).
-    std::mutex m_handOff;
+    GuiHandOff m_handOff;    // last: goes first
 
     static std::atomic<bool> m_bStop;
 };

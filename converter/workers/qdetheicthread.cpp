@@ -31,16 +31,7 @@ bool QDetHeicThread::stopFlag() {
 
 void QDetHeicThread::startDelete() {
     m_bStop = false;
-    m_listPaths.clear();
-    if (m_pView && m_pModel) {
-        auto* proxy = qobject_cast<QAbstractProxyModel*>(m_pView->model());
-        for (const QModelIndex& index : m_pView->checkedRows()) {
-            const int row = proxy != nullptr ? proxy->mapToSource(index).row() : index.row();
-            if (const HeicModelData* record = m_pModel->heicData(row)) {
-                m_listPaths.append(record->strFilePath);
-            }
-        }
-    }
+    m_listPaths = m_pModel ? checkedPaths() : QStringList();
     start(QThread::InheritPriority);
 }
 
@@ -49,19 +40,15 @@ void QDetHeicThread::run() {
     m_chunkDone.tryAcquire(m_chunkDone.available());
     for (int first = 0; first < m_listPaths.size() && !m_bStop; first += kChunkFiles) {
         const QStringList chunk = m_listPaths.mid(first, kChunkFiles);
-        QMetaObject::invokeMethod(
-            this, [this, chunk] { removeChunk(chunk); }, Qt::QueuedConnection);
+        m_handOff.post([this, chunk] { removeChunk(chunk); });
         if (!waitForChunk()) {
             break;
         }
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            emit signalDelCompleted();
-            LOG(INFO) << "Delete all selected heic";
-        },
-        Qt::QueuedConnection);
+    m_handOff.post([this] {
+        emit signalDelCompleted();
+        LOG(INFO) << "Delete all selected heic";
+    });
 }
 
 bool QDetHeicThread::waitForChunk() {

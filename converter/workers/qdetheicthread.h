@@ -1,5 +1,7 @@
 #pragma once
 
+#include "guihandoff.h"
+
 #include <QPointer>
 #include <QSemaphore>
 #include <QSharedPointer>
@@ -44,6 +46,7 @@ private:
     QSharedPointer<QHeicModel> m_pModel;  // used on the GUI thread only
     QStringList m_listPaths;
     QSemaphore m_chunkDone;
+    GuiHandOff m_handOff;  // last: goes first
 
     static std::atomic<bool> m_bStop;
 };

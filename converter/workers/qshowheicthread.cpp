@@ -16,5 +16,5 @@ void QShowHeicThread::startShow(const QString& strPath) {
 
 void QShowHeicThread::run() {
     const bool bRet = m_engine.getShowImg(m_strPath, m_pImage.get());
-    emit signalShowImge(bRet, m_pImage.get());
+    m_handOff.post([this, bRet] { emit signalShowImge(bRet, m_pImage.get()); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "guihandoff.h"
 #include "ztheicapi.h"
 
 #include <QImage>
@@ -8,8 +9,9 @@
 
 #include <memory>
 
-// Produces the preview image of one HEIC file. The image stays the worker's: the pointer that
-// signalShowImge hands out is valid until the worker is deleted.
+// Produces the preview image of one HEIC file. signalShowImge is emitted on the thread the
+// worker was made on (the GUI thread), once the image is handed over there. The image stays
+// the worker's: the pointer it carries is valid until the worker is deleted.
 class QShowHeicThread : public QThread {
     Q_OBJECT
 
@@ -29,4 +31,5 @@ private:
     QString m_strPath;
     ZtHeicAPI m_engine;
     std::unique_ptr<QImage> m_pImage;
+    GuiHandOff m_handOff;  // last: goes first
 };

@@ -45,6 +45,7 @@ private slots:
     void convertBuildsTheOutputDirectory();
     void oneWaitOverlayPerAddAndDelete();
     void stopButtonOfTheWaitOverlay();
+    void overlayDimsTheWindowItCovers();
     void previewOverlay();
     void closingStopsRunningWorkers();
 
@@ -302,6 +303,35 @@ void TestOperatePage::stopButtonOfTheWaitOverlay() {
     QStopAddDelImgDlg other(5);
     QVERIFY(other.stopButton()->text().isEmpty());
     QVERIFY(other.statusLabel()->text().isEmpty());
+}
+
+void TestOperatePage::overlayDimsTheWindowItCovers() {
+    zentarPixvue window;
+    const QPoint inside(100, 600);  // in the content area, clear of the overlay's controls
+    const QColor beneath = window.grab().toImage().pixelColor(inside);
+    auto dimmed = [](int channel, int dim) { return (dim * 128 + channel * 127) / 255; };
+
+    // Where the desktop blends, the overlay is the dim colour at half opacity.
+    QOverlayDialog::setDesktopBlendsWindowsForTest(true);
+    QStopAddDelImgDlg blended(1, &window);
+    blended.showOver(&window);
+    QVERIFY(!blended.coversWithPicture());
+    QColor own = blended.grab().toImage().pixelColor(inside);
+    QCOMPARE(own.alpha(), 128);
+    QCOMPARE(blended.grab().toImage().pixelColor(5, 5).alpha(), 0);  // the shadow margin
+
+    // Elsewhere it dims a picture of the window, opaque, instead of nearly black.
+    QOverlayDialog::setDesktopBlendsWindowsForTest(false);
+    QStopAddDelImgDlg pictured(1, &window);
+    pictured.showOver(&window);
+    QVERIFY(pictured.coversWithPicture());
+    own = pictured.grab().toImage().pixelColor(inside);
+    QOverlayDialog::setDesktopBlendsWindowsForTest(true);
+    QCOMPARE(own.alpha(), 255);
+    QVERIFY(qAbs(own.red() - dimmed(beneath.red(), 0)) <= 2);
+    QVERIFY(qAbs(own.green() - dimmed(beneath.green(), 18)) <= 2);
+    QVERIFY(qAbs(own.blue() - dimmed(beneath.blue(), 55)) <= 2);
+    QVERIFY2(own.lightness() > 100, qPrintable(own.name()));
 }
 
 void TestOperatePage::previewOverlay() {

@@ -75,9 +75,13 @@ done
 export DISPLAY=:$DISPLAY_NO QT_QPA_PLATFORM=xcb
 Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
 PIDS+=($!)
-for _ in $(seq 100); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
 xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
-PIDS+=($!)
+COMPOSITOR=$!
+PIDS+=($COMPOSITOR)
+# Without it the translucent windows would be shot as the bare X server shows them.
+sleep 0.5
+kill -0 "$COMPOSITOR" 2>/dev/null || { echo "xcompmgr did not start:" >&2; cat "$WORK/xcompmgr.log" >&2; exit 1; }
 # The desktop behind the window.
 xprop -root >/dev/null
 command -v xsetroot >/dev/null && xsetroot -solid '#5B6B82' || true
