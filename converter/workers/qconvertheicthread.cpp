@@ -136,20 +136,7 @@ void QConvertHeicThread::reportEnd(const Job& job, bool bSucceeded, ZtHeicAPI::F
 }
 
 void QConvertHeicThread::post(const Report& report) {
-    m_pendingReports.append(report);
-    // By name: the queued call is then made by Qt alone; the reports travel under the lock.
-    QMetaObject::invokeMethod(this, "deliverReports", Qt::QueuedConnection);
-}
-
-void QConvertHeicThread::deliverReports() {
-    QVector<Report> reports;
-    {
-        std::lock_guard<std::mutex> report(m_report);
-        reports.swap(m_pendingReports);
-    }
-    for (const Report& report : qAsConst(reports)) {
-        deliver(report);
-    }
+    m_handOff.post([this, report] { deliver(report); });
 }
 
 void QConvertHeicThread::deliver(const Report& report) {

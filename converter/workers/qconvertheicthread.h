@@ -1,5 +1,6 @@
 #pragma once
 
+#include "guihandoff.h"
 #include "ztheicapi.h"
 
 #include <QPersistentModelIndex>
@@ -75,9 +76,9 @@ private:
     void convertJobs(const FileConverter& convertFile, int workers);
     void reportStart(const Job& job);
     void reportEnd(const Job& job, bool bSucceeded, ZtHeicAPI::Failure failure);
-    void post(const Report& report);  // under m_report
+    // Under m_report, so that the reports go in the order of the counts.
+    void post(const Report& report);
     // On the GUI thread: the rows change and the signals go out there, in the order of events.
-    Q_INVOKABLE void deliverReports();
     void deliver(const Report& report);
     void applyRowChange(const Report& report);
 
@@ -89,17 +90,17 @@ private:
     int m_nTotal = 0;
 
     std::atomic<int> m_nNextJob{0};
-    // Held while a result is counted and handed to the GUI thread, and taken there before the
-    // hand-off is used, so that race checkers see it (Qt's event queue is invisible to them).
+    // Held while a result is counted and handed to the GUI thread.
     std::mutex m_report;
     int m_nHandled = 0;
     int m_nSucceeded = 0;
     int m_nFailed = 0;
-    QVector<Report> m_pendingReports;
     // Shared by ordinary files, held alone by a very large one.
     std::shared_mutex m_largeGate;
     // Held by run(); the destructor takes it after waiting, for the same reason.
     std::mutex m_running;
+
+    GuiHandOff m_handOff;  // last: pending reports go before what they use
 
     static std::atomic<bool> m_bStop;
     static std::atomic<int> m_nDefaultParallelFiles;
