@@ -3,8 +3,10 @@
 #include "cframelessdialog.h"
 #include "qadaptivelabel.h"
 #include "qiconbutton.h"
+#include "qimagelable.h"
 #include "qimagetextbutton.h"
 #include "qlineex.h"
+#include "stateframes.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -60,6 +62,28 @@ QImageTextButton* createDialogButton(const char* image, const QString& text, con
     auto* button = new QImageTextButton(QString::fromLatin1(image), QSize(96, 32), parent);
     const QColor color(textColor);
     button->setTextColor(color, color, color, color);
+    button->setText(text);
+    return button;
+}
+
+QImageLable* createBusyIcon(QPixmap (&frames)[2], QWidget* parent) {
+    const QPixmap strip = loadKitPixmap(QStringLiteral(":/Img/res/png_converting.png"));
+    const int half = strip.height() / 2;
+    frames[0] = strip.copy(0, 0, strip.width(), half);
+    frames[1] = strip.copy(0, half, strip.width(), half);
+    auto* label = new QImageLable(QString(), parent);
+    label->setPixmap(frames[0]);
+    label->setFixedSize(frames[0].size());
+    label->setBackgroundColor(QColor(0, 18, 55, 128));
+    return label;
+}
+
+QImageTextButton* createWideButton(const QString& text, QWidget* parent) {
+    auto* button = new QImageTextButton(QStringLiteral(":/Img/res/btn/btn_homeaddfile.png"),
+                                        QSize(148, 36), parent);
+    const QColor white("#FFFFFF");
+    button->setTextColor(white, white, white, white);
+    button->setTextFont(16, 50);
     button->setText(text);
     return button;
 }

@@ -8,7 +8,9 @@
 class CFramelessDialog;
 class QAdaptiveLabel;
 class QIconButton;
+class QImageLable;
 class QImageTextButton;
+class QPixmap;
 class QLineEx;
 class QVBoxLayout;
 class QWidget;
@@ -27,5 +29,11 @@ DialogFrame buildDialogFrame(CFramelessDialog* dialog, const QString& title);
 // A 96 x 32 dialog button of the image with one text colour in every state.
 QImageTextButton* createDialogButton(const char* image, const QString& text, const char* textColor,
                                      QWidget* parent);
+
+// The busy icon: frames gets the upper and lower half of its image; the label shows the first.
+QImageLable* createBusyIcon(QPixmap (&frames)[2], QWidget* parent);
+
+// A 148 x 36 button of the "Add File" image with white 16-pixel text.
+QImageTextButton* createWideButton(const QString& text, QWidget* parent);
 
 }  // namespace pixvue

@@ -1,10 +1,10 @@
 #include "qconvertimagedlg.h"
 
+#include "dialogframe.h"
 #include "qadaptivelabel.h"
 #include "qconvertheicthread.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
-#include "stateframes.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -48,35 +48,18 @@ void QConvertImageDlg::createWidgets() {
     m_pLblTitle->setText(tr("Converting"));
     setWindowTitle(tr("Converting"));
 
-    const QPixmap strip = loadKitPixmap(QStringLiteral(":/Img/res/png_converting.png"));
-    const int half = strip.height() / 2;
-    m_frames[0] = strip.copy(0, 0, strip.width(), half);
-    m_frames[1] = strip.copy(0, half, strip.width(), half);
-    m_pLblAnimation = new QImageLable(QString(), this);
-    m_pLblAnimation->setPixmap(m_frames[0]);
-    m_pLblAnimation->setFixedSize(m_frames[0].size());
-    m_pLblAnimation->setBackgroundColor(QColor(0, 18, 55, 128));
+    m_pLblAnimation = pixvue::createBusyIcon(m_frames, this);
 
     m_pLblStatus = new QAdaptiveLabel(kTextColor, FontSpec(16, 50), this);
     m_pLblStatus->setFixedHeight(22);
     m_pLblStatus->setText(tr("Converting, please wait..."));
 
-    m_pBtnStop = createButton(tr("Stop Convert"));
-    m_pBtnViewFile = createButton(tr("View Files"));
+    m_pBtnStop = pixvue::createWideButton(tr("Stop Convert"), this);
+    m_pBtnViewFile = pixvue::createWideButton(tr("View Files"), this);
     m_pBtnViewFile->hide();
-    m_pBtnCompleted = createButton(tr("Completed"));
+    m_pBtnCompleted = pixvue::createWideButton(tr("Completed"), this);
     m_pBtnCompleted->hide();
     m_pTimer = new QTimer(this);
-}
-
-QImageTextButton* QConvertImageDlg::createButton(const QString& text) {
-    auto* button = new QImageTextButton(QStringLiteral(":/Img/res/btn/btn_homeaddfile.png"),
-                                        QSize(148, 36), this);
-    const QColor white("#FFFFFF");
-    button->setTextColor(white, white, white, white);
-    button->setTextFont(16, 50);
-    button->setText(text);
-    return button;
 }
 
 void QConvertImageDlg::createLayout() {

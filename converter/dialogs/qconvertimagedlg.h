@@ -55,7 +55,6 @@ protected:
 private:
     void createWidgets();
     void createLayout();
-    QImageTextButton* createButton(const QString& text);
     void startWorker(int nParallelFiles);
 
     QAdaptiveLabel* m_pLblTitle = nullptr;

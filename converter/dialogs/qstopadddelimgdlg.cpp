@@ -1,5 +1,6 @@
 #include "qstopadddelimgdlg.h"
 
+#include "dialogframe.h"
 #include "qadaptivelabel.h"
 #include "qaddheicthread.h"
 #include "qdetheicthread.h"
@@ -11,22 +12,10 @@
 
 QStopAddDelImgDlg::QStopAddDelImgDlg(int nType, QWidget* parent)
     : QOverlayDialog(parent), m_nType(nType) {
-    const QPixmap frames(QStringLiteral(":/Img/res/png_converting.png"));
-    const int half = frames.height() / 2;
-    m_frames[0] = frames.copy(0, 0, frames.width(), half);
-    m_frames[1] = frames.copy(0, half, frames.width(), half);
-    m_pLblAnimation = new QImageLable(QString(), this);
-    m_pLblAnimation->setPixmap(m_frames[0]);
-    m_pLblAnimation->setFixedSize(m_frames[0].size());
-    m_pLblAnimation->setBackgroundColor(QColor(0, 18, 55, 128));
-
-    const QColor white("#FFFFFF");
-    m_pLblStatus = new QAdaptiveLabel(white, FontSpec(16, 50), this);
+    m_pLblAnimation = pixvue::createBusyIcon(m_frames, this);
+    m_pLblStatus = new QAdaptiveLabel(QColor("#FFFFFF"), FontSpec(16, 50), this);
     m_pLblStatus->setFixedHeight(22);
-    m_pBtnStop = new QImageTextButton(QStringLiteral(":/Img/res/btn/btn_homeaddfile.png"),
-                                      QSize(148, 36), this);
-    m_pBtnStop->setTextColor(white, white, white, white);
-    m_pBtnStop->setTextFont(16, 50);
+    m_pBtnStop = pixvue::createWideButton(QString(), this);
     connect(m_pBtnStop, &QImageTextButton::clicked, this, &QStopAddDelImgDlg::slotStop);
     connect(this, &QStopAddDelImgDlg::signalClose, this, &QStopAddDelImgDlg::slotClose);
 
