@@ -426,7 +426,10 @@ void QOperatePage::slotSelectionChange() {
 // ---- Workers
 
 QAddHeicThread* QOperatePage::newAddWorker() {
-    emit signalStopOp(0);
+    // Adds that overlap (files handed over by a later start) share one wait overlay.
+    if (m_nAddsRunning++ == 0) {
+        emit signalStopOp(0);
+    }
     auto* worker = new QAddHeicThread(m_pModel, this);
     connect(worker, &QAddHeicThread::signalChagePageToOperate, this,
             &QOperatePage::slotChagePageToOperate);
@@ -508,7 +511,9 @@ void QOperatePage::slotAddHeicCompleted(int nStartRow) {
     LOG(INFO) << "Add heic completed, list count : " << m_pModel->rowCount();
     startCollect();
     refreshBtnState();
-    emit signalOpCompleted();
+    if (--m_nAddsRunning == 0) {
+        emit signalOpCompleted();
+    }
 }
 
 void QOperatePage::slotDelHeicCompleted() {

@@ -142,6 +142,7 @@ private:
     QString m_strLastDir;
 
     QThreadKeeper* m_pWorkers = nullptr;
+    int m_nAddsRunning = 0;
     QPointer<QBGCollectHeicThread> m_pCollect;
     bool m_bRefreshPending = false;
     bool m_bLoadingSettings = false;

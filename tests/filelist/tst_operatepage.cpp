@@ -44,6 +44,7 @@ private slots:
     void outputDirectoryRule();
     void convertBuildsTheOutputDirectory();
     void oneWaitOverlayPerAddAndDelete();
+    void overlappingAddsShareOneOverlay();
     void stopButtonOfTheWaitOverlay();
     void overlayDimsTheWindowItCovers();
     void previewOverlay();
@@ -229,6 +230,25 @@ void TestOperatePage::convertBuildsTheOutputDirectory() {
     page.convertButton()->click();
     QCOMPARE(converts.at(1).second, custom + "//BMP//");
     QVERIFY(QFileInfo(custom + "/BMP").isDir());
+}
+
+void TestOperatePage::overlappingAddsShareOneOverlay() {
+    zentarPixvue window;
+    QOperatePage* page = window.operatePage();
+    const QStringList first = makeFiles(m_files.filePath("first"), 3);
+    const QStringList second = makeFiles(m_files.filePath("second"), 4);
+    QSignalSpy stops(page, &QOperatePage::signalStopOp);
+    QSignalSpy completed(page, &QOperatePage::signalOpCompleted);
+    // The second starts before the first can end: its completion waits for this thread.
+    page->addHeicFiles(first);
+    page->addHeicFiles(second);
+    QCOMPARE(stops.count(), 1);
+    QCOMPARE(window.findChildren<QStopAddDelImgDlg*>().size(), 1);
+    QVERIFY(guitest::waitFor([&] { return page->model()->rowCount() == 7; }));
+    QVERIFY(guitest::waitFor([&] { return page->runningWorkers() == 0; }));
+    QCoreApplication::processEvents();
+    QCOMPARE(completed.count(), 1);
+    QVERIFY(guitest::waitFor([&] { return window.findChildren<QStopAddDelImgDlg*>().isEmpty(); }));
 }
 
 void TestOperatePage::oneWaitOverlayPerAddAndDelete() {
