@@ -59,22 +59,12 @@ inline int percent(const QString& text) {
     return QString(text).remove('%').toInt();
 }
 
-// Drags the URLs over the window and drops them, as a file manager does.
-inline void drop(zentarPixvue& window, const QList<QUrl>& urls) {
-    QMimeData data;
-    data.setUrls(urls);
-    QDragEnterEvent enter(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    QDropEvent dropped(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &dropped);
-}
-
 // Drops the folder and waits until the add has ended; false on time-out.
 inline bool dropAndWait(zentarPixvue& window, const QString& folder) {
     int completed = 0;
     const auto connection = QObject::connect(window.operatePage(), &QOperatePage::signalOpCompleted,
                                              [&completed] { ++completed; });
-    drop(window, {QUrl::fromLocalFile(folder)});
+    guitest::dropUrls(window, {QUrl::fromLocalFile(folder)});
     const bool done = guitest::waitFor([&completed] { return completed > 0; });
     QObject::disconnect(connection);
     return done;

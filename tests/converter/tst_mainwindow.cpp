@@ -38,16 +38,6 @@ guitest::DialogAnswers::Answer clickOnExitDialog(Button* (QExitDialog::*pick)() 
 }  // namespace
 
 // Takes the web pages the window opens instead of a browser.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
 class TestMainWindow : public QObject {
     Q_OBJECT
 
@@ -200,7 +190,7 @@ QList<QWidget*> TestMainWindow::visibleDialogs(QWidget* parent) {
 
 void TestMainWindow::menuItemsReachTheirActions() {
     guitest::DialogAnswers answers;
-    UrlCatcher catcher;
+    guitest::UrlCatcher catcher;
     QDesktopServices::setUrlHandler("https", &catcher, "open");
     QDesktopServices::setUrlHandler("http", &catcher, "open");
     zentarPixvue window;

@@ -127,16 +127,6 @@ private:
     QSemaphore m_open;
 };
 
-class UrlCatcher : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
 }  // namespace
 
 class TestConvertWorker : public QObject {
@@ -372,7 +362,7 @@ void TestConvertWorker::dialogShowsProgressAndCounts() {
     auto model =
         modelOf({makePicture(m_dir.path(), "in/d1.heic"), makeBroken(m_dir.path(), "in/d2.heic"),
                  makePicture(m_dir.path(), "in/d3.heic")});
-    UrlCatcher catcher;
+    guitest::UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
     QConvertImageDlg dialog(allRows(*model), out, nullptr, 1);
     QSignalSpy refreshes(&dialog, &QConvertImageDlg::signalRefreshTableView);

@@ -51,7 +51,6 @@ private slots:
     void closingStopsRunningWorkers();
 
 private:
-    static void drop(zentarPixvue& window, const QList<QUrl>& urls);
     QTemporaryDir m_files;
 };
 
@@ -66,15 +65,6 @@ void TestOperatePage::init() {
 
 void TestOperatePage::cleanup() {
     QOperatePage::setDirectoryChooser({});
-}
-
-void TestOperatePage::drop(zentarPixvue& window, const QList<QUrl>& urls) {
-    QMimeData data;
-    data.setUrls(urls);
-    QDragEnterEvent enter(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    QDropEvent dropped(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &dropped);
 }
 
 void TestOperatePage::settingsFollowTheControls() {
@@ -260,7 +250,7 @@ void TestOperatePage::oneWaitOverlayPerAddAndDelete() {
     makeFiles(folder, 10);
     QSignalSpy stops(page, &QOperatePage::signalStopOp);
     QSignalSpy completed(page, &QOperatePage::signalOpCompleted);
-    drop(window, {QUrl::fromLocalFile(folder)});
+    guitest::dropUrls(window, {QUrl::fromLocalFile(folder)});
     QCOMPARE(stops.count(), 1);
     QCOMPARE(stops.first().first().toInt(), 0);
     QList<QStopAddDelImgDlg*> overlays = window.findChildren<QStopAddDelImgDlg*>();
@@ -402,7 +392,7 @@ void TestOperatePage::closingStopsRunningWorkers() {
     auto window = std::make_unique<zentarPixvue>();
     QOperatePage* page = window->operatePage();
     QSignalSpy completed(page, &QOperatePage::signalOpCompleted);
-    drop(*window, {QUrl::fromLocalFile(folder)});
+    guitest::dropUrls(*window, {QUrl::fromLocalFile(folder)});
     window->stopBackgroundWork();
     QCOMPARE(page->runningWorkers(), 0);
     window.reset();  // no thread is destroyed running, no queued result reaches a dead page

@@ -4,9 +4,13 @@
 #include "ztdatadir.h"
 #include "ztlogsetup.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QStandardPaths>
 
 namespace guitest {
@@ -109,6 +113,15 @@ int DialogAnswers::respond(CFramelessDialog& dialog) {
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
     return QTest::qWaitFor(condition, timeoutMs);
+}
+
+void dropUrls(QWidget& widget, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &enter);
+    QDropEvent dropped(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &dropped);
 }
 
 }  // namespace guitest

@@ -6,11 +6,15 @@
 #include "cframelessdialog.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <functional>
+
+class QWidget;
 
 namespace guitest {
 
@@ -62,6 +66,21 @@ private:
     QStringList m_askedClasses;
     int m_nAsked = 0;
     int m_nUnexpected = 0;
+};
+
+// Drags the URLs over the widget and drops them there, as a file manager does.
+void dropUrls(QWidget& widget, const QList<QUrl>& urls);
+
+// Takes the URLs the code under test opens (QDesktopServices::setUrlHandler(scheme, &catcher,
+// "open")) instead of starting a browser or file manager.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
 };
 
 // Waits for condition with event processing; the time-out is generous, never a measure.
