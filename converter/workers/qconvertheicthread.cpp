@@ -11,7 +11,9 @@
 
 std::atomic<bool> QConvertHeicThread::m_bStop{false};
 std::atomic<int> QConvertHeicThread::m_nDefaultParallelFiles{0};
-QConvertHeicThread::FileStartHook QConvertHeicThread::s_fileStartHook;
+QConvertHeicThread::FileHook QConvertHeicThread::s_fileStartHook;
+QConvertHeicThread::FileHook QConvertHeicThread::s_fileEndHook;
+std::atomic<quint64> QConvertHeicThread::m_nLargePicturePixels{kLargePicturePixels};
 
 QConvertHeicThread::QConvertHeicThread(QObject* parent, int nParallelFiles)
     : QThread(parent), m_nParallelFiles(nParallelFiles) {
@@ -44,8 +46,16 @@ int QConvertHeicThread::defaultParallelFiles() {
                                        : qMax(1, QThread::idealThreadCount());
 }
 
-void QConvertHeicThread::setFileStartHook(FileStartHook hook) {
+void QConvertHeicThread::setFileStartHook(FileHook hook) {
     s_fileStartHook = std::move(hook);
+}
+
+void QConvertHeicThread::setFileEndHook(FileHook hook) {
+    s_fileEndHook = std::move(hook);
+}
+
+void QConvertHeicThread::setLargePicturePixels(quint64 pixels) {
+    m_nLargePicturePixels = pixels > 0 ? pixels : kLargePicturePixels;
 }
 
 int QConvertHeicThread::parallelFiles() const {
@@ -108,7 +118,8 @@ void QConvertHeicThread::convertJobs(const FileConverter& convertFile, int worke
         }
         const Job& job = m_jobs.at(next);
         // A very large picture waits for the others to end and runs alone: memory stays bounded.
-        const bool alone = workers > 1 && ZtHeicAPI::picturePixels(job.path) > kLargePicturePixels;
+        const bool alone =
+            workers > 1 && ZtHeicAPI::picturePixels(job.path) > m_nLargePicturePixels;
         std::unique_lock<std::shared_mutex> exclusive(m_largeGate, std::defer_lock);
         std::shared_lock<std::shared_mutex> shared(m_largeGate, std::defer_lock);
         alone ? exclusive.lock() : shared.lock();
@@ -120,6 +131,9 @@ void QConvertHeicThread::convertJobs(const FileConverter& convertFile, int worke
             s_fileStartHook(job.path);
         }
         convertFile(engine, job);
+        if (s_fileEndHook) {
+            s_fileEndHook(job.path);
+        }
     }
 }
 

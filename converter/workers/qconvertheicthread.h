@@ -40,13 +40,16 @@ public:
     static void setDefaultParallelFiles(int nFiles);
     static int defaultParallelFiles();
 
-    // Called in a converting thread as each file starts, before it is converted; lets tests
-    // hold a file there. Set while no conversion runs.
-    using FileStartHook = std::function<void(const QString& path)>;
-    static void setFileStartHook(FileStartHook hook);
+    // Called in a converting thread as each file starts, before it is converted (tests hold a
+    // file there), and when it has ended. Set while no conversion runs.
+    using FileHook = std::function<void(const QString& path)>;
+    static void setFileStartHook(FileHook hook);
+    static void setFileEndHook(FileHook hook);
 
     // Pictures larger than this are converted while no other file is.
     static constexpr quint64 kLargePicturePixels = 50ull * 1000 * 1000;
+    // Another limit for tests; 0 restores kLargePicturePixels.
+    static void setLargePicturePixels(quint64 pixels);
 
 signals:
     void signalConvertNum(int nNum, int totalNum);
@@ -104,5 +107,7 @@ private:
 
     static std::atomic<bool> m_bStop;
     static std::atomic<int> m_nDefaultParallelFiles;
-    static FileStartHook s_fileStartHook;
+    static FileHook s_fileStartHook;
+    static FileHook s_fileEndHook;
+    static std::atomic<quint64> m_nLargePicturePixels;
 };

@@ -19,6 +19,7 @@
 #include <QTranslator>
 
 #include <atomic>
+#include <mutex>
 
 using filelisttest::makeFile;
 
@@ -140,6 +141,7 @@ private slots:
     void stopDuringSecondOfFive();
     void severalAtOnceHandleEachFileOnce();
     void stopWhileSeveralRunLeavesWholeFiles();
+    void largePictureRunsAlone();
     void settingsAreTakenAtTheStart();
     void dialogShowsProgressAndCounts();
     void dialogWhenEverythingFailsAndWhileConverting();
@@ -164,6 +166,8 @@ void TestConvertWorker::init() {
 
 void TestConvertWorker::cleanup() {
     QConvertHeicThread::setFileStartHook({});
+    QConvertHeicThread::setFileEndHook({});
+    QConvertHeicThread::setLargePicturePixels(0);
     QConvertHeicThread::setDefaultParallelFiles(0);
 }
 
@@ -331,6 +335,55 @@ void TestConvertWorker::stopWhileSeveralRunLeavesWholeFiles() {
         QVERIFY2(name.endsWith(".jpg") && !QImageReader(out + name).read().isNull(),
                  qPrintable(name));
     }
+}
+
+void TestConvertWorker::largePictureRunsAlone() {
+    if (!guitest::hasTestData()) {
+        QSKIP("no samples (PIXVUE_TESTDATA): a HEIF file is needed for its header");
+    }
+    const QString out = m_dir.filePath("out") + "//";
+    QDir().mkpath(out);
+    QStringList paths;
+    const QString large = m_dir.filePath("in/large.heic");
+    QDir().mkpath(m_dir.filePath("in"));
+    QVERIFY(QFile::copy(guitest::sample("libheif/rainbow-451x461.heic"), large));
+    for (int i = 0; i < 12; ++i) {
+        const QString small = m_dir.filePath(QString("in/small%1.heic").arg(i));
+        QVERIFY(QFile::copy(guitest::sample("pillow_heif/L_exif_xmp_iptc.heic"), small));
+        paths << small;
+        if (i == 5) {
+            paths << large;
+        }
+    }
+    // 451 x 461 counts as large here, 64 x 64 does not.
+    QConvertHeicThread::setLargePicturePixels(100000);
+    std::mutex lock;
+    int inHand = 0;
+    int inHandAtLargeStart = -1;
+    bool largeRunning = false;
+    int startedBesideLarge = 0;
+    QConvertHeicThread::setFileStartHook([&](const QString& path) {
+        std::lock_guard<std::mutex> guard(lock);
+        ++inHand;
+        if (path == large) {
+            inHandAtLargeStart = inHand;
+            largeRunning = true;
+        } else if (largeRunning) {
+            ++startedBesideLarge;
+        }
+    });
+    QConvertHeicThread::setFileEndHook([&](const QString& path) {
+        std::lock_guard<std::mutex> guard(lock);
+        --inHand;
+        largeRunning = largeRunning && path != large;
+    });
+    Run run;
+    convert(run, paths, out, 3);
+    QConvertHeicThread::setFileEndHook({});
+    QConvertHeicThread::setLargePicturePixels(0);
+    QCOMPARE(run.recorder.finished, QList<int>({13, 0, 13}));
+    QCOMPARE(inHandAtLargeStart, 1);
+    QCOMPARE(startedBesideLarge, 0);
 }
 
 void TestConvertWorker::settingsAreTakenAtTheStart() {
