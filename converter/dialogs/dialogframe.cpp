@@ -78,13 +78,25 @@ QImageLable* createBusyIcon(QPixmap (&frames)[2], QWidget* parent) {
     return label;
 }
 
-QImageTextButton* createWideButton(const QString& text, QWidget* parent) {
-    auto* button = new QImageTextButton(QStringLiteral(":/Img/res/btn/btn_homeaddfile.png"),
-                                        QSize(148, 36), parent);
+QImageTextButton* createWhiteTextButton(const QString& image, const QSize& size,
+                                        const QString& text, QWidget* parent) {
+    auto* button = new QImageTextButton(image, size, parent);
     const QColor white("#FFFFFF");
     button->setTextColor(white, white, white, white);
     button->setTextFont(16, 50);
     button->setText(text);
+    return button;
+}
+
+QImageTextButton* createWideButton(const QString& text, QWidget* parent) {
+    return createWhiteTextButton(QStringLiteral(":/Img/res/btn/btn_homeaddfile.png"),
+                                 QSize(148, 36), text, parent);
+}
+
+QImageTextButton* createSubmitButton(const QString& text, QWidget* parent) {
+    auto* button = createWhiteTextButton(QStringLiteral(":/Img/res/btn/btn_submit.png"),
+                                         QSize(110, 32), text, parent);
+    button->setFixedSize(110, 32);
     return button;
 }
 

@@ -11,6 +11,7 @@ class QIconButton;
 class QImageLable;
 class QImageTextButton;
 class QPixmap;
+class QSize;
 class QLineEx;
 class QVBoxLayout;
 class QWidget;
@@ -33,7 +34,12 @@ QImageTextButton* createDialogButton(const char* image, const QString& text, con
 // The busy icon: frames gets the upper and lower half of its image; the label shows the first.
 QImageLable* createBusyIcon(QPixmap (&frames)[2], QWidget* parent);
 
+// A button of the image with white 16-pixel text in every state.
+QImageTextButton* createWhiteTextButton(const QString& image, const QSize& size,
+                                        const QString& text, QWidget* parent);
 // A 148 x 36 button of the "Add File" image with white 16-pixel text.
 QImageTextButton* createWideButton(const QString& text, QWidget* parent);
+// The 110 x 32 "Submit" button with white 16-pixel text.
+QImageTextButton* createSubmitButton(const QString& text, QWidget* parent);
 
 }  // namespace pixvue

@@ -108,17 +108,6 @@ QAdaptiveLabel* createPageLabel(QWidget* parent, const char* color = kTextColor)
     return label;
 }
 
-QImageTextButton* createSubmitButton(const QString& text, QWidget* parent) {
-    auto* button = new QImageTextButton(QStringLiteral(":/Img/res/btn/btn_submit.png"),
-                                        QSize(110, 32), parent);
-    const QColor white("#FFFFFF");
-    button->setTextColor(white, white, white, white);
-    button->setTextFont(16, 50);
-    button->setText(text);
-    button->setFixedSize(110, 32);
-    return button;
-}
-
 const char kNotesStyle[] =
     "QTextEdit { border: 1px solid #CCCCCC;  background : white; color: #444444; }";
 const char kNotesScrollStyle[] =
@@ -191,7 +180,7 @@ QCheckedPage::QCheckedPage(QUpdatePage* updatePage, QWidget* parent)
     m_pVersion = createPageLabel(this);
     m_pVersion->move(35, 15);
     createNotesView();
-    m_pBtnUpdate = createSubmitButton(tr("Update"), this);
+    m_pBtnUpdate = pixvue::createSubmitButton(tr("Update"), this);
     m_pBtnUpdate->move(435 - 110, 165);
     connect(m_pBtnUpdate, &QImageTextButton::clicked, this, &QCheckedPage::slotBtnUpdateClicked);
 }
@@ -254,7 +243,7 @@ void QUpdatePage::createWidgets() {
     m_pLink->setCursor(Qt::PointingHandCursor);
     m_pLink->installEventFilter(this);
     m_pLink->hide();
-    m_pBtnUpdate = createSubmitButton(tr("Update"), this);
+    m_pBtnUpdate = pixvue::createSubmitButton(tr("Update"), this);
     m_pBtnUpdate->move(401 - 110, 165);
     connect(m_pBtnUpdate, &QImageTextButton::clicked, this, &QUpdatePage::slotBtnUpdateClicked);
 }

@@ -63,18 +63,6 @@ QAdaptiveLabel* createRowLabel(const QString& text, const char* color, QWidget* 
     return label;
 }
 
-QImageTextButton* createSubmitButton(const QString& text, QWidget* parent) {
-    auto* button = new QImageTextButton(QStringLiteral(":/Img/res/btn/btn_submit.png"),
-                                        QSize(110, 32), parent);
-    const QColor white("#FFFFFF");
-    button->setTextColor(white, white, white, white);
-    button->setTextFont(16, 50);
-    button->setText(text);
-    button->setFixedSize(110, 32);
-    button->move(kLeft + kEditorWidth - 110, kButtonTop);
-    return button;
-}
-
 }  // namespace
 
 // --- verification code --------------------------------------------------------------------
@@ -204,9 +192,12 @@ void QFeedbackDialog::createMailRow() {
 }
 
 void QFeedbackDialog::createButtons() {
-    m_pBtnSubmit = createSubmitButton(tr("Submit"), this);
+    const QPoint submitPlace(kLeft + kEditorWidth - 110, kButtonTop);
+    m_pBtnSubmit = pixvue::createSubmitButton(tr("Submit"), this);
+    m_pBtnSubmit->move(submitPlace);
     m_pBtnSubmit->setEnabled(false);
-    m_pBtnContinue = createSubmitButton(tr("Continue"), this);
+    m_pBtnContinue = pixvue::createSubmitButton(tr("Continue"), this);
+    m_pBtnContinue->move(submitPlace);
     m_pBtnContinue->hide();
     m_pBtnChat =
         new QImageTextButton(QStringLiteral(":/Img/res/btn/btn_QQ.png"), QSize(94, 26), this);

@@ -5,6 +5,7 @@
 
 #include "guitestsupport.h"
 #include "heicmodeldata.h"
+#include "heicpaths.h"
 #include "qadaptivelabel.h"
 #include "qcheckboxex.h"
 #include "qconvertimagedlg.h"
@@ -25,7 +26,18 @@
 #include <QMimeData>
 #include <QPointer>
 
+#include <memory>
+
 namespace convertrun {
+
+// A main window with the default settings and an empty list, shown; null when it never shows.
+inline std::unique_ptr<zentarPixvue> openFreshWindow() {
+    guitest::resetSettings();
+    g_listHeicPaths.clear();
+    auto window = std::make_unique<zentarPixvue>();
+    window->show();
+    return QTest::qWaitForWindowExposed(window.get()) ? std::move(window) : nullptr;
+}
 
 // The conversion choices a user makes on the operate page.
 struct Choice {

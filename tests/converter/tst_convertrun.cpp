@@ -246,13 +246,10 @@ void TestConvertRun::severalAtOnce() {
 }
 
 void TestConvertRun::runPass(const QString& label, Sizes& sizes) {
-    guitest::resetSettings();
-    g_listHeicPaths.clear();
     guitest::DialogAnswers answers;
     answers.answer(convertrun::yesToExit());
-    auto window = std::make_unique<zentarPixvue>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto window = convertrun::openFreshWindow();
+    QVERIFY(window);
     QOperatePage& page = *window->operatePage();
     QAbstractItemModelTester tester(page.model().data(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);

@@ -177,13 +177,10 @@ void TestConvertSoak::cleanup() {
 }
 
 void TestConvertSoak::longSession() {
-    guitest::resetSettings();
-    g_listHeicPaths.clear();
     guitest::DialogAnswers answers;
     answers.answer(convertrun::yesToExit());
-    auto window = std::make_unique<zentarPixvue>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto window = convertrun::openFreshWindow();
+    QVERIFY(window);
     QOperatePage& page = *window->operatePage();
     QAbstractItemModelTester tester(page.model().data(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
