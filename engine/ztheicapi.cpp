@@ -254,6 +254,10 @@ ZtHeicAPI::Failure decodeFailure(int result, const QString& path) {
             return ZtHeicAPI::Failure::TooLarge;
         case HeicDecodeOutOfMemory:
             return ZtHeicAPI::Failure::OutOfMemory;
+        case HeicDecodeCodingNotSupported:
+            return ZtHeicAPI::Failure::CodingNotSupported;
+        case HeicDecodeSequenceNotSupported:
+            return ZtHeicAPI::Failure::SequenceNotSupported;
         case HeicDecodeNotHeif:
         case HeicDecodeNoImage:
             return looksLikeHeif(path) || QFileInfo(path).size() == 0
@@ -583,6 +587,10 @@ const char* ZtHeicAPI::failureText(Failure failure) {
             return "disk full";
         case Failure::ExifNotWritten:
             return "EXIF could not be written";
+        case Failure::CodingNotSupported:
+            return "picture coding not supported";
+        case Failure::SequenceNotSupported:
+            return "image sequence not supported";
     }
     return "";
 }

@@ -21,15 +21,17 @@ public:
     // Why the last conversion of an engine object failed.
     enum class Failure {
         None,
-        NotAPicture,        // neither HEIF nor another picture format
-        Damaged,            // a HEIF file that is damaged, truncated or empty
-        Unreadable,         // the source cannot be read
-        TooLarge,           // more pixels than the decoder takes
-        OutOfMemory,        // memory ran out while decoding or encoding
-        PictureSizeZero,    // the picture size setting leaves no pixels
-        OutputNotWritable,  // the output folder cannot be written
-        DiskFull,           // the output folder's disk has no room
-        ExifNotWritten,     // the picture was written but its EXIF could not be
+        NotAPicture,           // neither HEIF nor another picture format
+        Damaged,               // a HEIF file that is damaged, truncated or empty
+        Unreadable,            // the source cannot be read
+        TooLarge,              // more pixels than the decoder takes
+        OutOfMemory,           // memory ran out while decoding or encoding
+        PictureSizeZero,       // the picture size setting leaves no pixels
+        OutputNotWritable,     // the output folder cannot be written
+        DiskFull,              // the output folder's disk has no room
+        ExifNotWritten,        // the picture was written but its EXIF could not be
+        CodingNotSupported,    // no installed decoder takes the picture's coding
+        SequenceNotSupported,  // an image sequence (animation) without a still picture
     };
 
     // The choices a conversion is made with.

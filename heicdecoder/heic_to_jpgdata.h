@@ -21,6 +21,8 @@ enum HeicDecodeResult : int {
     HeicDecodeDecodeError = 6,
     HeicDecodeEncodeError = 7,
     HeicDecodeOutOfMemory = 8,
+    HeicDecodeCodingNotSupported = 9,     // no installed decoder takes the picture's coding
+    HeicDecodeSequenceNotSupported = 10,  // the file holds an image sequence and no still picture
 };
 
 // Decodes every top-level image of the HEIF file at path (UTF-8), in file order, into JPEG
