@@ -7,10 +7,25 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHostAddress>
+#include <QLocale>
 #include <QNetworkInterface>
 #include <QSettings>
+#include <QStandardPaths>
 
 ZtConfig* ZtConfig::m_pInstance = nullptr;
+
+namespace {
+
+const char kSystemUrlFile[] = "/etc/pixvue/Url.ini";
+const char kConsentSection[] = "Privacy";
+const char kUpdateCheckKey[] = "CheckUpdate";
+const char kLogUploadKey[] = "SendLogs";
+
+QString keyPath(const QString& section, const QString& key) {
+    return section + "/" + key;
+}
+
+}  // namespace
 
 ZtConfig* ZtConfig::NewInstance() {
     if (m_pInstance == nullptr) {
@@ -28,8 +43,7 @@ ZtConfig::ZtConfig()
     : m_strAppPath(QCoreApplication::applicationDirPath()),
       m_strConfigPath(ztlog::dataDirectory()) {
     const QString user = userSettingsFile();
-    const QString url = urlFile();
-    m_eLanguage = static_cast<Language>(readInt(user, "Language", "LanguageType"));
+    m_eLanguage = initialLanguage(user);
     m_eConvertFormat = static_cast<ConvertFormat>(readInt(user, "ConvertFormat", "ConvertFormat"));
     m_eOutPutType = CustomOutPut;
     m_strSoftwareVersion =
@@ -37,14 +51,17 @@ ZtConfig::ZtConfig()
     m_strPicSize = getPrivateProfileIntEx(user, "PicSize", "PicSize", "100%");
     m_strPicQuality = getPrivateProfileIntEx(user, "PicQuality", "PicQuality", "100%");
     m_bKeepExif = getPrivateProfileIntEx(user, "KeepExif", "KeepExif", "true") == "true";
-    m_strServerUrl =
-        getPrivateProfileIntEx(url, "ServerUrl", "ServerUrl", ztaddresses::kDefaultServerUrl);
-    m_strPublicIpUrl =
-        getPrivateProfileIntEx(url, ztaddresses::kPublicIpSection, ztaddresses::kPublicIpKey,
-                               ztaddresses::kDefaultPublicIpUrl);
-    m_strWebSiteUrl =
-        getPrivateProfileIntEx(url, ztaddresses::kWebSiteSection, ztaddresses::kWebSiteKey,
-                               ztaddresses::kDefaultWebSiteUrl);
+    const QSettings stored(user, QSettings::IniFormat);
+    m_bConsentAnswered = stored.contains(keyPath(kConsentSection, kUpdateCheckKey)) &&
+                         stored.contains(keyPath(kConsentSection, kLogUploadKey));
+    m_bUpdateCheckAllowed =
+        getPrivateProfileIntEx(user, kConsentSection, kUpdateCheckKey, false) == "true";
+    m_bLogUploadAllowed = readStoredLogUploadConsent();
+    m_strServerUrl = readUrlValue("ServerUrl", "ServerUrl", ztaddresses::kDefaultServerUrl);
+    m_strPublicIpUrl = readUrlValue(ztaddresses::kPublicIpSection, ztaddresses::kPublicIpKey,
+                                    ztaddresses::kDefaultPublicIpUrl);
+    m_strWebSiteUrl = readUrlValue(ztaddresses::kWebSiteSection, ztaddresses::kWebSiteKey,
+                                   ztaddresses::kDefaultWebSiteUrl);
     LOG(INFO) << " Server Url is : " << m_strServerUrl;
 }
 
@@ -52,14 +69,48 @@ QString ZtConfig::userSettingsFile() const {
     return m_strConfigPath + "/Configures.ini";
 }
 
-QString ZtConfig::urlFile() const {
-    return m_strAppPath + "/Cfg/Url.ini";
+QStringList ZtConfig::urlFiles() {
+    return {QCoreApplication::applicationDirPath() + "/Cfg/Url.ini",
+            QString::fromLatin1(kSystemUrlFile),
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                "/zentar/Pixvue/Url.ini"};
+}
+
+QString ZtConfig::readUrlValue(const char* section, const char* key,
+                               const char* defaultValue) const {
+    QString value = QString::fromLatin1(defaultValue);
+    for (const QString& file : urlFiles()) {
+        value = getPrivateProfileIntEx(file, section, key, value);
+    }
+    return value;
+}
+
+// Until the user picks a language, the desktop's: Chinese for any zh locale.
+Language ZtConfig::initialLanguage(const QString& user) const {
+    if (QSettings(user, QSettings::IniFormat).contains("Language/LanguageType")) {
+        return static_cast<Language>(readInt(user, "Language", "LanguageType"));
+    }
+    return QLocale::system().name().startsWith(QLatin1String("zh")) ? Chinese : English;
+}
+
+bool ZtConfig::readStoredLogUploadConsent() const {
+    return getPrivateProfileIntEx(userSettingsFile(), kConsentSection, kLogUploadKey, false) ==
+           "true";
+}
+
+void ZtConfig::setConsent(bool allowUpdateCheck, bool allowLogUpload) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    writeUserValue(kConsentSection, kUpdateCheckKey, allowUpdateCheck);
+    writeUserValue(kConsentSection, kLogUploadKey, allowLogUpload);
+    m_bUpdateCheckAllowed = allowUpdateCheck;
+    m_bLogUploadAllowed = allowLogUpload;
+    m_bConsentAnswered = true;
 }
 
 QString ZtConfig::getPrivateProfileIntEx(const QString& path, const QString& section,
                                          const QString& key, const QVariant& defaultValue) const {
     QSettings settings(path, QSettings::IniFormat);
-    return settings.value(section + "/" + key, defaultValue).toString();
+    return settings.value(keyPath(section, key), defaultValue).toString();
 }
 
 int ZtConfig::readInt(const QString& path, const QString& section, const QString& key) const {
@@ -70,7 +121,7 @@ int ZtConfig::readInt(const QString& path, const QString& section, const QString
 void ZtConfig::writeUserValue(const QString& section, const QString& key, const QVariant& value) {
     QDir().mkpath(m_strConfigPath);
     QSettings settings(userSettingsFile(), QSettings::IniFormat);
-    settings.setValue(section + "/" + key, value);
+    settings.setValue(keyPath(section, key), value);
 }
 
 void ZtConfig::setConvertFormat(ConvertFormat format) {

@@ -3,6 +3,7 @@
 #include "ztconfig_global.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <QVariant>
 #include <mutex>
@@ -11,10 +12,11 @@ enum ConvertFormat : qint32 { JPG = 0, PNG = 1, BMP = 2 };
 enum OutPut_Type : qint32 { DefaultOutPut = 0, CustomOutPut = 1 };
 enum Language : qint32 { English = 0, Chinese = 1 };
 
-// The process-wide settings: the user's conversion choices and language from the data
-// directory's "Configures.ini", the version and service addresses from "Cfg/" beside the
-// programs. Values are read once at creation; each setter writes its key at once. The user's
-// choices may be read by workers while the GUI thread changes them: they are kept under a lock.
+// The process-wide settings: the user's conversion choices, language and consent from the data
+// directory's "Configures.ini", the version from "Cfg/" beside the programs, the service
+// addresses from the Url.ini files of urlFiles(). Values are read once at creation; each setter
+// writes its key at once. The user's choices may be read by workers while the GUI thread changes
+// them: they are kept under a lock.
 class ZTCONFIG_EXPORT ZtConfig {
 public:
     static ZtConfig* NewInstance();
@@ -58,6 +60,28 @@ public:
     }
     void setLanguageType(Language language);
 
+    // What the user agreed to: the version check at start-up and the log uploads. Both are off
+    // until the user answered once (isConsentAnswered).
+    bool isUpdateCheckAllowed() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bUpdateCheckAllowed;
+    }
+    bool isLogUploadAllowed() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bLogUploadAllowed;
+    }
+    bool isConsentAnswered() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bConsentAnswered;
+    }
+    void setConsent(bool allowUpdateCheck, bool allowLogUpload);
+    // The log upload consent as the file holds it now (another process may have changed it).
+    bool readStoredLogUploadConsent() const;
+
+    // The Url.ini files, read key by key, a later one overriding an earlier: beside the
+    // programs, the system's, the user's.
+    static QStringList urlFiles();
+
     QString getSoftwareVersion() const { return m_strSoftwareVersion; }
     QString getServerUrl() const { return m_strServerUrl; }
     QString getPublicIpUrl() const { return m_strPublicIpUrl; }
@@ -74,7 +98,8 @@ private:
                                    const QVariant& defaultValue) const;
     int readInt(const QString& path, const QString& section, const QString& key) const;
     QString userSettingsFile() const;
-    QString urlFile() const;
+    QString readUrlValue(const char* section, const char* key, const char* defaultValue) const;
+    Language initialLanguage(const QString& user) const;
     void writeUserValue(const QString& section, const QString& key, const QVariant& value);
 
     static ZtConfig* m_pInstance;
@@ -90,6 +115,9 @@ private:
     QString m_strPicSize;
     QString m_strPicQuality;
     bool m_bKeepExif = true;
+    bool m_bUpdateCheckAllowed = false;
+    bool m_bLogUploadAllowed = false;
+    bool m_bConsentAnswered = false;
     QString m_strServerUrl;
     QString m_strPublicIpUrl;
     QString m_strWebSiteUrl;

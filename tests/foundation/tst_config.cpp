@@ -40,6 +40,7 @@ private:
 void TestConfig::init() {
     m_home = std::make_unique<QTemporaryDir>();
     qputenv("XDG_DATA_HOME", m_home->path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", QString(m_home->path() + "/config").toUtf8());
     QDir(cfgDir()).removeRecursively();
     ZtConfig::ReleaseConfigInstance();
 }
@@ -74,6 +75,8 @@ void TestConfig::freshMachineDefaults() {
     QCOMPARE(config->getSoftwareVersion(), QString());
     QCOMPARE(config->getServerUrl(), QString("https://pixvue.example"));
     QCOMPARE(config->getServerUrl().size(), 22);
+    QVERIFY(!config->isConsentAnswered());
+    QVERIFY(!config->isUpdateCheckAllowed() && !config->isLogUploadAllowed());
     // Reading creates nothing.
     QVERIFY(!QFile::exists(userFile()));
 }
@@ -97,6 +100,8 @@ void TestConfig::settersPersistAtOnce() {
     config->setPicQuality("80%");
     config->setLanguageType(Chinese);
     config->setKeepExif(false);
+    config->setConsent(true, false);
+    QVERIFY(config->isConsentAnswered() && config->isUpdateCheckAllowed());
     QCOMPARE(config->getConvertFormat(), BMP);
     QCOMPARE(config->getPicSize(), QString("50%"));
 
@@ -105,6 +110,10 @@ void TestConfig::settersPersistAtOnce() {
     QCOMPARE(stored.value("ConvertFormat/ConvertFormat").toInt(), 2);
     QCOMPARE(stored.value("Language/LanguageType").toInt(), 1);
     QCOMPARE(stored.value("KeepExif/KeepExif").toString(), QString("false"));
+    QCOMPARE(stored.value("Privacy/SendLogs").toString(), QString("false"));
+    // The log consent is read from the file when asked: another process may have changed it.
+    QSettings(userFile(), QSettings::IniFormat).setValue("Privacy/SendLogs", true);
+    QVERIFY(config->readStoredLogUploadConsent() && !config->isLogUploadAllowed());
 
     config = reload();
     QCOMPARE(config->getConvertFormat(), BMP);
@@ -112,6 +121,8 @@ void TestConfig::settersPersistAtOnce() {
     QCOMPARE(config->getPicQuality(), QString("80%"));
     QCOMPARE(config->getLanguageType(), Chinese);
     QVERIFY(!config->isKeepExif());
+    QVERIFY(config->isConsentAnswered() && config->isUpdateCheckAllowed());
+    QVERIFY(config->isLogUploadAllowed());
 }
 
 void TestConfig::outputTypeIsNeverReadBack() {
@@ -167,6 +178,19 @@ void TestConfig::installationFiles() {
     // A Url.ini without the key falls back to the built-in address.
     writeFile(cfgDir() + "/Url.ini", "[Other]\nKey=1\n");
     QCOMPARE(reload()->getServerUrl(), QString("https://pixvue.example"));
+
+    // Key by key, the later file over the earlier: beside the programs, the system's, the user's.
+    const QString userUrlFile = m_home->path() + "/config/zentar/Pixvue/Url.ini";
+    QCOMPARE(ZtConfig::urlFiles(),
+             QStringList({cfgDir() + "/Url.ini", "/etc/pixvue/Url.ini", userUrlFile}));
+    writeFile(
+        cfgDir() + "/Url.ini",
+        "[ServerUrl]\nServerUrl=http://127.0.0.1:1\n[WebSite]\nWebSiteUrl=http://127.0.0.1:2\n");
+    writeFile(userUrlFile, "[ServerUrl]\nServerUrl=http://127.0.0.1:3\n");
+    config = reload();
+    QCOMPARE(config->getServerUrl(), QString("http://127.0.0.1:3"));
+    QCOMPARE(config->getWebSiteUrl(), QString("http://127.0.0.1:2"));
+    QCOMPARE(config->getPublicIpUrl(), QString("https://ip.pixvue.example/cityjson?ie=utf-8"));
 }
 
 void TestConfig::unwritableDataDirectoryKeepsValues() {
