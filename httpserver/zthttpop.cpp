@@ -89,7 +89,9 @@ bool ZtHttpOp::httpRequestPostFeedback(const QString& url, const QString& mail,
     const QString filePath = ztlog::dataDirectory() + "Trace/" + fileName;
     QEventLoop loop;
     QNetworkAccessManager manager;
-    QHttpMultiPart* form = buildForm(mail, problem, "LogName", logName, filePath, fileName);
+    // The day's log names the user's files: the home folder goes out as "~".
+    QHttpMultiPart* form =
+        buildForm(mail, problem, "LogName", logName, filePath, fileName, HomeAsTilde);
     QNetworkReply* networkReply = manager.post(makeRequest(url), form);
     form->setParent(networkReply);
     return awaitReply(loop, networkReply, url, reply);
@@ -120,7 +122,8 @@ bool ZtHttpOp::httpRequestPostFile(const QString& url, const QString& mail, cons
 
 QHttpMultiPart* ZtHttpOp::buildForm(const QString& mail, const QString& problem,
                                     const QByteArray& nameField, const QString& nameValue,
-                                    const QString& filePath, const QString& fileName) {
+                                    const QString& filePath, const QString& fileName,
+                                    FileText text) {
     auto* form = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     form->append(textPart("softType", kSoftType));
     form->append(textPart("mail", mail));
@@ -133,7 +136,9 @@ QHttpMultiPart* ZtHttpOp::buildForm(const QString& mail, const QString& problem,
         QVariant(
             QStringLiteral("form-data; name=\"file\"; filename=\"%1\"").arg(fileName).toUtf8()));
     auto* file = new QFile(filePath, form);
-    if (file->open(QIODevice::ReadOnly)) {
+    if (file->open(QIODevice::ReadOnly) && text == HomeAsTilde) {
+        filePart.setBody(ztlog::withHomeAsTilde(file->readAll()));
+    } else if (file->isOpen()) {
         filePart.setBodyDevice(file);
     } else {
         // The form still goes out, with an empty file part.

@@ -34,9 +34,11 @@ public:
     static int transferTimeout();
 
 private:
+    enum FileText { AsStored, HomeAsTilde };
     QHttpMultiPart* buildForm(const QString& mail, const QString& problem,
                               const QByteArray& nameField, const QString& nameValue,
-                              const QString& filePath, const QString& fileName);
+                              const QString& filePath, const QString& fileName,
+                              FileText text = AsStored);
     bool awaitReply(QEventLoop& loop, QNetworkReply* reply, const QString& url, QByteArray& out);
 
     qint32 m_nNetworkError = 0;

@@ -1,6 +1,7 @@
 #include "ztlogsender.h"
 
 #include "logreader.h"
+#include "ztconfig.h"
 #include "ztdatadir.h"
 #include "zthttpserver.h"
 #include "ztlog.h"
@@ -64,12 +65,23 @@ void ZtLogSender::run() {
         this, &QThread::finished, this,
         [this] { m_bRunEnded.store(true, std::memory_order_release); }, Qt::DirectConnection);
     LOG(INFO) << "log sender start success";
-    while (!m_bExit.load()) {
+    while (!m_bExit.load() && isUploadAllowed()) {
         sendData();
         sleepUntilNextUpload();
     }
     LOG(INFO) << "log sender thread exit";
-    sendData();
+    if (isUploadAllowed()) {
+        sendData();
+    }
+}
+
+// Asked before every upload: the user may turn the uploads off while the sender runs.
+bool ZtLogSender::isUploadAllowed() const {
+    if (ZtConfig::NewInstance()->readStoredLogUploadConsent()) {
+        return true;
+    }
+    LOG(INFO) << "log upload is switched off";
+    return false;
 }
 
 void ZtLogSender::waitUntilRunEnded() {
@@ -109,7 +121,8 @@ bool ZtLogSender::sendLogData() {
         return true;
     }
     const QString fileName = m_strLogPath.mid(m_strLogPath.lastIndexOf('/'));
-    const QString payload = userField() + "&" + fileName + "&" + QString::fromUtf8(chunk.text);
+    const QString payload =
+        userField() + "&" + fileName + "&" + QString::fromUtf8(ztlog::withHomeAsTilde(chunk.text));
     qDebug().noquote() << payload;
     ZtHttpServer server;
     if (server.ServerUploadLog(payload) != 1) {

@@ -8,7 +8,8 @@
 #include <mutex>
 
 // Follows today's log file of the data directory and uploads the lines added since the last
-// upload once a minute. How far it got is kept in "logTmp.ini" ("Info/Path", "Info/Line").
+// upload once a minute, while the user allows log uploads (the home folder reads "~"). How far it
+// got is kept in "logTmp.ini" ("Info/Path", "Info/Line").
 class ZtLogSender : public QThread {
     Q_OBJECT
 
@@ -30,6 +31,7 @@ protected:
     void run() override;
 
 private:
+    bool isUploadAllowed() const;
     void sendData();
     bool sendLogData();
     void saveLogPathToFile(const QString& path);

@@ -13,4 +13,8 @@ ZTSHARELOG_EXPORT QString dataDirectory();
 // dataDirectory(), created with all missing parents.
 ZTSHARELOG_EXPORT QString ensureDataDirectory();
 
+// text with the user's home folder written as "~" (whole path components only), for log text
+// that leaves the machine.
+ZTSHARELOG_EXPORT QByteArray withHomeAsTilde(const QByteArray& text);
+
 }  // namespace ztlog

@@ -6,7 +6,8 @@
 #include <QTemporaryDir>
 
 // A program of the bin directory copied into a folder of its own, with a Cfg/Url.ini that
-// points it at a test service, and a data directory (XDG_DATA_HOME) of its own.
+// points it at a test service, and data and config directories (XDG_DATA_HOME,
+// XDG_CONFIG_HOME) of its own, where the user allowed the log uploads.
 class ProgramSandbox {
 public:
     explicit ProgramSandbox(const QString& programName);
@@ -16,6 +17,8 @@ public:
     QString todayLogPath() const;
 
     void writeUrlFile(const QString& serverUrl, const QString& publicIpUrl = QString());
+    // The user's answer to the network question, as the converter stores it.
+    void writeLogUploadConsent(bool allowed) const;
     void start(QProcess& process, const QStringList& arguments,
                const QStringList& environment = {}) const;
 

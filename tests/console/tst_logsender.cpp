@@ -93,6 +93,7 @@ private slots:
     void followsAGrowingFile();
     void missingLogFileSendsNothing();
     void exitSignalWakesForALastUpload();
+    void uploadsOnlyWhileAllowedWithHomeAsTilde();
 
 private:
     void startSender(int intervalMs);
@@ -288,6 +289,35 @@ void TestLogSender::exitSignalWakesForALastUpload() {
     const QList<Upload> sent = uploads(*m_service);
     QVERIFY(!sent.at(1).lines.join('\n').contains("line 1 "));
     QVERIFY(sent.at(1).lines.join('\n').contains("log sender thread exit"));
+}
+
+void TestLogSender::uploadsOnlyWhileAllowedWithHomeAsTilde() {
+    const QString home = QDir::homePath();
+    appendLines(m_sandbox->todayLogPath(), "open files: " + home + "/Pictures/a.heic", 1, 1);
+    appendLines(m_sandbox->todayLogPath(), "open files: " + home + "2/b.heic", 1, 1);
+
+    // Not allowed: the sender ends at once and sends nothing.
+    m_sandbox->writeLogUploadConsent(false);
+    startSender(100);
+    QVERIFY(m_process->waitForFinished(15000));
+    QCOMPARE(m_process->exitCode(), 0);
+    QCOMPARE(m_service->requestCount(), 0);
+
+    m_sandbox->writeLogUploadConsent(true);
+    startSender(100);
+    QVERIFY(m_service->waitForRequests(1, 15000));
+    const QString text = allLines(uploads(*m_service)).join('\n');
+    QVERIFY2(text.contains("open files: ~/Pictures/a.heic 1 "), qPrintable(text));
+    QVERIFY(!text.contains(home + "/"));
+    QVERIFY(text.contains("open files: " + home + "2/b.heic 1 "));
+
+    // Switched off while it runs: it ends by itself before its next upload.
+    m_sandbox->writeLogUploadConsent(false);
+    QVERIFY(m_process->waitForFinished(15000));
+    QCOMPARE(m_process->exitCode(), 0);
+    QFile log(m_sandbox->todayLogPath());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll().count("log upload is switched off"), 4);
 }
 
 QTEST_GUILESS_MAIN(TestLogSender)
