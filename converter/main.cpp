@@ -1,7 +1,12 @@
+#include "consolerequests.h"
 #include "dumpfile.h"
 #include "pixvuestartup.h"
 
 int main(int argc, char* argv[]) {
+    const int answered = pixvue::answerConsoleRequest(argc, argv);
+    if (answered >= 0) {
+        return answered;
+    }
     pixvue::prepareDataDirectory();
     pixvue::installApplicationCrashHandler();
     return pixvue::runConverter(argc, argv);

@@ -1,9 +1,11 @@
 #include "pixvuestartup.h"
 
+#include "consolerequests.h"
 #include "pixvueopenfiles.h"
 #include "pixvuepaths.h"
 #include "pixvueresources.h"
 #include "qexitsignals.h"
+#include "qonlineservices.h"
 #include "qsingleinstance.h"
 #include "qtaskthread.h"
 #include "qthreadkeeper.h"
@@ -23,14 +25,9 @@
 
 #include <memory>
 
-#include <sys/prctl.h>
-#include <csignal>
-
 namespace pixvue {
 
 namespace {
-
-const int kLogSenderStopMs = 5000;
 
 void setApplicationIcon() {
     QIcon icon;
@@ -39,39 +36,6 @@ void setApplicationIcon() {
         icon.addFile(QStringLiteral(":/Img/res/appicon/pixvue_%1.png").arg(size));
     }
     QApplication::setWindowIcon(icon);
-}
-
-// The log sender is told to end (SIGTERM: it uploads once more) when this process goes for any
-// reason, a crash or a kill included, so that it never runs on alone.
-class LogSenderProcess : public QProcess {
-protected:
-    void setupChildProcess() override { prctl(PR_SET_PDEATHSIG, SIGTERM); }
-};
-
-std::unique_ptr<QProcess> startLogSender() {
-    const QString program = programPath(kLogSenderProgram);
-    auto process = std::make_unique<LogSenderProcess>();
-    // Its output is not read (it logs to the day's log): discard it, so that no pipe fills up.
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setStandardErrorFile(QProcess::nullDevice());
-    process->start(program, QStringList(program), QIODevice::ReadWrite);
-    if (!process->waitForStarted()) {
-        LOG(ERROR) << "log sender " << program << " did not start: " << process->errorString();
-    }
-    return process;
-}
-
-// SIGTERM lets the log sender upload once more and end; one that hangs is killed.
-void stopLogSender(QProcess* process) {
-    if (process == nullptr || process->state() == QProcess::NotRunning) {
-        return;
-    }
-    process->terminate();
-    if (!process->waitForFinished(kLogSenderStopMs)) {
-        LOG(ERROR) << "log sender did not end, killing it";
-        process->kill();
-        process->waitForFinished();
-    }
 }
 
 void quitAfterStartWhenAsked() {
@@ -110,7 +74,7 @@ void applyApplicationLook() {
 
 bool loadTranslation(QTranslator& translator, Language language) {
     if (language != Chinese) {
-        return false;
+        return translator.load(QString::fromLatin1(kEnglishTranslationFile));
     }
     LOG(INFO) << "language is chinese";
     return translator.load(QString::fromLatin1(kTranslationFile), QString(), QString(), QString());
@@ -173,6 +137,20 @@ void endOnExitSignals(QExitSignals& exitSignals) {
     });
 }
 
+// The version check and the log sender as the user agreed; the first start asks first.
+std::unique_ptr<QOnlineServices> startOnlineServices(zentarPixvue* window, const ZtConfig& config) {
+    auto services = std::make_unique<QOnlineServices>(window, programPath(kLogSenderProgram));
+    QObject::connect(window, &zentarPixvue::signalConsentChanged, services.get(),
+                     &QOnlineServices::slotApplyConsent);
+    if (config.isConsentAnswered()) {
+        services->slotApplyConsent();
+    } else {
+        LOG(INFO) << "first start: asking for the network consent";
+        window->showPrivacyDialog();
+    }
+    return services;
+}
+
 int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
     ZtConfig* config = ZtConfig::NewInstance();
     auto translator = std::make_unique<QTranslator>();
@@ -186,8 +164,7 @@ int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
     }
     QExitSignals exitSignals;
     endOnExitSignals(exitSignals);
-    startVersionCheck(window.get());
-    std::unique_ptr<QProcess> logSender = startLogSender();
+    std::unique_ptr<QOnlineServices> services = startOnlineServices(window.get(), *config);
     quitAfterStartWhenAsked();
 
     const int exitCode = QApplication::exec();
@@ -201,8 +178,7 @@ int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
         restartProgram(instance);
     }
     LOG(INFO) << "====================END====================";
-    stopLogSender(logSender.get());
-    logSender.reset();
+    services.reset();
     window.reset();
     QCoreApplication::removeTranslator(translator.get());
     return exitCode;
@@ -212,7 +188,9 @@ int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
 
 int runConverter(int& argc, char** argv) {
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    beginDisplayCheck();
     QApplication app(argc, argv);
+    endDisplayCheck();
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
     ztlog::setUpLogging();  // first, so that the instance's own failures are logged
     QSingleInstance instance(QString::fromLatin1(kInstanceIdentifier));

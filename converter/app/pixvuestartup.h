@@ -1,7 +1,8 @@
 #pragma once
 
 // The converter's start, run and end: data directory, single instance, logging, font,
-// translation, main window, log sender, event loop, clean-up and restart.
+// translation, main window, the network services the user agreed to, event loop, clean-up and
+// restart.
 
 #include "ztconfig.h"
 
@@ -19,6 +20,8 @@ inline constexpr int kRestartExitCode = 8888;
 // The desktop entry that the installation puts in the menu (window-to-entry matching).
 inline constexpr const char* kDesktopFileName = "com.zentar.Pixvue";
 inline constexpr const char* kTranslationFile = ":/translation/zentarpixvue_zh.qm";
+// Better wordings of some English source texts, which stay the keys.
+inline constexpr const char* kEnglishTranslationFile = ":/translation/zentarpixvue_en.qm";
 
 // For scripted runs and tests: when set to a number, the event loop ends with that exit code
 // as soon as the main window is shown. A restart does not hand it on.
@@ -34,8 +37,8 @@ int runConverter(int& argc, char** argv);
 // stand-in. Needs the application object and logging.
 void applyApplicationLook();
 
-// Loads the Chinese translation into translator when language is Chinese; false when it
-// stays English (another language, or the translation could not be loaded).
+// Loads the Chinese translation into translator when language is Chinese, else the English
+// one; false when it could not be loaded.
 bool loadTranslation(QTranslator& translator, Language language);
 
 // Starts the background version check; its result goes to the window's slotUpdateInfo. The

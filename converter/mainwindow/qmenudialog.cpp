@@ -12,7 +12,11 @@ const int kItemLeft = 10;
 const int kFirstItemTop = 16;
 const int kItemPitch = 37;
 const QSize kItemSize(130, 34);
-const int kLineTops[] = {50, 87, 124, 160, 198, 235, 272};
+const int kLineTops[] = {50, 87, 124, 160, 198, 235, 272, 309};
+// Item ids from the top down: the network switches come right after the language.
+const int kItemOrder[] = {QMenuDialog::OfficialWeb, QMenuDialog::Language, QMenuDialog::Privacy,
+                          QMenuDialog::CheckUpdate, QMenuDialog::Feedback, QMenuDialog::ContactUs,
+                          QMenuDialog::HelpCenter,  QMenuDialog::About,    QMenuDialog::Exit};
 // Items and lines lie on the panel, so that its shadow effect draws them with it; a sibling
 // over a widget with a graphics effect is painted over at partial updates.
 const QPoint kPanelOrigin(6, 6);
@@ -20,7 +24,7 @@ const QPoint kPanelOrigin(6, 6);
 }  // namespace
 
 QMenuDialog::QMenuDialog(QWidget* parent) : QWidget(parent) {
-    setFixedSize(150, 315);
+    setFixedSize(150, 352);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     createPanel();
@@ -30,7 +34,7 @@ QMenuDialog::QMenuDialog(QWidget* parent) : QWidget(parent) {
 
 void QMenuDialog::createPanel() {
     auto* panel = new QIrregularFrameEX(this);
-    panel->setGeometry(QRect(kPanelOrigin, QSize(138, 303)));
+    panel->setGeometry(QRect(kPanelOrigin, QSize(138, 340)));
     panel->setStyleSheet(QStringLiteral("background-color: rgb(255, 255, 255);"));
     panel->setArrowSize(12, 8);
     auto* shadow = new QGraphicsDropShadowEffect(panel);
@@ -44,13 +48,16 @@ void QMenuDialog::createPanel() {
 void QMenuDialog::createItems() {
     const QString texts[kItemCount] = {tr("Official Web"), tr("Language"),   tr("Check update"),
                                        tr("Feedback"),     tr("Contact Us"), tr("Help center"),
-                                       tr("About"),        tr("Exit")};
+                                       tr("About"),        tr("Exit"),       tr("Privacy")};
     for (int id = 1; id <= kItemCount; ++id) {
         auto* item = new QMenuItemEx(QString(), kItemSize, m_pPanel);
         item->setText(texts[id - 1]);
-        item->move(QPoint(kItemLeft, kFirstItemTop + kItemPitch * (id - 1)) - kPanelOrigin);
         connect(item, &QMenuItemEx::clicked, this, &QMenuDialog::slotItemClicked);
         m_items.append(item);
+    }
+    for (int row = 0; row < kItemCount; ++row) {
+        item(kItemOrder[row])
+            ->move(QPoint(kItemLeft, kFirstItemTop + kItemPitch * row) - kPanelOrigin);
     }
 }
 

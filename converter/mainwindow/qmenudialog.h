@@ -6,7 +6,7 @@
 class QMenuItemEx;
 class QLineEx;
 
-// The main window's drop-down menu under its menu button: eight items with rules between
+// The main window's drop-down menu under its menu button: nine items with rules between
 // them on a white panel whose notch points up at the button.
 class QMenuDialog : public QWidget {
     Q_OBJECT
@@ -20,13 +20,14 @@ public:
         ContactUs = 5,
         HelpCenter = 6,
         About = 7,
-        Exit = 8
+        Exit = 8,
+        Privacy = 9
     };
-    static constexpr int kItemCount = 8;
+    static constexpr int kItemCount = 9;
 
     explicit QMenuDialog(QWidget* parent = nullptr);
 
-    // The item of id (1 to 8), or null.
+    // The item of id (1 to 9), or null.
     QMenuItemEx* item(int id) const;
 
 signals:

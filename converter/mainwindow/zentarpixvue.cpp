@@ -15,6 +15,7 @@
 #include "qlineex.h"
 #include "qmenudialog.h"
 #include "qoperatepage.h"
+#include "qprivacydialog.h"
 #include "qshowimagedlg.h"
 #include "qstopadddelimgdlg.h"
 #include "qthreadkeeper.h"
@@ -240,6 +241,9 @@ void zentarPixvue::slotMenuItemClicked(int nItemId) {
         case QMenuDialog::Exit:
             exitProgram();
             break;
+        case QMenuDialog::Privacy:
+            showPrivacyDialog();
+            break;
         default:
             break;
     }
@@ -249,6 +253,15 @@ void zentarPixvue::showLanguageDialog() {
     auto* dialog = new QLanguageDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setModal(true);
+    dialog->show();
+}
+
+void zentarPixvue::showPrivacyDialog() {
+    auto* dialog = new QPrivacyDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModal(true);
+    connect(dialog, &QPrivacyDialog::signalConsentChanged, this,
+            &zentarPixvue::signalConsentChanged);
     dialog->show();
 }
 

@@ -58,9 +58,14 @@ public:
     // would add them. Paths that do not exist are logged and left out.
     void openPaths(const QStringList& paths);
 
+    // The network consent question; its answer is announced by signalConsentChanged.
+    void showPrivacyDialog();
+
 signals:
     // Files or folders dropped on the window; the operate page adds them.
     void signalUrlsDropped(const QList<QUrl>& urls);
+    // The user answered the network consent question.
+    void signalConsentChanged();
 
 public slots:
     void slotIconBtnClicked();

@@ -49,6 +49,7 @@ public:
     ~Installation() { killAll(); }
 
     bool isReady() const { return m_bReady && m_root.isValid(); }
+    QString root() const { return m_root.path(); }
     QString bin() const { return m_root.path() + "/bin"; }
     QString program() const { return bin() + "/zentarPixvue"; }
     QString logSender() const { return bin() + "/ZtLogSender_HC"; }
@@ -59,9 +60,13 @@ public:
 
     std::unique_ptr<QProcess> start(const QString& quitAfterStart = QString(),
                                     const QStringList& arguments = {"--first", "second arg"},
-                                    const QString& workingDirectory = QString()) const {
+                                    const QString& workingDirectory = QString(),
+                                    const QStringList& environment = {}) const {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& assignment : environment) {
+            env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
+        }
         env.insert("XDG_DATA_HOME", m_root.path() + "/data");
         env.insert("XDG_CONFIG_HOME", m_root.path() + "/config");
         env.insert("XDG_RUNTIME_DIR", m_root.path() + "/runtime");
@@ -75,6 +80,14 @@ public:
         process->setProcessChannelMode(QProcess::ForwardedChannels);
         process->start(program(), arguments);
         return process;
+    }
+
+    // The network consent as the program's question stores it.
+    void setConsent(bool updateCheck, bool logUpload) const {
+        QDir().mkpath(dataDirectory());
+        QSettings settings(dataDirectory() + "Configures.ini", QSettings::IniFormat);
+        settings.setValue("Privacy/CheckUpdate", updateCheck);
+        settings.setValue("Privacy/SendLogs", logUpload);
     }
 
     void setLanguage(int language) const {
@@ -196,6 +209,9 @@ private slots:
     void bannersAppendPerStart();
     void logSenderLivesWithTheProgram();
     void unansweredVersionCheckDelaysNothing();
+    void networkWaitsForConsent();
+    void consoleAnswersWithoutAWindow();
+    void firstStartFollowsTheDesktopLanguage();
 };
 
 void TestConverterProcess::initTestCase() {
@@ -390,6 +406,7 @@ void TestConverterProcess::logSenderLivesWithTheProgram() {
     service.setReply("/client/logs", ScriptedReply::envelope(0));
     Installation install(true, service.baseUrl());
     QVERIFY(install.isReady());
+    install.setConsent(true, true);
     auto run = install.start();
     QVERIFY(run->waitForStarted());
     QVERIFY(guitest::waitFor([&] { return install.processesOf(install.logSender()).size() == 1; }));
@@ -425,6 +442,7 @@ void TestConverterProcess::unansweredVersionCheckDelaysNothing() {
     service.setReply("/client/queryVersion", ScriptedReply::neverReply());
     Installation install(false, service.baseUrl());
     QVERIFY(install.isReady());
+    install.setConsent(true, false);
     auto run = install.start();
     QVERIFY(run->waitForStarted());
     QVERIFY(service.waitForRequests(1, kGenerousMs));
@@ -433,6 +451,90 @@ void TestConverterProcess::unansweredVersionCheckDelaysNothing() {
     QVERIFY(finishes(*run));
     QCOMPARE(run->exitCode(), 0);
     QCOMPARE(install.logCount("====================END===================="), 1);
+}
+
+// Nothing leaves the machine before the user agreed; after it, the version check and the log
+// uploads; the switch turned off in the settings ends the log sender before its next upload.
+void TestConverterProcess::networkWaitsForConsent() {
+    PixvueTestService service;
+    QVERIFY(service.start());
+    service.setReply("/client/logs", ScriptedReply::envelope(0));
+    Installation install(true, service.baseUrl());
+    QVERIFY(install.isReady());
+    const QStringList fastSender{"ZT_LOGSENDER_INTERVAL_MS=200"};
+
+    auto asking = install.start(QString(), {}, QString(), fastSender);
+    QVERIFY(guitest::waitFor(
+        [&] { return install.logCount("asking for the network consent") == 1; }, kGenerousMs));
+    asking->terminate();
+    QVERIFY(finishes(*asking));
+    QCOMPARE(service.requestCount(), 0);
+    QVERIFY(!install.log().contains("log sender start success"));
+
+    install.setConsent(true, true);
+    auto agreed = install.start(QString(), {}, QString(), fastSender);
+    QVERIFY(service.waitForRequests(3, kGenerousMs));
+    QCOMPARE(service.requests("/client/queryVersion").size(), 1);
+    QVERIFY(service.requests("/client/logs").size() >= 2);
+    QCOMPARE(install.logCount("asking for the network consent"), 1);
+
+    install.setConsent(true, false);
+    QVERIFY(guitest::waitFor([&] { return install.processesOf(install.logSender()).isEmpty(); },
+                             kGenerousMs));
+    const int uploads = service.requests("/client/logs").size();
+    QCOMPARE(agreed->state(), QProcess::Running);
+    agreed->terminate();
+    QVERIFY(finishes(*agreed));
+    QCOMPARE(service.requests("/client/logs").size(), uploads);
+    QVERIFY(install.log().contains("log upload is switched off"));
+}
+
+// --help and --version answer on the console; without a display the program says so in one
+// line and ends with 1, leaving no crash dump and starting no bug reporter.
+void TestConverterProcess::consoleAnswersWithoutAWindow() {
+    Installation install(false);
+    QVERIFY(install.isReady());
+    for (const QString argument : {"--help", "--version"}) {
+        QProcess run;
+        run.start(install.program(), {argument});
+        QVERIFY(finishes(run));
+        QCOMPARE(run.exitCode(), 0);
+        const QString output = QString::fromUtf8(run.readAllStandardOutput());
+        QVERIFY2(output.startsWith(argument == "--help" ? "Usage: pixvue" : "pixvue 1."),
+                 qPrintable(output));
+    }
+    QVERIFY(!QFile::exists(install.dataDirectory()));
+
+    QProcess headless;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", install.root() + "/data");
+    env.insert("XDG_CONFIG_HOME", install.root() + "/config");
+    env.insert("XDG_RUNTIME_DIR", install.root() + "/runtime");
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        env.remove(name);
+    }
+    headless.setProcessEnvironment(env);
+    headless.start(install.program(), QStringList());
+    QVERIFY(finishes(headless));
+    QCOMPARE(headless.exitCode(), 1);
+    const QStringList lines =
+        QString::fromUtf8(headless.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains("cannot open a display"), qPrintable(lines.first()));
+    QVERIFY(QDir(install.dataDirectory() + "DumpFile").isEmpty());
+}
+
+// Until a language is picked, a Chinese desktop gets the Chinese window.
+void TestConverterProcess::firstStartFollowsTheDesktopLanguage() {
+    for (const QString locale : {"zh_CN.UTF-8", "de_DE.UTF-8"}) {
+        Installation install(false);
+        QVERIFY(install.isReady());
+        install.setConsent(false, false);
+        auto run = install.start("0", {}, QString(), {"LC_ALL=" + locale, "LANG=" + locale});
+        QVERIFY(finishes(*run));
+        QCOMPARE(run->exitCode(), 0);
+        QCOMPARE(install.log().contains("language is chinese"), locale.startsWith("zh"));
+    }
 }
 
 PIXVUE_GUI_TEST_MAIN(TestConverterProcess)

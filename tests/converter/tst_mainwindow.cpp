@@ -3,6 +3,7 @@
 #include "guitestsupport.h"
 #include "pixvuestartup.h"
 #include "qaboutdialog.h"
+#include "qcheckboxex.h"
 #include "qexitdialog.h"
 #include "qhomepage.h"
 #include "qiconbutton.h"
@@ -10,12 +11,17 @@
 #include "qlanguagedialog.h"
 #include "qmenudialog.h"
 #include "qmenuitemex.h"
+#include "qonlineservices.h"
+#include "qprivacydialog.h"
 #include "qthreadkeeper.h"
 #include "zentarpixvue.h"
+#include "ztconfig.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMimeData>
+#include <QSettings>
 #include <QStackedWidget>
 
 #include <atomic>
@@ -33,6 +39,14 @@ guitest::DialogAnswers::Answer clickOnExitDialog(Button* (QExitDialog::*pick)() 
         (exit->*pick)()->click();
         return dialog.result();
     };
+}
+
+// The user's own Url.ini, which overrides the one beside the programs.
+void writeUserUrlFile(const QString& serverUrl) {
+    const QString dir = qEnvironmentVariable("XDG_CONFIG_HOME") + "/zentar/Pixvue";
+    QDir().mkpath(dir);
+    QSettings urls(dir + "/Url.ini", QSettings::IniFormat);
+    urls.setValue("ServerUrl/ServerUrl", serverUrl);
 }
 
 }  // namespace
@@ -151,7 +165,7 @@ void TestMainWindow::menuHoverKeepsOrHidesThePopup() {
     QMenuDialog* menu = window.menuDialog();
     QVERIFY(menu != nullptr);
     QVERIFY(menu->isVisible());
-    QCOMPARE(menu->size(), QSize(150, 315));
+    QCOMPARE(menu->size(), QSize(150, 352));
     const QRect buttonInWindow(button->mapTo(&window, QPoint(0, 0)), button->size());
     QCOMPARE(menu->geometry().top(), buttonInWindow.bottom());
     QCOMPARE(menu->geometry().center().x(), buttonInWindow.center().x());
@@ -189,6 +203,7 @@ QList<QWidget*> TestMainWindow::visibleDialogs(QWidget* parent) {
 }
 
 void TestMainWindow::menuItemsReachTheirActions() {
+    guitest::resetSettings();
     guitest::DialogAnswers answers;
     guitest::UrlCatcher catcher;
     QDesktopServices::setUrlHandler("https", &catcher, "open");
@@ -202,7 +217,8 @@ void TestMainWindow::menuItemsReachTheirActions() {
     QVERIFY(menu != nullptr);
     QCOMPARE(menu->item(1)->text(), QStringLiteral("Official Web"));
     QCOMPARE(menu->item(8)->text(), QStringLiteral("Exit"));
-    QVERIFY(menu->item(0) == nullptr && menu->item(9) == nullptr);
+    QCOMPARE(menu->item(9)->text(), QStringLiteral("Privacy"));
+    QVERIFY(menu->item(0) == nullptr && menu->item(10) == nullptr);
 
     auto click = [&](int id) {
         QSignalSpy clicked(menu, &QMenuDialog::signalItemClicked);
@@ -229,6 +245,30 @@ void TestMainWindow::menuItemsReachTheirActions() {
     shown.first()->close();
     QTRY_VERIFY(visibleDialogs(&window).isEmpty());
 
+    // The network switches: off until ticked; each Confirm stores them, and the log sender
+    // (the real one, its service a closed port on this machine) follows the switch.
+    writeUserUrlFile("http://127.0.0.1:9");
+    QOnlineServices services(&window, qEnvironmentVariable("PIXVUE_BIN_DIR") + "/ZtLogSender_HC");
+    connect(&window, &zentarPixvue::signalConsentChanged, &services,
+            &QOnlineServices::slotApplyConsent);
+    QSignalSpy consent(&window, &zentarPixvue::signalConsentChanged);
+    for (bool logs : {true, false}) {
+        click(QMenuDialog::Privacy);
+        shown = visibleDialogs(&window);
+        auto* privacy = qobject_cast<QPrivacyDialog*>(shown.value(0));
+        QVERIFY(privacy != nullptr && privacy->isModal());
+        QVERIFY(!privacy->updateCheckBox()->isChecked());
+        QCOMPARE(privacy->logUploadBox()->isChecked(), !logs);
+        privacy->logUploadBox()->click();
+        privacy->confirmButton()->click();
+        QTRY_VERIFY(visibleDialogs(&window).isEmpty());
+        QVERIFY(ZtConfig::NewInstance()->isConsentAnswered());
+        QCOMPARE(ZtConfig::NewInstance()->isLogUploadAllowed(), logs);
+        QVERIFY(!ZtConfig::NewInstance()->isUpdateCheckAllowed());
+        QCOMPARE(services.isLogSenderRunning(), logs);
+    }
+    QCOMPARE(consent.count(), 2);
+
     click(QMenuDialog::About);
     shown = visibleDialogs(&window);
     QCOMPARE(shown.size(), 1);
@@ -241,7 +281,7 @@ void TestMainWindow::menuItemsReachTheirActions() {
 
     // The update and feedback entries are tested against the test web service (tests/update).
     window.slotMenuItemClicked(0);
-    window.slotMenuItemClicked(9);
+    window.slotMenuItemClicked(10);
     QTRY_VERIFY(visibleDialogs(&window).isEmpty());
     QCOMPARE(catcher.urls.size(), 4);
     QCOMPARE(answers.asked(), 0);

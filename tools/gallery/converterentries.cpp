@@ -15,6 +15,7 @@
 #include "qlanguagedialog.h"
 #include "qmenudialog.h"
 #include "qmenuitemex.h"
+#include "qprivacydialog.h"
 #include "zentarpixvue.h"
 
 #include <QComboBox>
@@ -53,6 +54,10 @@ void shootDialogs(GalleryCanvas& canvas) {
     {
         QAboutDialog about;
         canvas.shoot("QAboutDialog", &about, kDesktop, 0);
+    }
+    {
+        QPrivacyDialog privacy;
+        canvas.shoot("QPrivacyDialog", &privacy, kDesktop, 0);
     }
     {
         QExitDialog exit;

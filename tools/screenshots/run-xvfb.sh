@@ -61,7 +61,7 @@ if [ -n "${PIXVUE_TESTDATA:-}" ]; then
 fi
 cd "$SAMPLES"
 SETTINGS=$XDG_DATA_HOME/zentar/Pixvue/Configures.ini
-printf '[Language]\nLanguageType=0\n' >"$SETTINGS"
+printf '[Language]\nLanguageType=0\n[Privacy]\nCheckUpdate=true\nSendLogs=true\n' >"$SETTINGS"
 
 lock_holder() {
   local lock="$XDG_RUNTIME_DIR/zentarPixvue-$(id -u).lock"
@@ -162,7 +162,7 @@ COMPLETED_BTN_X=170; COMPLETED_BTN_Y=200
 # The samples folder on the command line, converted to JPG at the default settings.
 shoot_convert_screens() {
   LANG_DIR=en
-  printf '[Language]\nLanguageType=0\n' >"$SETTINGS"
+  printf '[Language]\nLanguageType=0\n[Privacy]\nCheckUpdate=true\nSendLogs=true\n' >"$SETTINGS"
   "$WORK/bin/zentarPixvue" "$SAMPLES" >"$WORK/convert.log" 2>&1 &
   CONVERTER=$!
   PIDS+=($CONVERTER)

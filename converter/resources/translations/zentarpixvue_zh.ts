@@ -42,6 +42,10 @@
         <source>Exit</source>
         <translation>退出</translation>
     </message>
+    <message>
+        <source>Privacy</source>
+        <translation>隐私</translation>
+    </message>
 </context>
 <context>
     <name>QHomePage</name>
@@ -502,6 +506,33 @@
     <message>
         <source>The progam will restart to apply your change</source>
         <translation>程序将重新启动以应用您的更改</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>QPrivacyDialog</name>
+    <message>
+        <source>Privacy</source>
+        <translation>隐私</translation>
+    </message>
+    <message>
+        <source>Pixvue sends nothing over the network without your consent. You can change this later in the menu.</source>
+        <translation>未经您的同意，Pixvue 不会通过网络发送任何内容。您以后可以在菜单中更改此设置。</translation>
+    </message>
+    <message>
+        <source>Check for a new version at start-up</source>
+        <translation>启动时检查新版本</translation>
+    </message>
+    <message>
+        <source>Send the program&apos;s logs to help fix problems</source>
+        <translation>发送程序日志以帮助修复问题</translation>
     </message>
     <message>
         <source>Confirm</source>
