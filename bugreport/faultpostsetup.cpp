@@ -42,10 +42,9 @@ QString dumpFileNameFromCommandLine(int argc, char* argv[]) {
 }
 
 bool loadTranslation(QTranslator& translator) {
-    if (ZtConfig::NewInstance()->getLanguageType() != Chinese) {
-        return false;
-    }
-    return translator.load(QStringLiteral(":/qfaultpost_zh.qm"));
+    const bool chinese = ZtConfig::NewInstance()->getLanguageType() == Chinese;
+    return translator.load(chinese ? QStringLiteral(":/qfaultpost_zh.qm")
+                                   : QStringLiteral(":/qfaultpost_en.qm"));
 }
 
 QString converterProgramPath() {

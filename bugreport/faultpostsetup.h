@@ -17,7 +17,8 @@ bool isBareFileName(const QString& name);
 QString dumpFileNameFromArguments(const QStringList& arguments);
 QString dumpFileNameFromCommandLine(int argc, char* argv[]);
 
-// Loads the Chinese translation into translator when the stored language is Chinese.
+// Loads the Chinese translation into translator when the stored language is Chinese, else the
+// English one (it mends wordings of the source texts).
 bool loadTranslation(QTranslator& translator);
 
 // The converter beside this program.

@@ -11,6 +11,7 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QVBoxLayout>
@@ -73,7 +74,11 @@ void QFaultPost::createWidgets() {
     m_pDescriptionEdit = new QPlainTextEdit(this);
     m_pDescriptionEdit->setFixedSize(kLineWidth, 66);
     m_pDescriptionEdit->setFont(FontSpec(14).toFont());
-    m_pDescriptionEdit->setStyleSheet(QStringLiteral("color:#999999"));
+    // Typed text clearly darker than the grey hint.
+    QPalette palette = m_pDescriptionEdit->palette();
+    palette.setColor(QPalette::Text, QColor("#333333"));
+    palette.setColor(QPalette::PlaceholderText, QColor("#999999"));
+    m_pDescriptionEdit->setPalette(palette);
     m_pDescriptionEdit->setPlaceholderText(tr("Please enter a description of the error"));
     connect(m_pDescriptionEdit, &QPlainTextEdit::textChanged, this,
             &QFaultPost::slotTextEditTextChanged);
@@ -151,11 +156,14 @@ void QFaultPost::slotTextEditTextChanged() {
 
 void QFaultPost::slotBtnClicked() {
     m_pConfirmButton->setEnabled(false);
+    // The restart waits for no upload: one that fails, or never ends offline, does not stop it.
+    if (m_pRestartBox->isChecked() && !m_bRestarted) {
+        restartConverter();
+    }
     if (m_pSendBox->isChecked() || !trimmedDescription().isEmpty()) {
         startUpload();
         LOG(INFO) << "User slect send dump file";
-    } else if (m_pRestartBox->isChecked()) {
-        restartConverter();
+    } else {
         close();
     }
 }
@@ -189,14 +197,13 @@ void QFaultPost::slotUplaodCompleted(bool success, int errorCode) {
         return;
     }
     LOG(INFO) << "Upload dump file success!";
-    if (m_pRestartBox->isChecked()) {
-        restartConverter();
-    }
     close();
 }
 
 void QFaultPost::restartConverter() {
-    if (QProcess::startDetached(m_strConverterProgram, {m_strConverterProgram})) {
+    m_bRestarted = true;
+    // No arguments: the converter would take any as files to open.
+    if (QProcess::startDetached(m_strConverterProgram, QStringList())) {
         LOG(INFO) << "Restart Pixvue: " << m_strConverterProgram;
     } else {
         LOG(ERROR) << "Cannot restart Pixvue: " << m_strConverterProgram;

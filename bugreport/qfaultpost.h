@@ -69,4 +69,5 @@ private:
     QString m_strDumpFileName;
     QString m_strConverterProgram;
     bool m_bDone = false;
+    bool m_bRestarted = false;
 };
