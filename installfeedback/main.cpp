@@ -8,9 +8,12 @@
 
 namespace {
 
-// The installer reads this text from standard output; it carries no line end.
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// The installer reads this line from standard output.
 void printOutcome(const char* text) {
-    std::fputs(text, stdout);
+    std::puts(text);
     std::fflush(stdout);
 }
 
@@ -26,12 +29,13 @@ int main(int argc, char* argv[]) {
         LOG(ERROR) << "missing arguments: software type and operation type expected";
         printOutcome("Fail");
         LOG(INFO) << "================ztInstallFeedback end=================";
-        return 0;
+        return kExitUsage;
     }
     const QString softType = QString::fromLocal8Bit(argv[1]);
     const QString operateType = QString::fromLocal8Bit(argv[2]);
 
     ZtHttpServer server;
+    int result = 0;
     if (server.ServerUserOperation(softType, operateType) == 1) {
         LOG(ERROR) << softType << "  " << operateType << " suc:";
         printOutcome("SUC");
@@ -39,7 +43,8 @@ int main(int argc, char* argv[]) {
         const int error = server.getLastError();
         LOG(ERROR) << softType << "  " << operateType << " fail ,error code:" << error;
         printOutcome("Fail");
+        result = kExitFailure;
     }
     LOG(INFO) << "================ztInstallFeedback end=================";
-    return 0;
+    return result;
 }

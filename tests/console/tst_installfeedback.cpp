@@ -38,7 +38,7 @@ void TestInstallFeedback::reportsUpperCasedEvent() {
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
-    QCOMPARE(process.readAllStandardOutput(), QByteArray("SUC"));
+    QCOMPARE(process.readAllStandardOutput(), QByteArray("SUC\n"));
 
     const QList<RecordedRequest> events = service.requests("/client/userOperating");
     QCOMPARE(events.size(), 1);
@@ -67,8 +67,8 @@ void TestInstallFeedback::failsWithoutService() {
     QProcess process;
     sandbox.start(process, {"pixvue", "uninstall"});
     QVERIFY(process.waitForFinished(30000));
-    QCOMPARE(process.exitCode(), 0);
-    QCOMPARE(process.readAllStandardOutput(), QByteArray("Fail"));
+    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray("Fail\n"));
 
     const QString log = readFile(sandbox.todayLogPath());
     const QRegularExpression failure("pixvue  uninstall fail ,error code:\\s*(\\d+)");
@@ -88,8 +88,8 @@ void TestInstallFeedback::missingArgumentsSendNothing() {
     QProcess process;
     sandbox.start(process, {"pixvue"});
     QVERIFY(process.waitForFinished(30000));
-    QCOMPARE(process.exitCode(), 0);
-    QCOMPARE(process.readAllStandardOutput(), QByteArray("Fail"));
+    QCOMPARE(process.exitCode(), 2);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray("Fail\n"));
     QVERIFY(process.readAllStandardError().startsWith("usage:"));
     QCOMPARE(service.connectionCount(), 0);
     QVERIFY(readFile(sandbox.todayLogPath()).contains("[ERROR]"));
