@@ -43,3 +43,17 @@ function(pixvue_add_test name)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PIXVUE_TESTDATA=${PIXVUE_TESTDATA};PIXVUE_BIN_DIR=${PIXVUE_BIN_DIR};${ARG_ENV};${PIXVUE_SANITIZER_TEST_ENV}"
         TIMEOUT ${PIXVUE_TEST_TIMEOUT})
 endfunction()
+
+# Debian's hardening, in the release build the package is made from: fortified libc calls,
+# the strong stack protector, relocations read-only and bound at start, position-independent
+# executables. Not with the sanitizers or the fuzzer (they replace those libc calls), nor
+# without optimisation (fortifying needs it).
+option(PIXVUE_HARDENING "Build with Debian's hardening flags" ON)
+if(PIXVUE_HARDENING AND NOT PIXVUE_SANITIZE AND NOT PIXVUE_FUZZ
+   AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+    add_compile_options(-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2 -fstack-protector-strong)
+    add_link_options(LINKER:-z,relro LINKER:-z,now)
+    set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    include(CheckPIESupported)
+    check_pie_supported()
+endif()

@@ -23,7 +23,8 @@ $SUDO apt-get install -y -q --no-install-recommends \
   qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev libqt5x11extras5-dev \
   libexiv2-dev libeasyloggingpp-dev libjpeg62-turbo-dev libunwind-dev \
   fonts-wqy-microhei librsvg2-bin xvfb xauth xcompmgr imagemagick libimage-exiftool-perl \
-  hyperfine desktop-file-utils appstream dpkg-dev file python3 x11-apps faketime xdotool
+  hyperfine desktop-file-utils appstream dpkg-dev file python3 x11-apps faketime xdotool \
+  lintian binutils man-db
 $SUDO apt-get install -y -q --no-install-recommends -t bookworm-backports \
   libheif-dev libheif1 libheif-plugin-libde265 libheif-plugin-ffmpegdec libheif-plugin-x265 \
   libheif-examples

@@ -2,7 +2,8 @@
 # Installs a built tree into a temporary prefix and checks what a user gets: the layout, that
 # every program finds its libraries, the exported symbols, the desktop entry and AppStream
 # data, the installed converter listing the files on its command line and those that later
-# starts hand to it, and the Debian package with its dependencies.
+# starts hand to it, and the Debian package: its dependencies, lintian, and the hardening of
+# every binary in it.
 #
 #   tests/install/check-install.sh [build-dir]      (default: build)
 set -euo pipefail
@@ -12,7 +13,9 @@ build_dir=$(cd "${1:-$source_dir/build}" && pwd)
 # Resolved, as the working directory a program sees is.
 work=$(realpath "$(mktemp -d)")
 prefix=$work/prefix
-program_dir=$prefix/lib/pixvue
+# The private program folder, lib/<multiarch triplet>/pixvue: known once installed.
+program_rel=
+program_dir=
 app_id=com.zentar.Pixvue
 first_pid=
 
@@ -47,14 +50,23 @@ install_tree() {
     local outside
     outside=$(grep -v "^$prefix/" "$build_dir/install_manifest.txt" || true)
     [[ -z $outside ]] || fail "installed outside the prefix: $outside"
+    program_rel=$(sed -n "s|^$prefix/\(lib/.*pixvue\)/zentarPixvue\$|\1|p" \
+                  "$build_dir/install_manifest.txt")
+    [[ -n $program_rel ]] || fail "no zentarPixvue installed under lib/"
+    program_dir=$prefix/$program_rel
 }
 
 expected_files() {
     echo bin/pixvue
-    echo lib/pixvue/Cfg/Version.ini
+    echo etc/pixvue/Url.ini
+    echo "$program_rel/Cfg/Version.ini"
     local name
-    for name in "${programs[@]}"; do echo "lib/pixvue/$name"; done
-    for name in "${libraries[@]}"; do echo "lib/pixvue/lib$name.so"; done
+    for name in "${programs[@]}"; do echo "$program_rel/$name"; done
+    for name in "${libraries[@]}"; do echo "$program_rel/lib$name.so"; done
+    echo share/doc/pixvue/changelog.gz
+    echo share/doc/pixvue/copyright
+    echo share/lintian/overrides/pixvue
+    echo share/man/man1/pixvue.1.gz
     echo "share/applications/$app_id.desktop"
     for size in 16 24 32 48 64 128 256; do
         echo "share/icons/hicolor/${size}x$size/apps/$app_id.png"
@@ -133,6 +145,9 @@ prepare_user() {
     chmod 700 "$user/runtime"
     printf '[ServerUrl]\nServerUrl=http://127.0.0.1:9\n[PublicIp]\nPublicIpUrl=http://127.0.0.1:9/cityjson\n[WebSite]\nWebSiteUrl=http://127.0.0.1:9\n' \
         > "$program_dir/Cfg/Url.ini"
+    # The user agreed to the version check and the log uploads (Pixvue asks at the first start).
+    mkdir -p "$user/data/zentar/Pixvue"
+    printf '[Privacy]\nCheckUpdate=true\nSendLogs=true\n' > "$user/data/zentar/Pixvue/Configures.ini"
 }
 
 # Replaces the calling (sub)shell, so that a background start's $! is the converter itself.
@@ -298,7 +313,7 @@ check_package() {
     step "Depends: $depends"
     local names
     names=$(tr ',|' '\n\n' <<< "$depends" | sed 's/^ *//; s/ .*//; s/:.*//' | LC_ALL=C sort -u)
-    local package plugins="libheif-plugin-libde265 libheif-plugin-ffmpegdec"
+    local package plugins="libheif-plugin-libde265"
     for package in $(linked_packages direct) $plugins; do
         grep -qx "$package" <<< "$names" || fail "Depends lacks $package"
     done
@@ -310,24 +325,67 @@ check_package() {
             fail "Depends names $package, which holds no library the programs load"
     done
     grep -Eq "libheif1 \(>= 1\.19" <<< "$depends" || fail "Depends does not ask for libheif 1.19"
-    # The package holds the same files under /usr, and nothing else.
-    dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | LC_ALL=C sort \
-        > "$work/packaged"
+    # The ffmpeg decoder is recommended: it pulls in libavcodec, and libheif uses it where present.
+    dpkg-deb -I "$deb" | grep -Eq '^ Recommends: .*libheif-plugin-ffmpegdec \(>= 1\.19' ||
+        fail "Recommends lacks libheif-plugin-ffmpegdec"
+    # The package holds the same files under /usr and /etc, and nothing else.
+    dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||; s|^\./etc/|etc/|' |
+        LC_ALL=C sort > "$work/packaged"
     diff -u "$work/expected" "$work/packaged" || fail "the package holds other files"
     [[ -z ${PIXVUE_KEEP_PACKAGE:-} ]] || cp "$deb" "$PIXVUE_KEEP_PACKAGE/"
-    # dpkg alone puts the files in place and takes them away: the only scripts are CPack's
-    # ldconfig calls for libraries under /usr/lib.
+    # dpkg alone puts the files in place and takes them away: no maintainer scripts (nothing
+    # that could report an install), the system's Url.ini a conffile.
     dpkg-deb -e "$deb" "$work/control"
-    local extra script
-    extra=$(ls "$work/control" | grep -Evx 'control|md5sums|postinst|postrm' || true)
+    local extra
+    extra=$(ls "$work/control" | grep -Evx 'control|md5sums|conffiles' || true)
     [[ -z $extra ]] || fail "the package has maintainer files: $extra"
-    for script in "$work/control/postinst" "$work/control/postrm"; do
-        [[ -e $script ]] || continue
-        if grep -Evq '^(#!/bin/sh|set -e|if \[ "\$1" = "(configure|remove)" \]; then|\s*ldconfig|fi|)$' \
-            "$script"; then
-            fail "$(basename "$script") does more than ldconfig"
+    [[ $(cat "$work/control/conffiles") == /etc/pixvue/Url.ini ]] || fail "conffiles"
+    check_lintian "$deb"
+    check_hardening "$deb"
+}
+
+# lintian's errors fail the check, and so do the warnings and hardening notes a reviewer
+# would raise; the rest is shown.
+check_lintian() {
+    step "lintian"
+    local report
+    report=$(lintian --display-level '>=pedantic' --tag-display-limit 0 "$1" 2>&1 || true)
+    printf '%s\n' "$report" | sed 's/^/  /'
+    if grep -Eq '^E: ' <<< "$report"; then
+        fail "lintian reports errors"
+    fi
+    local tag
+    for tag in no-copyright-file no-changelog bogus-mail-host library-not-linked-against-libc \
+        maintscript-calls-ldconfig no-manual-page hardening-no-bindnow \
+        hardening-no-fortify-functions hardening-no-relro hardening-no-pie; do
+        if grep -q ": $tag" <<< "$report"; then
+            fail "lintian: $tag"
         fi
     done
+}
+
+# Every binary of the package: read-only relocations bound at start; programs position
+# independent; fortified libc calls where a binary calls a fortifiable function (unless the
+# package's lintian overrides say why none of its calls can be).
+check_hardening() {
+    step "hardening (readelf)"
+    local root=$work/unpacked elf imports overrides
+    dpkg-deb -x "$1" "$root"
+    overrides=$(sed -n 's/^pixvue: hardening-no-fortify-functions \[\(.*\)\]$/\1/p' \
+                "$root/usr/share/lintian/overrides/pixvue")
+    while read -r elf; do
+        readelf -lW "$elf" | grep -q GNU_RELRO || fail "$elf: no RELRO"
+        readelf -dW "$elf" | grep -Eq '\((FLAGS|FLAGS_1)\).*\bNOW\b' || fail "$elf: no BIND_NOW"
+        if [[ $elf != *.so ]]; then
+            readelf -hW "$elf" | grep -q 'DYN (' || fail "$elf: not a PIE"
+        fi
+        imports=$(readelf --dyn-syms -W "$elf" | awk '$7 == "UND" { print $8 }' | sed 's/@.*//')
+        if grep -Eqx 'v?(f|s|sn|d|as)?printf|fgets|fread|p?read(64)?|readlink|realpath|getcwd|recv(from)?|(str|stp)n?(cpy|cat)|wcstombs|mbstowcs|gets|poll' \
+            <<< "$imports" && ! grep -q '^__.*_chk$' <<< "$imports" &&
+            ! grep -qx "${elf#"$root"/}" <<< "$overrides"; then
+            fail "$elf: calls fortifiable functions, none fortified"
+        fi
+    done < <(find "$root" -type f -exec sh -c 'file -b "$1" | grep -q "^ELF"' _ {} \; -print)
 }
 
 install_tree
