@@ -13,10 +13,11 @@ const int kFirstItemTop = 16;
 const int kItemPitch = 37;
 const QSize kItemSize(130, 34);
 const int kLineTops[] = {50, 87, 124, 160, 198, 235, 272, 309};
-// Item ids from the top down: the network switches come right after the language.
-const int kItemOrder[] = {QMenuDialog::OfficialWeb, QMenuDialog::Language, QMenuDialog::Privacy,
-                          QMenuDialog::CheckUpdate, QMenuDialog::Feedback, QMenuDialog::ContactUs,
-                          QMenuDialog::HelpCenter,  QMenuDialog::About,    QMenuDialog::Exit};
+// Item ids from the top down: the network switches come last but one, above "Exit".
+const int kItemOrder[] = {
+    QMenuDialog::OfficialWeb, QMenuDialog::Language,  QMenuDialog::CheckUpdate,
+    QMenuDialog::Feedback,    QMenuDialog::ContactUs, QMenuDialog::HelpCenter,
+    QMenuDialog::About,       QMenuDialog::Privacy,   QMenuDialog::Exit};
 // Items and lines lie on the panel, so that its shadow effect draws them with it; a sibling
 // over a widget with a graphics effect is painted over at partial updates.
 const QPoint kPanelOrigin(6, 6);
