@@ -37,6 +37,8 @@ ZtConfig::ZtConfig()
     m_strPicSize = getPrivateProfileIntEx(user, "PicSize", "PicSize", "100%");
     m_strPicQuality = getPrivateProfileIntEx(user, "PicQuality", "PicQuality", "100%");
     m_bKeepExif = getPrivateProfileIntEx(user, "KeepExif", "KeepExif", "true") == "true";
+    m_strOutputDir = getPrivateProfileIntEx(user, "OutputDir", "OutputDir", QString());
+    m_windowSize = QSettings(user, QSettings::IniFormat).value("WindowSize/WindowSize").toSize();
     m_strServerUrl =
         getPrivateProfileIntEx(url, "ServerUrl", "ServerUrl", ztaddresses::kDefaultServerUrl);
     m_strPublicIpUrl =
@@ -107,6 +109,18 @@ void ZtConfig::setLanguageType(Language language) {
     std::lock_guard<std::mutex> lock(m_mutex);
     writeUserValue("Language", "LanguageType", static_cast<int>(language));
     m_eLanguage = language;
+}
+
+void ZtConfig::setOutputDir(const QString& dir) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    writeUserValue("OutputDir", "OutputDir", dir);
+    m_strOutputDir = dir;
+}
+
+void ZtConfig::setWindowSize(const QSize& size) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    writeUserValue("WindowSize", "WindowSize", size);
+    m_windowSize = size;
 }
 
 QString ZtConfig::getHostIpAddress() const {

@@ -2,6 +2,7 @@
 
 #include "ztconfig_global.h"
 
+#include <QSize>
 #include <QString>
 
 #include <QVariant>
@@ -58,6 +59,20 @@ public:
     }
     void setLanguageType(Language language);
 
+    // The output folder last chosen with "Alter"; empty until one was chosen.
+    QString getOutputDir() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_strOutputDir;
+    }
+    void setOutputDir(const QString& dir);
+
+    // The main window's content size when it was last resized; invalid until then.
+    QSize getWindowSize() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_windowSize;
+    }
+    void setWindowSize(const QSize& size);
+
     QString getSoftwareVersion() const { return m_strSoftwareVersion; }
     QString getServerUrl() const { return m_strServerUrl; }
     QString getPublicIpUrl() const { return m_strPublicIpUrl; }
@@ -90,6 +105,8 @@ private:
     QString m_strPicSize;
     QString m_strPicQuality;
     bool m_bKeepExif = true;
+    QString m_strOutputDir;
+    QSize m_windowSize;
     QString m_strServerUrl;
     QString m_strPublicIpUrl;
     QString m_strWebSiteUrl;

@@ -27,8 +27,10 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMimeData>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -50,7 +52,7 @@ QIconButton* createTitleButton(const char* image, QWidget* parent) {
 zentarPixvue::zentarPixvue(QWidget* parent) : CFramelessWindow(parent) {
     s_pMainWindow = this;
     m_pThreads = new QThreadKeeper(this);
-    setFixedSize(kContentWidth, kContentHeight);
+    setResizable(kContentWidth, kContentHeight);
     setTitleSize(QSize(kContentWidth, kTitleHeight));
     setTitleColor(QColor("#718AB9"));
     setBackgroundColor(QColor("#FFFFFF"));
@@ -67,6 +69,8 @@ zentarPixvue::zentarPixvue(QWidget* parent) : CFramelessWindow(parent) {
     layout->addWidget(titleArea);
     layout->addWidget(m_pPageStack);
     setCentralWidget(central);
+    central->setMouseTracking(true);  // the resize cursor over the shadow
+    restoreWindowSize();
 
     connect(m_pBtnMin, &QIconButton::clicked, this, &zentarPixvue::slotIconBtnClicked);
     connect(m_pBtnClose, &QIconButton::clicked, this, &zentarPixvue::slotIconBtnClicked);
@@ -87,7 +91,8 @@ zentarPixvue* zentarPixvue::mainWindow() {
 
 QWidget* zentarPixvue::createTitleArea() {
     auto* area = new QWidget(this);
-    area->setFixedSize(kContentWidth, kTitleHeight);
+    area->setMinimumWidth(kContentWidth);
+    area->setFixedHeight(kTitleHeight);
     auto* layout = new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -130,13 +135,27 @@ QLayout* zentarPixvue::createTitleBar(QWidget* parent) {
 
 void zentarPixvue::createPageStack() {
     m_pPageStack = new QStackedWidget(this);
-    m_pPageStack->setFixedSize(kContentWidth, kPageHeight);
+    m_pPageStack->setMinimumSize(kContentWidth, kPageHeight);
     m_pHomePage = new QHomePage(m_pPageStack);
     m_pPageStack->addWidget(m_pHomePage);
     m_pOperatePage = new QOperatePage(m_pPageStack, m_pPageStack);
     m_pPageStack->addWidget(m_pOperatePage);
     m_pPageStack->setCurrentIndex(HomePage);
     connectOperatePage();
+}
+
+void zentarPixvue::restoreWindowSize() {
+    const QSize stored = ZtConfig::NewInstance()->getWindowSize();
+    const QSize designed(kContentWidth, kContentHeight);
+    QSize content = stored.expandedTo(designed);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        content = content.boundedTo(screen->availableSize()).expandedTo(designed);
+    }
+    resize(content + QSize(2 * kShadowMargin, 2 * kShadowMargin));
+}
+
+void zentarPixvue::resizeFinished() {
+    ZtConfig::NewInstance()->setWindowSize(contentSize());
 }
 
 void zentarPixvue::connectOperatePage() {
@@ -156,6 +175,8 @@ void zentarPixvue::slotConvertImage(QVariant& listIndex, QString strPath) {
     m_pThreads->adopt(dialog->worker(), [] { QConvertHeicThread::setStopFlag(true); });
     connect(dialog, &QConvertImageDlg::signalRefreshTableView, m_pOperatePage,
             &QOperatePage::slotRefreshTableView);
+    connect(dialog->worker(), &QConvertHeicThread::signalConvertFinished, m_pOperatePage,
+            &QOperatePage::slotConvertFinished);
     dialog->show();
 }
 
@@ -207,8 +228,13 @@ void zentarPixvue::slotMouseLeaveMenu() {
 }
 
 QUrl zentarPixvue::webPage(const char* path) {
-    return QUrl(ZtConfig::NewInstance()->getWebSiteUrl() + QString::fromLatin1(path),
-                QUrl::TolerantMode);
+    ZtConfig* config = ZtConfig::NewInstance();
+    QString page = QString::fromLatin1(path);
+    // The site's pages in the interface's language: "/cn/" Chinese, "/en/" English.
+    if (config->getLanguageType() != Chinese && page.startsWith(QLatin1String("/cn/"))) {
+        page.replace(0, 4, QStringLiteral("/en/"));
+    }
+    return QUrl(config->getWebSiteUrl() + page, QUrl::TolerantMode);
 }
 
 void zentarPixvue::slotMenuItemClicked(int nItemId) {

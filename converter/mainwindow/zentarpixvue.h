@@ -51,7 +51,8 @@ public:
     QIconButton* minimizeButton() const { return m_pBtnMin; }
     QIconButton* closeButton() const { return m_pBtnClose; }
 
-    // The maker's web site joined with path.
+    // The maker's web site joined with path, its "/cn/" turned into "/en/" for an English
+    // interface.
     static QUrl webPage(const char* path);
 
     // Files or folders named on the command line or by a later start: added as a drop of them
@@ -79,12 +80,15 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The new size is kept for the next start.
+    void resizeFinished() override;
 
 private:
     QWidget* createTitleArea();
     QLayout* createTitleBar(QWidget* parent);
     void createPageStack();
     void connectOperatePage();
+    void restoreWindowSize();
     bool confirmExit();
     void showLanguageDialog();
     void showAboutDialog();

@@ -216,9 +216,14 @@ void TestMainWindow::menuItemsReachTheirActions() {
     click(QMenuDialog::ContactUs);
     click(QMenuDialog::HelpCenter);
     QCOMPARE(catcher.urls.size(), 3);
-    QCOMPARE(catcher.urls[0].path(), QStringLiteral("/cn/home.html"));
-    QCOMPARE(catcher.urls[1].path(), QStringLiteral("/cn/contact-us.html"));
-    QCOMPARE(catcher.urls[2].path(), QStringLiteral("/cn/product-pixvue-help.html"));
+    // The site's pages in the interface's language.
+    QCOMPARE(catcher.urls[0].path(), QStringLiteral("/en/home.html"));
+    QCOMPARE(catcher.urls[1].path(), QStringLiteral("/en/contact-us.html"));
+    QCOMPARE(catcher.urls[2].path(), QStringLiteral("/en/product-pixvue-help.html"));
+    ZtConfig::NewInstance()->setLanguageType(Chinese);
+    QCOMPARE(zentarPixvue::webPage(zentarPixvue::kHelpPagePath).path(),
+             QStringLiteral("/cn/product-pixvue-help.html"));
+    ZtConfig::NewInstance()->setLanguageType(English);
     QCOMPARE(catcher.urls[0].host(), QUrl(ZtConfig::NewInstance()->getWebSiteUrl()).host());
 
     click(QMenuDialog::Language);
@@ -236,7 +241,7 @@ void TestMainWindow::menuItemsReachTheirActions() {
     QVERIFY(about != nullptr);
     about->logoButton()->click();
     QCOMPARE(catcher.urls.size(), 4);
-    QCOMPARE(catcher.urls[3].path(), QStringLiteral("/cn/home.html"));
+    QCOMPARE(catcher.urls[3].path(), QStringLiteral("/en/home.html"));
     about->close();
 
     // The update and feedback entries are tested against the test web service (tests/update).
