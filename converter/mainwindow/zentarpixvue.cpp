@@ -144,14 +144,20 @@ void zentarPixvue::createPageStack() {
     connectOperatePage();
 }
 
-void zentarPixvue::restoreWindowSize() {
-    const QSize stored = ZtConfig::NewInstance()->getWindowSize();
+QSize zentarPixvue::restoredContentSize(const QSize& stored, const QSize& screen) {
     const QSize designed(kContentWidth, kContentHeight);
     QSize content = stored.expandedTo(designed);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        content = content.boundedTo(screen->availableSize()).expandedTo(designed);
+    if (screen.isValid()) {
+        content = content.boundedTo(screen);  // its edges stay within reach
     }
-    resize(content + QSize(2 * kShadowMargin, 2 * kShadowMargin));
+    return content.expandedTo(designed);
+}
+
+void zentarPixvue::restoreWindowSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize margins(2 * kShadowMargin, 2 * kShadowMargin);
+    const QSize room = screen != nullptr ? screen->availableSize() - margins : QSize();
+    resize(restoredContentSize(ZtConfig::NewInstance()->getWindowSize(), room) + margins);
 }
 
 void zentarPixvue::resizeFinished() {

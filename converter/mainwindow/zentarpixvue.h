@@ -51,6 +51,10 @@ public:
     QIconButton* minimizeButton() const { return m_pBtnMin; }
     QIconButton* closeButton() const { return m_pBtnClose; }
 
+    // The content size to open at: the one kept (stored), not below the designed size and,
+    // within it, not beyond the screen's room.
+    static QSize restoredContentSize(const QSize& stored, const QSize& screen);
+
     // The maker's web site joined with path, its "/cn/" turned into "/en/" for an English
     // interface.
     static QUrl webPage(const char* path);

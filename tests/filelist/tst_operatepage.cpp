@@ -175,6 +175,11 @@ void TestOperatePage::outputDirectoryRule() {
     answer.clear();  // cancelled
     page.alterButton()->click();
     QCOMPARE(page.pathEdit()->text(), QStringLiteral("/home/me/usr"));
+
+    // The next start offers the folder chosen.
+    ZtConfig::ReleaseConfigInstance();
+    QOperatePage next(&stack);
+    QCOMPARE(next.pathEdit()->text(), QStringLiteral("/home/me/usr"));
 }
 
 void TestOperatePage::convertBuildsTheOutputDirectory() {
