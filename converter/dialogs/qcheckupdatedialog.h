@@ -128,6 +128,8 @@ public:
     void updateVersion();
     // Aborts a download under way; its partial file is removed.
     void cancelDownload();
+    // The end of a download (or an installer already there): the bar full, status in words.
+    void showEnd(const QString& status);
 
     bool isDownloading() const { return !m_pReply.isNull(); }
     // Refuses every download and installer start.
@@ -164,7 +166,6 @@ private:
     void dropReply();
     bool finishFile();
     bool startInstaller(QString* error);
-    void showEnd(const QString& status);
 
     QStackedWidget* m_pStack;
     UpdateInfo m_updateInfo;

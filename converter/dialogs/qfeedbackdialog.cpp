@@ -28,6 +28,7 @@ namespace {
 const int kCodeLength = 4;
 const int kNoisePoints = 100;
 const int kNoiseWidth = 84;
+const int kNoiseAlpha = 90;
 
 // Shared by every verification label.
 int s_codeColors[kCodeLength] = {Qt::black, Qt::black, Qt::black, Qt::black};
@@ -115,7 +116,9 @@ void QVerCodeLabel::paintEvent(QPaintEvent* event) {
     painter.fillRect(contentsRect(), QColor("#F2FAFF"));
     painter.setFont(FontSpec(17, 75).toFont());
     for (int i = 0; i < m_noise.size(); ++i) {
-        painter.setPen(QColor(Qt::GlobalColor(m_pColors[i % kCodeLength])));
+        QColor faint(Qt::GlobalColor(m_pColors[i % kCodeLength]));
+        faint.setAlpha(kNoiseAlpha);  // the letters stand out of the noise
+        painter.setPen(faint);
         painter.drawPoint(m_noise[i]);
     }
     for (int i = 0; i < m_strCode.size(); ++i) {
