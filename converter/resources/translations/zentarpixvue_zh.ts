@@ -465,10 +465,6 @@
         <translation>意见内容（您宝贵的意见是我们成长的动力）</translation>
     </message>
     <message>
-        <source>You can enter another %1 words</source>
-        <translation>您还可以输入 %1 个字</translation>
-    </message>
-    <message>
         <source>Please fill in the mailbox so that we can reply you in time, thank you</source>
         <translation>请填写邮箱，以便我们及时回复您，谢谢</translation>
     </message>
@@ -479,10 +475,6 @@
     <message>
         <source>VerCode :</source>
         <translation>验证码：</translation>
-    </message>
-    <message>
-        <source>(Case sensitive)</source>
-        <translation>（区分大小写）</translation>
     </message>
     <message>
         <source>Submit</source>
@@ -511,10 +503,6 @@
     <message>
         <source>Submitted successfully, thank you very much for your feedback</source>
         <translation>提交成功，非常感谢您的反馈</translation>
-    </message>
-    <message>
-        <source>Submit failed (%1), please resubmit</source>
-        <translation>提交失败（%1），请重新提交</translation>
     </message>
     <message>
         <source>You can enter another %1 characters</source>
