@@ -120,7 +120,7 @@ bool ModelDataBase::sortsBefore(const ModelDataBase& other, int column) const {
 }
 
 bool HeicModelData::sortsBefore(const ModelDataBase& other, int column) const {
-    const auto* heic = dynamic_cast<const HeicModelData*>(&other);
+    const HeicModelData* heic = other.heicData();
     if (heic == nullptr) {
         return ModelDataBase::sortsBefore(other, column);
     }
@@ -130,60 +130,51 @@ bool HeicModelData::sortsBefore(const ModelDataBase& other, int column) const {
     if (column == 4 && nConvertState != heic->nConvertState) {
         return nConvertState < heic->nConvertState;
     }
-    const int byName = naturalCompare(strFileName, heic->strFileName);
-    return byName != 0 ? byName < 0 : strFilePath < heic->strFilePath;
+    const int byName = nameSortKey().compare(heic->nameSortKey());
+    if (byName != 0) {
+        return byName < 0;
+    }
+    const int byCase = QString::compare(strFileName, heic->strFileName);
+    return byCase != 0 ? byCase < 0 : strFilePath < heic->strFilePath;
 }
 
-namespace {
-
-int digitRunEnd(const QString& text, int from) {
-    while (from < text.size() && text.at(from).isDigit()) {
-        ++from;
+const QString& HeicModelData::nameSortKey() const {
+    if (m_strNameKey.isEmpty() && !strFileName.isEmpty()) {
+        m_strNameKey = naturalSortKey(strFileName);
     }
-    return from;
+    return m_strNameKey;
 }
 
-// Two runs of digits by value: without leading zeros the longer is larger.
-int compareNumbers(QStringRef a, QStringRef b) {
-    while (a.size() > 1 && a.at(0) == QLatin1Char('0')) {
-        a = a.mid(1);
-    }
-    while (b.size() > 1 && b.at(0) == QLatin1Char('0')) {
-        b = b.mid(1);
-    }
-    if (a.size() != b.size()) {
-        return a.size() < b.size() ? -1 : 1;
-    }
-    return a.compare(b);
-}
-
-}  // namespace
-
-int naturalCompare(const QString& a, const QString& b) {
+QString naturalSortKey(const QString& text) {
+    QString key;
+    key.reserve(text.size() + 8);
     int i = 0;
-    int j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a.at(i).isDigit() && b.at(j).isDigit()) {
-            const int endA = digitRunEnd(a, i);
-            const int endB = digitRunEnd(b, j);
-            const int byValue = compareNumbers(a.midRef(i, endA - i), b.midRef(j, endB - j));
-            if (byValue != 0) {
-                return byValue;
-            }
-            i = endA;
-            j = endB;
+    while (i < text.size()) {
+        if (!text.at(i).isDigit()) {
+            key += text.at(i).toCaseFolded();
+            ++i;
             continue;
         }
-        const QChar ca = a.at(i).toCaseFolded();
-        const QChar cb = b.at(j).toCaseFolded();
-        if (ca != cb) {
-            return ca < cb ? -1 : 1;
+        int end = i;
+        while (end < text.size() && text.at(end).isDigit()) {
+            ++end;
         }
-        ++i;
-        ++j;
+        while (i < end - 1 && text.at(i) == QLatin1Char('0')) {
+            ++i;  // leading zeros do not count
+        }
+        // A number: "0", its length (a longer one is larger), its digits.
+        key += QLatin1Char('0');
+        key += QChar(ushort(u'0' + (end - i)));
+        key += text.midRef(i, end - i);
+        i = end;
     }
-    if (i < a.size() || j < b.size()) {
-        return i < a.size() ? 1 : -1;
+    return key;
+}
+
+int naturalCompare(const QString& a, const QString& b) {
+    int result = naturalSortKey(a).compare(naturalSortKey(b));
+    if (result == 0) {
+        result = QString::compare(a, b);  // equal but for case or leading zeros: a fixed order
     }
-    return QString::compare(a, b);  // equal but for case or leading zeros: a fixed order
+    return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }

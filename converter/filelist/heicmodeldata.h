@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+struct HeicModelData;
+
 // Presentation state of one table row: hover, check box and its look, a label for column 0.
 // Records belong to the model and are read and written on the GUI thread only.
 struct ModelDataBase {
@@ -37,6 +39,8 @@ struct ModelDataBase {
     virtual bool sortsBefore(const ModelDataBase& other, int column) const;
     // The mouse has left the row: buttons drawn in it back to their rest look.
     virtual void restButtons() {}
+    // The record as a listed file, null for another kind of row.
+    virtual const HeicModelData* heicData() const { return nullptr; }
 };
 Q_DECLARE_METATYPE(ModelDataBase*)
 
@@ -81,6 +85,12 @@ struct HeicModelData : ModelDataBase {
     // By name in natural order; by size or state, then by name.
     bool sortsBefore(const ModelDataBase& other, int column) const override;
     void restButtons() override;
+    const HeicModelData* heicData() const override { return this; }
+    // naturalSortKey of the file name, made once.
+    const QString& nameSortKey() const;
+
+private:
+    mutable QString m_strNameKey;
 };
 
 // Below 1 MB "%1 KB", else "%1 MB", with two decimals.
@@ -89,3 +99,6 @@ QString heicSizeText(qint64 bytes);
 // File names as file managers order them: runs of digits by their value (2 before 10), the
 // rest without regard to case; < 0, 0 or > 0.
 int naturalCompare(const QString& a, const QString& b);
+// A text whose plain order is that natural order (names equal but for case or leading zeros
+// give equal keys).
+QString naturalSortKey(const QString& text);

@@ -12,10 +12,12 @@ bool QSortFilterProxyModelBase::filterAcceptsRow(int, const QModelIndex&) const 
 }
 
 bool QSortFilterProxyModelBase::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    const ModelDataBase* a = QTableModelBase::record(left);
-    const ModelDataBase* b = QTableModelBase::record(right);
+    // The records straight from the model: a sort makes many comparisons.
+    const auto* records = qobject_cast<const QTableModelBase*>(sourceModel());
+    const ModelDataBase* a = records != nullptr ? records->modelData(left.row()) : nullptr;
+    const ModelDataBase* b = records != nullptr ? records->modelData(right.row()) : nullptr;
     if (a == nullptr || b == nullptr) {
-        return a == nullptr && b != nullptr;
+        return QSortFilterProxyModel::lessThan(left, right);
     }
     return a->sortsBefore(*b, left.column());
 }
