@@ -175,6 +175,7 @@ void zentarPixvue::connectOperatePage() {
 }
 
 void zentarPixvue::slotConvertImage(QVariant& listIndex, QString strPath) {
+    m_pOperatePage->trackConversion(listIndex);
     auto* dialog = new QConvertImageDlg(listIndex, strPath, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);

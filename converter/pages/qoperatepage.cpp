@@ -637,13 +637,15 @@ void QOperatePage::startConvert() {
     makeDirectory(m_strLastDir);
     m_strLastDir += formatFolder(config->getConvertFormat());
     makeDirectory(m_strLastDir);
-    const QModelIndexList checked = m_pTableView->checkedRows();
+    QVariant rows = QVariant::fromValue(m_pTableView->checkedRows());
+    emit signalConvertImage(rows, m_strLastDir);
+}
+
+void QOperatePage::trackConversion(const QVariant& listIndex) {
     m_listConverting.clear();
-    for (const QModelIndex& index : checked) {
+    for (const QModelIndex& index : listIndex.value<QModelIndexList>()) {
         m_listConverting.append(QPersistentModelIndex(index));
     }
-    QVariant rows = QVariant::fromValue(checked);
-    emit signalConvertImage(rows, m_strLastDir);
 }
 
 void QOperatePage::slotConvertFinished() {

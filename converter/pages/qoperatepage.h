@@ -62,6 +62,9 @@ public:
 
     QString defaultOutputDir() const { return m_strDefaultDir; }
     QString lastOutputDir() const { return m_strLastDir; }
+    // The rows of a conversion run that starts (a QModelIndexList): slotConvertFinished
+    // unchecks those converted.
+    void trackConversion(const QVariant& listIndex);
     // The listed files in the list's order.
     QStringList listedPaths() const;
 
