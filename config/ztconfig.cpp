@@ -62,6 +62,8 @@ ZtConfig::ZtConfig()
                                     ztaddresses::kDefaultPublicIpUrl);
     m_strWebSiteUrl = readUrlValue(ztaddresses::kWebSiteSection, ztaddresses::kWebSiteKey,
                                    ztaddresses::kDefaultWebSiteUrl);
+    m_strOutputDir = getPrivateProfileIntEx(user, "OutputDir", "OutputDir", QString());
+    m_windowSize = QSettings(user, QSettings::IniFormat).value("WindowSize/WindowSize").toSize();
     LOG(INFO) << " Server Url is : " << m_strServerUrl;
 }
 
@@ -158,6 +160,18 @@ void ZtConfig::setLanguageType(Language language) {
     std::lock_guard<std::mutex> lock(m_mutex);
     writeUserValue("Language", "LanguageType", static_cast<int>(language));
     m_eLanguage = language;
+}
+
+void ZtConfig::setOutputDir(const QString& dir) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    writeUserValue("OutputDir", "OutputDir", dir);
+    m_strOutputDir = dir;
+}
+
+void ZtConfig::setWindowSize(const QSize& size) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    writeUserValue("WindowSize", "WindowSize", size);
+    m_windowSize = size;
 }
 
 QString ZtConfig::getHostIpAddress() const {

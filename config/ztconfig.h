@@ -2,6 +2,7 @@
 
 #include "ztconfig_global.h"
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -82,6 +83,20 @@ public:
     // programs, the system's, the user's.
     static QStringList urlFiles();
 
+    // The output folder last chosen with "Alter"; empty until one was chosen.
+    QString getOutputDir() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_strOutputDir;
+    }
+    void setOutputDir(const QString& dir);
+
+    // The main window's content size when it was last resized; invalid until then.
+    QSize getWindowSize() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_windowSize;
+    }
+    void setWindowSize(const QSize& size);
+
     QString getSoftwareVersion() const { return m_strSoftwareVersion; }
     QString getServerUrl() const { return m_strServerUrl; }
     QString getPublicIpUrl() const { return m_strPublicIpUrl; }
@@ -118,6 +133,8 @@ private:
     bool m_bUpdateCheckAllowed = false;
     bool m_bLogUploadAllowed = false;
     bool m_bConsentAnswered = false;
+    QString m_strOutputDir;
+    QSize m_windowSize;
     QString m_strServerUrl;
     QString m_strPublicIpUrl;
     QString m_strWebSiteUrl;

@@ -17,6 +17,9 @@ struct ZTWIDGETKIT_EXPORT KitTheme {
     QString dialogCloseButton;
     QString dialogYesButton;
     QString dialogNoButton;
+    QString comboArrowNormal;  // 30 x 30 drop-down arrows of the combo boxes
+    QString comboArrowHover;
+    QString comboArrowPressed;
 
     static const KitTheme& current();
     static void setCurrent(const KitTheme& theme);

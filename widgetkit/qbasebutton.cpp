@@ -52,6 +52,8 @@ void QBaseButton::enterEvent(QEvent* event) {
     if (isEnabled()) {
         setState(ButtonHover);
         emit signalMouseEnter();
+        // A modal dialog over the window takes the mouse without a leave event.
+        window()->installEventFilter(this);
     }
     QPushButton::enterEvent(event);
 }
@@ -62,6 +64,24 @@ void QBaseButton::leaveEvent(QEvent* event) {
         emit signalMouseLeave();
     }
     QPushButton::leaveEvent(event);
+}
+
+void QBaseButton::rest() {
+    if (isEnabled()) {
+        setState(ButtonNormal);
+    }
+}
+
+void QBaseButton::hideEvent(QHideEvent* event) {
+    rest();
+    QPushButton::hideEvent(event);
+}
+
+bool QBaseButton::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window() && event->type() == QEvent::WindowBlocked) {
+        rest();
+    }
+    return QPushButton::eventFilter(watched, event);
 }
 
 void QBaseButton::changeEvent(QEvent* event) {

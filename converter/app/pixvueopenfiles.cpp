@@ -52,6 +52,26 @@ QString openFilesMessage(const QStringList& paths) {
     return message;
 }
 
+QStringList restartArguments(const QStringList& arguments, const QStringList& listedPaths) {
+    QStringList restart;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--")) {
+            break;
+        }
+        if (isOption(argument)) {
+            restart << argument;
+        }
+    }
+    qint64 chars = 0;
+    for (const QString& path : listedPaths) {
+        chars += path.size() + 1;
+    }
+    if (!listedPaths.isEmpty() && chars <= kMaxRestartArgumentChars) {
+        restart << QStringLiteral("--") << listedPaths;
+    }
+    return restart;
+}
+
 bool parseOpenFilesMessage(const QString& message, QStringList* paths) {
     const QString prefix = QString::fromLatin1(kOpenFilesMessage);
     if (message != prefix && !message.startsWith(prefix + kSeparator)) {

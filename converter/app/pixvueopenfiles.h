@@ -20,6 +20,13 @@ QStringList pathsFromArguments(const QStringList& arguments, const QDir& working
 
 QString openFilesMessage(const QStringList& paths);
 
+// The characters of listed paths that a restart hands on its command line, well within the
+// system's limit.
+inline constexpr int kMaxRestartArgumentChars = 512 * 1024;
+// The arguments of a restart that lists the same files again: the options of this start, then
+// "--" and the listed paths (left out when they would not fit: kMaxRestartArgumentChars).
+QStringList restartArguments(const QStringList& arguments, const QStringList& listedPaths);
+
 // True when message is an open-files message; its paths go to paths.
 bool parseOpenFilesMessage(const QString& message, QStringList* paths);
 

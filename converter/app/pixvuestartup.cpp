@@ -6,6 +6,7 @@
 #include "pixvueresources.h"
 #include "qexitsignals.h"
 #include "qonlineservices.h"
+#include "qoperatepage.h"
 #include "qsingleinstance.h"
 #include "qtaskthread.h"
 #include "qthreadkeeper.h"
@@ -46,12 +47,17 @@ void quitAfterStartWhenAsked() {
     }
 }
 
-void restartProgram(QSingleInstance& instance) {
+// The new start lists the same files again.
+void restartProgram(QSingleInstance& instance, const QStringList& listedPaths) {
     instance.release();
     qunsetenv(kQuitAfterStartVariable);
     const QString program = QCoreApplication::applicationFilePath();
-    if (!QProcess::startDetached(program, QCoreApplication::arguments().mid(1),
-                                 QDir::currentPath())) {
+    const QStringList arguments =
+        restartArguments(QCoreApplication::arguments().mid(1), listedPaths);
+    if (!listedPaths.isEmpty() && !arguments.contains(QStringLiteral("--"))) {
+        LOG(WARNING) << "the list of " << listedPaths.size() << " files is too long to hand over";
+    }
+    if (!QProcess::startDetached(program, arguments, QDir::currentPath())) {
         LOG(ERROR) << "restart of " << program << " failed";
     }
 }
@@ -168,6 +174,7 @@ int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
     quitAfterStartWhenAsked();
 
     const int exitCode = QApplication::exec();
+    const QStringList listedPaths = window->operatePage()->listedPaths();
 
     // A restart ends the loop with the window still open: its threads end before the
     // decoded images go.
@@ -175,7 +182,7 @@ int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
     ZtConfig::ReleaseConfigInstance();
     ZtHeicAPI::releaseAllMapData();
     if (exitCode == kRestartExitCode) {
-        restartProgram(instance);
+        restartProgram(instance, listedPaths);
     }
     LOG(INFO) << "====================END====================";
     services.reset();

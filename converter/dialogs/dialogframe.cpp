@@ -8,7 +8,10 @@
 #include "qlineex.h"
 #include "stateframes.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QNetworkReply>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace pixvue {
@@ -64,6 +67,57 @@ QImageTextButton* createDialogButton(const char* image, const QString& text, con
     button->setTextColor(color, color, color, color);
     button->setText(text);
     return button;
+}
+
+QPixmap messageIcon(MessageIcon icon, const QSize& size) {
+    const QPixmap icons = loadKitPixmap(QStringLiteral(":/Img/res/png_msgicon.png"));
+    const int rowHeight = icons.width();
+    const QPixmap row = icons.copy(0, int(icon) * rowHeight, icons.width(), rowHeight);
+    QPixmap framed(size.expandedTo(row.size()));
+    framed.fill(Qt::transparent);
+    QPainter painter(&framed);
+    painter.drawPixmap((framed.width() - row.width()) / 2, (framed.height() - row.height()) / 2,
+                       row);
+    return framed;
+}
+
+namespace {
+
+const char* serviceErrorSource(int code) {
+    switch (code) {
+        case 0:
+            return QT_TRANSLATE_NOOP("ServiceError", "the service refused the request");
+        case 502:
+            return QT_TRANSLATE_NOOP("ServiceError", "the service sent an empty answer");
+        case 503:
+        case 506:
+            return QT_TRANSLATE_NOOP("ServiceError", "the service's answer could not be read");
+        case QNetworkReply::HostNotFoundError:
+            return QT_TRANSLATE_NOOP("ServiceError", "the service could not be found");
+        case QNetworkReply::TimeoutError:
+        case QNetworkReply::OperationCanceledError:
+            return QT_TRANSLATE_NOOP("ServiceError", "the service did not answer in time");
+        case QNetworkReply::SslHandshakeFailedError:
+            return QT_TRANSLATE_NOOP("ServiceError", "no secure connection to the service");
+        default:
+            break;
+    }
+    if (code > 0 && code < QNetworkReply::ContentAccessDenied) {
+        return QT_TRANSLATE_NOOP("ServiceError", "no connection to the service");
+    }
+    if (code >= QNetworkReply::ContentAccessDenied && code < QNetworkReply::ProtocolUnknownError) {
+        return QT_TRANSLATE_NOOP("ServiceError", "the service refused the request");
+    }
+    if (code >= QNetworkReply::InternalServerError && code <= QNetworkReply::UnknownServerError) {
+        return QT_TRANSLATE_NOOP("ServiceError", "the service has a fault");
+    }
+    return QT_TRANSLATE_NOOP("ServiceError", "unknown error");
+}
+
+}  // namespace
+
+QString serviceErrorText(int code) {
+    return QCoreApplication::translate("ServiceError", serviceErrorSource(code));
 }
 
 QImageLable* createBusyIcon(QPixmap (&frames)[2], QWidget* parent) {

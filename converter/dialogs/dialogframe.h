@@ -31,6 +31,14 @@ DialogFrame buildDialogFrame(CFramelessDialog* dialog, const QString& title);
 QImageTextButton* createDialogButton(const char* image, const QString& text, const char* textColor,
                                      QWidget* parent);
 
+// The rows of the message icon image.
+enum MessageIcon { FailureIcon = 0, WarningIcon = 1, SuccessIcon = 2, InformationIcon = 3 };
+// One row of the message icon image, centred in a transparent pixmap of at least size.
+QPixmap messageIcon(MessageIcon icon, const QSize& size);
+
+// What a last-error code of the web client means, in words of the interface's language.
+QString serviceErrorText(int code);
+
 // The busy icon: frames gets the upper and lower half of its image; the label shows the first.
 QImageLable* createBusyIcon(QPixmap (&frames)[2], QWidget* parent);
 

@@ -18,6 +18,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QLabel>
 #include <QMouseEvent>
@@ -91,6 +92,14 @@ QString installerPath(const QString& version) {
            QStringLiteral(".run");
 }
 
+bool isDistributionPackage() {
+#ifdef PIXVUE_DISTRIBUTION_PACKAGE
+    return true;
+#else
+    return false;
+#endif
+}
+
 }  // namespace pixvue
 
 namespace {
@@ -146,6 +155,27 @@ QCheckingPage::QCheckingPage(QStackedWidget* stack, QWidget* parent)
     m_pStatus = createPageLabel(this);
     m_pStatus->setText(tr("Checking new version,please wait..."));
     centre(m_pStatus, 130);
+    m_pPackage = createPageLabel(this);
+    m_pPackage->setText(tr("Pixvue is updated by your system's package manager"));
+    centre(m_pPackage, 160);
+    m_pPackage->hide();
+}
+
+void QCheckingPage::setPackageManaged(bool bManaged) {
+    m_pPackage->setVisible(bManaged);
+}
+
+void QCheckingPage::slotCheckCompleted(bool bSuc, int nErrorCode) {
+    m_bCheckFailed = !bSuc;
+    m_nCheckError = nErrorCode;
+}
+
+void QCheckingPage::showResult(const QPixmap& icon, const QString& status) {
+    m_pMovie->stop();
+    m_pAnimation->setMovie(nullptr);
+    m_pAnimation->setPixmap(icon);
+    m_pStatus->setText(status);
+    centre(m_pStatus, 130);
 }
 
 bool QCheckingPage::isAnimating() const {
@@ -167,12 +197,16 @@ void QCheckingPage::slotUpdateInfo(QVariant info) {
         }
         return;
     }
-    m_pMovie->stop();
-    m_pAnimation->setMovie(nullptr);
-    m_pAnimation->setPixmap(QPixmap(QStringLiteral(":/Img/res/png_latestversion.png"))
-                                .scaled(40, 40, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    m_pStatus->setText(tr("It is the latest version, no need to update"));
-    centre(m_pStatus, 130);
+    if (m_bCheckFailed) {
+        showResult(pixvue::messageIcon(pixvue::WarningIcon, QSize(40, 40)),
+                   tr("Update check failed: %1 (%2)")
+                       .arg(pixvue::serviceErrorText(m_nCheckError))
+                       .arg(m_nCheckError));
+        return;
+    }
+    showResult(QPixmap(QStringLiteral(":/Img/res/png_latestversion.png"))
+                   .scaled(40, 40, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+               tr("It is the latest version, no need to update"));
 }
 
 QCheckedPage::QCheckedPage(QUpdatePage* updatePage, QWidget* parent)
@@ -183,6 +217,15 @@ QCheckedPage::QCheckedPage(QUpdatePage* updatePage, QWidget* parent)
     m_pBtnUpdate = pixvue::createSubmitButton(tr("Update"), this);
     m_pBtnUpdate->move(435 - 110, 165);
     connect(m_pBtnUpdate, &QImageTextButton::clicked, this, &QCheckedPage::slotBtnUpdateClicked);
+    m_pPackage = new QMultiLineLabel(QColor(kTextColor), kPageFont, this);
+    m_pPackage->setGeometry(35, 171, 400, 20);
+    m_pPackage->setText(tr("Pixvue is updated by your system's package manager"));
+    m_pPackage->hide();
+}
+
+void QCheckedPage::setPackageManaged(bool bManaged) {
+    m_pBtnUpdate->setVisible(!bManaged);
+    m_pPackage->setVisible(bManaged);
 }
 
 void QCheckedPage::createNotesView() {
@@ -263,6 +306,10 @@ void QUpdatePage::showDownloadStart(const UpdateInfo& info) {
 }
 
 void QUpdatePage::downloadNewVersion(const UpdateInfo& info) {
+    if (m_bPackageManaged) {
+        LOG(INFO) << "no download: the package manager updates the program";
+        return;
+    }
     cancelDownload();
     m_updateInfo = info;
     if (!pixvue::isSafeVersionText(info.version)) {
@@ -449,23 +496,47 @@ void QUpdatePage::cancelDownload() {
     }
 }
 
-bool QUpdatePage::startInstaller() {
+bool QUpdatePage::startInstaller(QString* error) {
     // The owner may run it; the group and others keep what they had.
     QFile::setPermissions(m_strTarget, QFile::permissions(m_strTarget) | QFile::ExeOwner |
                                            QFile::ReadOwner | QFile::WriteOwner);
-    if (!QProcess::startDetached(m_strTarget, QStringList(m_strTarget))) {
-        LOG(ERROR) << "cannot start the installer " << m_strTarget;
+    QProcess installer;
+    installer.setProgram(m_strTarget);
+    installer.setArguments(QStringList(m_strTarget));
+    if (!installer.startDetached()) {
+        *error = installer.errorString();
+        LOG(ERROR) << "cannot start the installer " << m_strTarget << ": " << *error;
         return false;
     }
     emit signalInstallerStarted(m_strTarget);
     return true;
 }
 
+// The download has ended (or was there already): the bar full, the outcome in words.
+void QUpdatePage::showEnd(const QString& status) {
+    m_pStack->setCurrentWidget(this);
+    m_pProgress->setAnimated(false);
+    m_pProgress->setValue(100);
+    m_pPercent->setText(QStringLiteral("100%"));
+    m_pPercent->move(m_pProgress->geometry().right() + 1 - m_pPercent->width(), 55);
+    const qint64 size = QFileInfo(m_strTarget).size();
+    m_pSize->setText(QStringLiteral("%1 / %1").arg(pixvue::readableSize(size)));
+    m_pStatus->setText(status);
+}
+
 void QUpdatePage::updateVersion() {
-    LOG(INFO) << "installer " << m_strTarget;
-    if (startInstaller()) {
+    if (m_bPackageManaged) {
+        LOG(INFO) << "no installer: the package manager updates the program";
         return;
     }
+    LOG(INFO) << "installer " << m_strTarget;
+    QString error;
+    if (startInstaller(&error)) {
+        showEnd(tr("The installer of %1 has been started").arg(m_updateInfo.version));
+        return;
+    }
+    showEnd(tr("The installer could not be started: %1").arg(error));
+    m_pBtnUpdate->setEnabled(true);
     QWidget* parent = zentarPixvue::mainWindow();
     QMessageboxEx box(tr("Update fail"), tr("Please manually click the upgrade package to upgrade"),
                       1, 0, parent != nullptr ? parent : window());
@@ -517,9 +588,16 @@ QCheckUpdateDialog::QCheckUpdateDialog(bool infoKnown, QWidget* parent) : CFrame
     m_pStack->addWidget(m_pUpdatePage);
     m_pStack->setCurrentIndex(CheckingPage);
     connect(m_pUpdatePage, &QUpdatePage::signalClose, this, &QDialog::close);
+    setPackageManaged(pixvue::isDistributionPackage());
     if (!infoKnown) {
         startCheck();
     }
+}
+
+void QCheckUpdateDialog::setPackageManaged(bool bManaged) {
+    m_pCheckingPage->setPackageManaged(bManaged);
+    m_pCheckedPage->setPackageManaged(bManaged);
+    m_pUpdatePage->setPackageManaged(bManaged);
 }
 
 QCheckUpdateDialog::~QCheckUpdateDialog() {
@@ -532,6 +610,8 @@ QCheckVersionThread* QCheckUpdateDialog::checkThread() const {
 
 void QCheckUpdateDialog::startCheck() {
     m_pCheckThread = new QCheckVersionThread(m_pCheckingPage);
+    connect(m_pCheckThread, &QCheckVersionThread::signalCheckCompleted, m_pCheckingPage,
+            &QCheckingPage::slotCheckCompleted);
     connect(m_pCheckThread, &QCheckVersionThread::signalUpdateInfo, m_pCheckingPage,
             &QCheckingPage::slotUpdateInfo);
     connect(m_pCheckThread, &QThread::finished, m_pCheckThread, &QObject::deleteLater);

@@ -34,6 +34,9 @@ bool isTrustedDownloadUrl(const QUrl& url);
 // The data directory's "Update" folder and the installer of version inside it.
 QString updateDirectory();
 QString installerPath(const QString& version);
+// Built for a distribution's package: the package manager updates the program, which never
+// downloads or starts an installer itself.
+bool isDistributionPackage();
 
 }  // namespace pixvue
 
@@ -54,19 +57,27 @@ public:
 
     QAdaptiveLabel* statusLabel() const { return m_pStatus; }
     QAdaptiveLabel* versionLabel() const { return m_pVersion; }
+    QAdaptiveLabel* packageLabel() const { return m_pPackage; }
     bool isAnimating() const;
+    void setPackageManaged(bool bManaged);
 
 public slots:
+    // Before the check's UpdateInfo: a check that did not reach the service says so.
+    void slotCheckCompleted(bool bSuc, int nErrorCode);
     void slotUpdateInfo(QVariant info);
 
 private:
     void centre(QAdaptiveLabel* label, int y);
+    void showResult(const QPixmap& icon, const QString& status);
 
     QStackedWidget* m_pStack;
     QLabel* m_pAnimation = nullptr;
     QMovie* m_pMovie = nullptr;
     QAdaptiveLabel* m_pVersion = nullptr;
     QAdaptiveLabel* m_pStatus = nullptr;
+    QAdaptiveLabel* m_pPackage = nullptr;
+    bool m_bCheckFailed = false;
+    int m_nCheckError = 0;
 };
 
 class QUpdatePage;
@@ -82,6 +93,9 @@ public:
     QAdaptiveLabel* versionLabel() const { return m_pVersion; }
     QTextEdit* notesView() const { return m_pNotes; }
     QImageTextButton* updateButton() const { return m_pBtnUpdate; }
+    QMultiLineLabel* packageLabel() const { return m_pPackage; }
+    // The package manager updates: no Update button, a line that says so in its place.
+    void setPackageManaged(bool bManaged);
 
 public slots:
     void slotBtnUpdateClicked();
@@ -94,6 +108,7 @@ private:
     QAdaptiveLabel* m_pVersion = nullptr;
     QTextEdit* m_pNotes = nullptr;
     QImageTextButton* m_pBtnUpdate = nullptr;
+    QMultiLineLabel* m_pPackage = nullptr;
 };
 
 // Page 2: the download of the installer into the data directory, then its start.
@@ -113,8 +128,12 @@ public:
     void updateVersion();
     // Aborts a download under way; its partial file is removed.
     void cancelDownload();
+    // The end of a download (or an installer already there): the bar full, status in words.
+    void showEnd(const QString& status);
 
     bool isDownloading() const { return !m_pReply.isNull(); }
+    // Refuses every download and installer start.
+    void setPackageManaged(bool bManaged) { m_bPackageManaged = bManaged; }
     QString targetPath() const { return m_strTarget; }
     QProgressEx* progressBar() const { return m_pProgress; }
     QAdaptiveLabel* percentLabel() const { return m_pPercent; }
@@ -146,7 +165,7 @@ private:
     void showFailure(int errorCode);
     void dropReply();
     bool finishFile();
-    bool startInstaller();
+    bool startInstaller(QString* error);
 
     QStackedWidget* m_pStack;
     UpdateInfo m_updateInfo;
@@ -161,6 +180,7 @@ private:
     QMultiLineLabel* m_pStatus = nullptr;
     QImageTextButton* m_pBtnUpdate = nullptr;
     QAdaptiveLabel* m_pLink = nullptr;
+    bool m_bPackageManaged = false;
 };
 
 // "Check for updates": checks now (infoKnown false) or shows an offer already known.
@@ -174,6 +194,8 @@ public:
     ~QCheckUpdateDialog() override;
 
     void setUpdateInfo(const UpdateInfo& info);
+    // Whether the package manager updates the program (isDistributionPackage() at first).
+    void setPackageManaged(bool bManaged);
 
     QStackedWidget* stack() const { return m_pStack; }
     QCheckingPage* checkingPage() const { return m_pCheckingPage; }

@@ -116,19 +116,52 @@ void QConvertImageDlg::slotConvertNum(int nNum, int totalNum) {
     emit signalRefreshTableView();
 }
 
+QConvertImageDlg::Outcome QConvertImageDlg::outcomeOf(int nSuccessNum, int nFailNum, int totalNum) {
+    if (nSuccessNum + nFailNum < totalNum) {
+        return Stopped;
+    }
+    if (nFailNum > 0) {
+        return nSuccessNum > 0 ? SomeFailed : AllFailed;
+    }
+    return AllConverted;
+}
+
 void QConvertImageDlg::slotConvertFinished(int nSuccessNum, int nFailNum, int totalNum) {
     m_bCompleted = true;
-    m_pLblStatus->setText(tr("Conversion completed, Total:%1,Suc:%2,Fail:%3")
-                              .arg(totalNum)
-                              .arg(nSuccessNum)
-                              .arg(nFailNum));
+    m_nOutcome = outcomeOf(nSuccessNum, nFailNum, totalNum);
+    QString title = tr("Convert Completed");
+    QString status = tr("Conversion completed, Total:%1,Suc:%2,Fail:%3");
+    if (m_nOutcome == Stopped) {
+        title = tr("Convert Stopped");
+        status = tr("Conversion stopped, Total:%1,Suc:%2,Fail:%3,Not converted:%4");
+    } else if (m_nOutcome == AllFailed) {
+        title = tr("Convert Failed");
+        status = tr("Conversion failed, Total:%1,Suc:%2,Fail:%3");
+    }
+    status = status.arg(totalNum).arg(nSuccessNum).arg(nFailNum);
+    if (m_nOutcome == Stopped) {
+        status = status.arg(totalNum - nSuccessNum - nFailNum);
+    }
+    m_pLblStatus->setText(status);
     m_pBtnCompleted->show();
     m_pBtnStop->hide();
     m_pBtnViewFile->show();
     m_pBtnViewFile->setEnabled(nSuccessNum > 0);
-    m_pLblTitle->setText(tr("Convert Completed"));
-    setWindowTitle(tr("Convert Completed"));
+    m_pLblTitle->setText(title);
+    setWindowTitle(title);
     m_pTimer->stop();
+    m_pLblAnimation->setPixmap(outcomeIcon(m_nOutcome, m_frames[0].size()));
+}
+
+QPixmap QConvertImageDlg::outcomeIcon(Outcome outcome, const QSize& size) {
+    switch (outcome) {
+        case AllConverted:
+            return pixvue::messageIcon(pixvue::SuccessIcon, size);
+        case AllFailed:
+            return pixvue::messageIcon(pixvue::FailureIcon, size);
+        default:
+            return pixvue::messageIcon(pixvue::WarningIcon, size);
+    }
 }
 
 void QConvertImageDlg::slotBtnStop() {

@@ -20,6 +20,11 @@ class QConvertImageDlg : public CFramelessDialog {
     Q_OBJECT
 
 public:
+    // How a run ended: every file converted, some failed, all failed, or stopped with files
+    // left unconverted.
+    enum Outcome { Running, AllConverted, SomeFailed, AllFailed, Stopped };
+    static Outcome outcomeOf(int nSuccessNum, int nFailNum, int totalNum);
+
     // nParallelFiles: files converted at once, 0 for the worker's default.
     QConvertImageDlg(const QVariant& listIndex, const QString& strOutputDir,
                      QWidget* parent = nullptr, int nParallelFiles = 0);
@@ -27,6 +32,7 @@ public:
 
     QConvertHeicThread* worker() const { return m_pWorker; }
     bool isCompleted() const { return m_bCompleted; }
+    Outcome outcome() const { return m_nOutcome; }
 
     QAdaptiveLabel* titleLabel() const { return m_pLblTitle; }
     QAdaptiveLabel* statusLabel() const { return m_pLblStatus; }
@@ -56,6 +62,7 @@ private:
     void createWidgets();
     void createLayout();
     void startWorker(int nParallelFiles);
+    static QPixmap outcomeIcon(Outcome outcome, const QSize& size);
 
     QAdaptiveLabel* m_pLblTitle = nullptr;
     QAdaptiveLabel* m_pLblStatus = nullptr;
@@ -70,5 +77,6 @@ private:
     QString m_strOutputDir;
     QPointer<QConvertHeicThread> m_pWorker;
     bool m_bCompleted = false;
+    Outcome m_nOutcome = Running;
     bool m_bClosing = false;
 };

@@ -28,9 +28,16 @@ namespace {
 const int kCodeLength = 4;
 const int kNoisePoints = 100;
 const int kNoiseWidth = 84;
+const int kNoiseAlpha = 90;
 
 // Shared by every verification label.
 int s_codeColors[kCodeLength] = {Qt::black, Qt::black, Qt::black, Qt::black};
+
+// Capitals and digits that no reader takes for another (no I/1/L, O/0, S/5, Z/2, B/8).
+const char kCodeAlphabet[] = "ACDEFGHJKMNPQRTUVWXY34679";
+// Dark colours that stand out on the light ground.
+const Qt::GlobalColor kCodeColors[] = {Qt::black,    Qt::darkRed,  Qt::darkGreen,
+                                       Qt::darkBlue, Qt::darkCyan, Qt::darkMagenta};
 
 QRandomGenerator seededFromClock() {
     return QRandomGenerator(quint32(QDateTime::currentMSecsSinceEpoch()));
@@ -76,14 +83,14 @@ QVerCodeLabel::QVerCodeLabel(QWidget* parent) : QLabel(parent), m_pColors(s_code
 void QVerCodeLabel::refreshCode() {
     QRandomGenerator letters = seededFromClock();
     m_strCode.clear();
+    const quint32 alphabetSize = sizeof(kCodeAlphabet) - 1;
     for (int i = 0; i < kCodeLength; ++i) {
-        const quint32 r = letters.generate();
-        const char letter = char(letters.generate() % 26);
-        m_strCode.append(QChar((r % 2 == 1 ? 'a' : 'A') + letter));
+        m_strCode.append(QLatin1Char(kCodeAlphabet[letters.generate() % alphabetSize]));
     }
     QRandomGenerator colours = seededFromClock();
+    const quint32 colourCount = sizeof(kCodeColors) / sizeof(kCodeColors[0]);
     for (int i = 0; i < kCodeLength; ++i) {
-        m_pColors[i] = int(colours.generate() % 16 + 2);
+        m_pColors[i] = int(kCodeColors[colours.generate() % colourCount]);
     }
     m_noise.clear();
     for (int i = 0; i < kNoisePoints; ++i) {
@@ -92,6 +99,10 @@ void QVerCodeLabel::refreshCode() {
         m_noise.append(QPoint(x, y));
     }
     update();
+}
+
+QColor QVerCodeLabel::codeColor(int index) const {
+    return QColor(Qt::GlobalColor(m_pColors[qBound(0, index, kCodeLength - 1)]));
 }
 
 void QVerCodeLabel::mousePressEvent(QMouseEvent* event) {
@@ -103,9 +114,11 @@ void QVerCodeLabel::paintEvent(QPaintEvent* event) {
     Q_UNUSED(event);
     QPainter painter(this);
     painter.fillRect(contentsRect(), QColor("#F2FAFF"));
-    painter.setFont(FontSpec(14, 50).toFont());
+    painter.setFont(FontSpec(17, 75).toFont());
     for (int i = 0; i < m_noise.size(); ++i) {
-        painter.setPen(QColor(Qt::GlobalColor(m_pColors[i % kCodeLength])));
+        QColor faint(Qt::GlobalColor(m_pColors[i % kCodeLength]));
+        faint.setAlpha(kNoiseAlpha);  // the letters stand out of the noise
+        painter.setPen(faint);
         painter.drawPoint(m_noise[i]);
     }
     for (int i = 0; i < m_strCode.size(); ++i) {
@@ -151,7 +164,7 @@ void QFeedbackDialog::createContentArea() {
     m_pCounter->setGeometry(kLeft + kEditorWidth - 480 - 12, kEditorTop + kEditorHeight - 25, 480,
                             20);
     m_pCounter->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_pCounter->setText(tr("You can enter another %1 words").arg(kMaxContentLength));
+    m_pCounter->setText(tr("You can enter another %1 characters").arg(kMaxContentLength));
     m_pCounter->raise();
 
     auto* mailPrompt = new QMultiLineLabel(QColor("#444444"), FontSpec(14, 50), this);
@@ -170,8 +183,6 @@ void QFeedbackDialog::createCodeRow() {
     m_pCode->setGeometry(label->geometry().right() + 11, kCodeRowTop, 80, kRowHeight);
     m_pCodeLabel = new QVerCodeLabel(this);
     m_pCodeLabel->move(m_pCode->geometry().right() + 11, kCodeRowTop);
-    QAdaptiveLabel* hint = createRowLabel(tr("(Case sensitive)"), "#959595", this);
-    hint->move(m_pCodeLabel->geometry().right() + 11, kCodeRowTop + 5);
     m_nCodeRowBottom = kCodeRowTop + kRowHeight;
 
     m_pMessage = new QAdaptiveLabel(QColor(Qt::red), FontSpec(14, 50), this);
@@ -208,6 +219,7 @@ void QFeedbackDialog::createButtons() {
     m_pBtnChat->setText(tr("QQChat"));
     m_pBtnChat->setFixedSize(94, 26);
     m_pBtnChat->move(kLeft, 370);
+    m_pBtnChat->setVisible(isChatAvailable());
     for (QImageTextButton* button : {m_pBtnSubmit, m_pBtnContinue, m_pBtnChat}) {
         connect(button, &QImageTextButton::clicked, this, &QFeedbackDialog::slotBtnClicked);
     }
@@ -233,6 +245,14 @@ QUrl QFeedbackDialog::chatLink() {
     query.addQueryItem(QStringLiteral("sigT"), QLatin1String(kChatSignature));
     link.setQuery(query);
     return link;
+}
+
+bool QFeedbackDialog::isChatAvailable() {
+#ifdef Q_OS_WIN
+    return true;
+#else
+    return false;  // no desktop handles the chat client's link scheme here
+#endif
 }
 
 bool QFeedbackDialog::isValidMail(const QString& mail) {
@@ -288,7 +308,7 @@ void QFeedbackDialog::slotTextEditTextChanged() {
         m_pBtnSubmit->setEnabled(!trimmedContent().isEmpty());
     }
     const int remaining = limitContent();
-    m_pCounter->setText(tr("You can enter another %1 words").arg(remaining));
+    m_pCounter->setText(tr("You can enter another %1 characters").arg(remaining));
 }
 
 // Cuts the characters over the limit that end at the cursor; returns how many may follow.
@@ -334,7 +354,7 @@ void QFeedbackDialog::submit() {
         showMessage(tr("Please enter verification code"), Qt::red);
         return;
     }
-    if (code != m_pCodeLabel->code()) {
+    if (code.compare(m_pCodeLabel->code(), Qt::CaseInsensitive) != 0) {
         showMessage(tr("Incorrect verification code"), Qt::red);
         return;
     }
@@ -374,6 +394,11 @@ void QFeedbackDialog::slotFeedbackCompleted(bool bSuc, int nErrorCode) {
         m_pBtnSubmit->hide();
         m_pBtnContinue->show();
     } else {
-        showMessage(tr("Submit failed (%1), please resubmit").arg(nErrorCode), Qt::red);
+        showMessage(tr("Submit failed: %1 (%2), please resubmit")
+                        .arg(pixvue::serviceErrorText(nErrorCode))
+                        .arg(nErrorCode),
+                    Qt::red);
+        // The texts are still there: another try needs no edit.
+        m_pBtnSubmit->setEnabled(isValidMail(trimmedMail()) && !trimmedContent().isEmpty());
     }
 }

@@ -15,7 +15,8 @@ class QMovie;
 class QMultiLineLabel;
 class QPlainTextEdit;
 
-// A four-letter, case-sensitive verification code drawn over noise; a click makes a new one.
+// A four-character verification code (capitals and digits no reader confuses, compared without
+// regard to case) drawn dark over light noise; a click makes a new one.
 class QVerCodeLabel : public QLabel {
     Q_OBJECT
 
@@ -23,6 +24,7 @@ public:
     explicit QVerCodeLabel(QWidget* parent = nullptr);
 
     QString code() const { return m_strCode; }
+    QColor codeColor(int index) const;
     void refreshCode();
 
 protected:
@@ -52,6 +54,8 @@ public:
     // The chat link opened by QQChat.
     static QUrl chatLink();
     static bool isValidMail(const QString& mail);
+    // Whether a desktop program handles the chat link (QQChat is hidden where none does).
+    static bool isChatAvailable();
 
     QPlainTextEdit* contentEdit() const { return m_pContent; }
     QLineEdit* mailEdit() const { return m_pMail; }

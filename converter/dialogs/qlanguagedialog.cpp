@@ -1,6 +1,7 @@
 #include "qlanguagedialog.h"
 
 #include "dialogframe.h"
+#include "kitcombobox.h"
 #include "pixvuestartup.h"
 #include "qadaptivelabel.h"
 #include "qimagetextbutton.h"
@@ -11,32 +12,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QListView>
 #include <QVBoxLayout>
 
 namespace {
 
 const int kLeftMargin = 40;
-
-const char kComboStyle[] =
-    "QComboBox{border: 1px solid #C7CDDF;padding: 0px 0px 0px 10px;background:#FFFFFF;color: "
-    "#444444;font-family:'Microsoft YaHei';font-size:14px;}QComboBox QAbstractItemView{border: "
-    "1px solid #C7CDDF;outline:0px;selection-background-color: #22A5FB;height:100px;background: "
-    "rgb(255,255,255);font-family:'Microsoft YaHei';font-size: 14px;color:#444444;}QComboBox "
-    "QAbstractItemView::item{height:32px;width:140;}QComboBox "
-    "QAbstractItemView::item:selected{background-color: "
-    "#718AB9;}QListView::item:hover{color:#DCDCDC;background:#3da79d;}QComboBox::drop-down{"
-    "width: 30px;border: 0px solid #F8F8F8;}QComboBox::down-arrow{ image: "
-    "url(:/Img/res/down_arrow_normal.png); height:30px; width:30px; "
-    "}QComboBox::down-arrow:hover{ image: url(:/Img/res/down_arrow_hover.png); height:30px; "
-    "width:30px; }QComboBox::down-arrow:pressed{ image: url(:/Img/res/down_arrow_press.png); "
-    "height:30px; width:30px; "
-    "}QScrollBar:vertical{width:12px;background:rgba(0,0,0,0%);margin:0px,0px,0px,0px;padding-"
-    "top:0px;padding-bottom:0px;}QScrollBar::handle:vertical{width:8px;background:#E2E2E2; "
-    "border-radius:6px;min-height:20;}QScrollBar::handle:vertical:hover{width:8px;background:"
-    "rgba(0,0,0,25%);border-radius:4px;min-height:20;}QScrollBar::add-line:vertical{height:9px;"
-    "width:8px;border-image:url(:/xx.png);subcontrol-position:bottom;}QScrollBar::sub-line:"
-    "vertical{height:9px;width:8px;border-image:url(:/xx.png);subcontrol-position:top;}";
 
 }  // namespace
 
@@ -60,8 +40,7 @@ QLayout* QLanguageDialog::createChoiceRow() {
     prompt->setFixedHeight(20);
     prompt->setText(tr("Please select language :"));
     m_pComboBox = new QComboBox(this);
-    m_pComboBox->setView(new QListView(m_pComboBox));
-    m_pComboBox->setStyleSheet(QString::fromLatin1(kComboStyle));
+    styleKitComboBox(m_pComboBox);
     m_pComboBox->addItem(tr("English"));
     m_pComboBox->addItem(tr("Chinese"));
     m_pComboBox->setFixedSize(200, 32);

@@ -35,6 +35,7 @@ void QOverlayDialog::showOver(QWidget* owner) {
     m_backdrop = QPixmap();
     if (owner != nullptr) {
         QWidget* window = owner->window();
+        setFixedSize(window->size().expandedTo(QSize(kWidth, kHeight)));
         move(window->geometry().topLeft());
         if (!desktopBlendsWindows()) {
             m_backdrop = window->grab();

@@ -3,10 +3,10 @@
 #include <QDialog>
 #include <QPixmap>
 
-// A modal overlay over the main window: its outer size, frameless and translucent, the content
-// area dimmed and the shadow margin left uncovered. Where the window system does not blend
-// translucent windows (X11 without a compositing manager), it would show its dimming colour
-// alone, nearly black; there it dims a picture of the window it covers instead.
+// A modal overlay over the main window: its outer size (at least the designed one), frameless and
+// translucent, the content area dimmed and the shadow margin left uncovered. Where the window
+// system does not blend translucent windows (X11 without a compositing manager), it would show its
+// dimming colour alone, nearly black; there it dims a picture of the window it covers instead.
 class QOverlayDialog : public QDialog {
     Q_OBJECT
 
@@ -17,7 +17,7 @@ public:
 
     explicit QOverlayDialog(QWidget* parent = nullptr);
 
-    // Shows the overlay on top of owner's window.
+    // Shows the overlay on top of owner's window, at its size.
     void showOver(QWidget* owner);
 
     // Whether the desktop shows what lies beneath a translucent window.

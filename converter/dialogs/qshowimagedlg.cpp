@@ -11,6 +11,8 @@
 namespace {
 
 const int kImageSize = 600;
+const int kTitleHeight = 54;  // the main window's title bar
+const int kCloseInset = 20;
 
 // The keeper of the window that shows the dialog: it outlives the dialog and waits for
 // the worker when the program ends.
@@ -29,7 +31,6 @@ QShowImageDlg::QShowImageDlg(const QString& strFilePath, QWidget* parent)
     m_pLblClose = new QLabel(this);
     m_pLblClose->setPixmap(close);
     m_pLblClose->setFixedSize(close.size());
-    m_pLblClose->move(width() - close.width() - 50, 50);
 
     m_pMovie = new QMovie(QStringLiteral(":/Img/res/gif_checking.gif"), QByteArray(), this);
     m_pLblLoading = new QLabel(this);
@@ -39,13 +40,12 @@ QShowImageDlg::QShowImageDlg(const QString& strFilePath, QWidget* parent)
                               ? QSize(40, 40)
                               : m_pMovie->currentPixmap().size();
     m_pLblLoading->setFixedSize(loading);
-    m_pLblLoading->move((width() - loading.width()) / 2, (height() - loading.height()) / 2);
 
     m_pImage = new QImageLable(QString(), this);
     m_pImage->setBackgroundColor(QColor(0, 18, 55, 128));
     m_pImage->setFixedSize(kImageSize, kImageSize);
-    m_pImage->move((width() - kImageSize) / 2, (height() - kImageSize) / 2);
     m_pImage->hide();
+    placeChildren();
     startWorker();
 }
 
@@ -61,6 +61,23 @@ QShowImageDlg::~QShowImageDlg() {
     } else {
         m_pWorker->wait();
     }
+}
+
+void QShowImageDlg::resizeEvent(QResizeEvent* event) {
+    QOverlayDialog::resizeEvent(event);
+    placeChildren();
+}
+
+// The picture and the animation centred; the close mark in the dimmed area's top-right
+// corner below the window's title bar, whose buttons stay clear.
+void QShowImageDlg::placeChildren() {
+    const auto centred = [this](QWidget* child) {
+        child->move((width() - child->width()) / 2, (height() - child->height()) / 2);
+    };
+    centred(m_pLblLoading);
+    centred(m_pImage);
+    m_pLblClose->move(width() - kMargin - kCloseInset - m_pLblClose->width(),
+                      kMargin + kTitleHeight + kCloseInset);
 }
 
 void QShowImageDlg::startWorker() {

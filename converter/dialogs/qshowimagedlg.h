@@ -32,9 +32,11 @@ public slots:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void startWorker();
+    void placeChildren();
 
     QString m_strFilePath;
     QLabel* m_pLblClose = nullptr;

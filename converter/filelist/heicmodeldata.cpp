@@ -95,6 +95,86 @@ QString HeicModelData::failReasonText() const {
 }
 
 QString heicSizeText(qint64 bytes) {
-    const double megabytes = double(bytes) / 1024.0 / 1024.0;
-    return QStringLiteral("%1 MB").arg(megabytes, 0, 'f', 2);
+    const double kilobytes = double(bytes) / 1024.0;
+    if (kilobytes < 1024.0) {
+        return QStringLiteral("%1 KB").arg(kilobytes, 0, 'f', 2);
+    }
+    return QStringLiteral("%1 MB").arg(kilobytes / 1024.0, 0, 'f', 2);
+}
+
+void HeicModelData::restButtons() {
+    nPreviewState = Normal;
+    nDeleteState = Normal;
+    if (nFolderState != Disabled) {
+        nFolderState = Normal;
+    }
+}
+
+void HeicModelData::setFileSize(qint64 bytes) {
+    nFileBytes = bytes;
+    strFileSize = heicSizeText(bytes);
+}
+
+bool ModelDataBase::sortsBefore(const ModelDataBase& other, int column) const {
+    return naturalCompare(displayText(column), other.displayText(column)) < 0;
+}
+
+bool HeicModelData::sortsBefore(const ModelDataBase& other, int column) const {
+    const HeicModelData* heic = other.heicData();
+    if (heic == nullptr) {
+        return ModelDataBase::sortsBefore(other, column);
+    }
+    if (column == 2 && nFileBytes != heic->nFileBytes) {
+        return nFileBytes < heic->nFileBytes;
+    }
+    if (column == 4 && nConvertState != heic->nConvertState) {
+        return nConvertState < heic->nConvertState;
+    }
+    const int byName = nameSortKey().compare(heic->nameSortKey());
+    if (byName != 0) {
+        return byName < 0;
+    }
+    const int byCase = QString::compare(strFileName, heic->strFileName);
+    return byCase != 0 ? byCase < 0 : strFilePath < heic->strFilePath;
+}
+
+const QString& HeicModelData::nameSortKey() const {
+    if (m_strNameKey.isEmpty() && !strFileName.isEmpty()) {
+        m_strNameKey = naturalSortKey(strFileName);
+    }
+    return m_strNameKey;
+}
+
+QString naturalSortKey(const QString& text) {
+    QString key;
+    key.reserve(text.size() + 8);
+    int i = 0;
+    while (i < text.size()) {
+        if (!text.at(i).isDigit()) {
+            key += text.at(i).toCaseFolded();
+            ++i;
+            continue;
+        }
+        int end = i;
+        while (end < text.size() && text.at(end).isDigit()) {
+            ++end;
+        }
+        while (i < end - 1 && text.at(i) == QLatin1Char('0')) {
+            ++i;  // leading zeros do not count
+        }
+        // A number: "0", its length (a longer one is larger), its digits.
+        key += QLatin1Char('0');
+        key += QChar(ushort(u'0' + (end - i)));
+        key += text.midRef(i, end - i);
+        i = end;
+    }
+    return key;
+}
+
+int naturalCompare(const QString& a, const QString& b) {
+    int result = naturalSortKey(a).compare(naturalSortKey(b));
+    if (result == 0) {
+        result = QString::compare(a, b);  // equal but for case or leading zeros: a fixed order
+    }
+    return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+struct HeicModelData;
+
 // Presentation state of one table row: hover, check box and its look, a label for column 0.
 // Records belong to the model and are read and written on the GUI thread only.
 struct ModelDataBase {
@@ -33,6 +35,12 @@ struct ModelDataBase {
     QPixmap checkBoxCell(int look) const;
     // The text a column shows, for views and tools that read the display role.
     virtual QString displayText(int column) const;
+    // Whether this row goes before other when the list is sorted by column (ascending).
+    virtual bool sortsBefore(const ModelDataBase& other, int column) const;
+    // The mouse has left the row: buttons drawn in it back to their rest look.
+    virtual void restButtons() {}
+    // The record as a listed file, null for another kind of row.
+    virtual const HeicModelData* heicData() const { return nullptr; }
 };
 Q_DECLARE_METATYPE(ModelDataBase*)
 
@@ -48,6 +56,7 @@ struct HeicModelData : ModelDataBase {
     QString strSpare;
     QString strFileName;
     QString strFileSize;
+    qint64 nFileBytes = 0;
     int nOutputFormat = 0;
     int nConvertState = Ready;
     QRect rcPreview;
@@ -69,8 +78,27 @@ struct HeicModelData : ModelDataBase {
     bool isConvertedTo(int format) const;
     void setConvertedTo(int format);
 
+    // The size in bytes and its text.
+    void setFileSize(qint64 bytes);
+
     QString displayText(int column) const override;
+    // By name in natural order; by size or state, then by name.
+    bool sortsBefore(const ModelDataBase& other, int column) const override;
+    void restButtons() override;
+    const HeicModelData* heicData() const override { return this; }
+    // naturalSortKey of the file name, made once.
+    const QString& nameSortKey() const;
+
+private:
+    mutable QString m_strNameKey;
 };
 
-// "%1 MB" with two decimals.
+// Below 1 MB "%1 KB", else "%1 MB", with two decimals.
 QString heicSizeText(qint64 bytes);
+
+// File names as file managers order them: runs of digits by their value (2 before 10), the
+// rest without regard to case; < 0, 0 or > 0.
+int naturalCompare(const QString& a, const QString& b);
+// A text whose plain order is that natural order (names equal but for case or leading zeros
+// give equal keys).
+QString naturalSortKey(const QString& text);

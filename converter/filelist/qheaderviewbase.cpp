@@ -101,7 +101,26 @@ void QHeaderViewBase::paintSection(QPainter* painter, const QRect& rect, int log
     painter->setPen(text);
     painter->setFont(font());
     painter->drawText(rect, Qt::AlignCenter, m_listText.value(logicalIndex));
+    drawSortArrow(painter, rect, logicalIndex);
     painter->restore();
+}
+
+// A small triangle right of the sorting section's text, pointing up for ascending.
+void QHeaderViewBase::drawSortArrow(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    if (logicalIndex != sortIndicatorSection() || !m_listSortable.contains(logicalIndex)) {
+        return;
+    }
+    const int textWidth = painter->fontMetrics().horizontalAdvance(m_listText.value(logicalIndex));
+    const int x = rect.center().x() + textWidth / 2 + 6;
+    const int y = rect.center().y();
+    const bool up = sortIndicatorOrder() == Qt::AscendingOrder;
+    const QPolygon arrow =
+        up ? QPolygon({QPoint(x, y + 2), QPoint(x + 6, y + 2), QPoint(x + 3, y - 2)})
+           : QPolygon({QPoint(x, y - 2), QPoint(x + 6, y - 2), QPoint(x + 3, y + 2)});
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(QColor("#999999"));
+    painter->drawPolygon(arrow);
 }
 
 void QHeaderViewBase::mousePressEvent(QMouseEvent* event) {
@@ -118,8 +137,15 @@ void QHeaderViewBase::mousePressEvent(QMouseEvent* event) {
     viewport()->update();
 }
 
-void QHeaderViewBase::mouseReleaseEvent(QMouseEvent*) {
+void QHeaderViewBase::mouseReleaseEvent(QMouseEvent* event) {
+    const int section = logicalIndexAt(event->pos());
+    const bool click = event->button() == Qt::LeftButton && section == m_nPressSection;
     m_nPressSection = -1;
+    if (click && m_listSortable.contains(section)) {
+        const bool reverse =
+            section == sortIndicatorSection() && sortIndicatorOrder() == Qt::AscendingOrder;
+        setSortIndicator(section, reverse ? Qt::DescendingOrder : Qt::AscendingOrder);
+    }
     viewport()->update();
 }
 

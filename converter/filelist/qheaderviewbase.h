@@ -24,6 +24,10 @@ public:
     // Watches the view's selection; call once the view has its model and this header.
     void watchSelection();
 
+    // Sections whose click sorts the list (a second click reverses the order); the sort
+    // indicator (sortIndicatorChanged) tells the owner.
+    void setSortableSections(const QList<int>& sections) { m_listSortable = sections; }
+
 signals:
     void signalHeaderCheckBoxClicked();
     void signalSelectionChange();
@@ -44,7 +48,10 @@ private:
     void onSelectionChanged();
     void onRowsAboutToBeRemoved() { m_bRowsChanging = true; }
 
+    void drawSortArrow(QPainter* painter, const QRect& rect, int logicalIndex) const;
+
     QStringList m_listText;
+    QList<int> m_listSortable;
     QList<QPixmap> m_listCheckCells;
     int m_nCheckState = 0;
     int m_nHoverSection = -1;

@@ -2,7 +2,8 @@
 
 #include <QSortFilterProxyModel>
 
-// Passes every row of its source through, in order.
+// Passes every row of its source through, sorted by the rows' records (see
+// ModelDataBase::sortsBefore). Rows added to the source go last until the next sort().
 class QSortFilterProxyModelBase : public QSortFilterProxyModel {
     Q_OBJECT
 
@@ -11,4 +12,5 @@ public:
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 };

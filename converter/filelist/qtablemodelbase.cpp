@@ -142,6 +142,7 @@ void QTableModelBase::updateHover(int row, const QSet<int>& selectedRows, const 
 void QTableModelBase::clearHover() {
     for (const QSharedPointer<ModelDataBase>& record : m_listModelData) {
         record->nHover = 0;
+        record->restButtons();
     }
     refresh();
 }

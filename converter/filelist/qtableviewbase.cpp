@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace {
 
 const int kScrollBarWidth = 8;
@@ -99,6 +101,35 @@ QModelIndexList QTableViewBase::checkedRowsOf(const QItemSelectionModel* selecti
         }
     }
     return rows;
+}
+
+QItemSelection QTableViewBase::rowsSelection(QVector<int> rows) const {
+    QItemSelection selection;
+    const QAbstractItemModel* rowModel = model();
+    if (rowModel == nullptr || rows.isEmpty()) {
+        return selection;
+    }
+    std::sort(rows.begin(), rows.end());
+    const int lastColumn = rowModel->columnCount() - 1;
+    int first = rows.first();
+    for (int i = 1; i <= rows.size(); ++i) {
+        if (i < rows.size() && rows.at(i) <= rows.at(i - 1) + 1) {
+            continue;
+        }
+        selection.append(QItemSelectionRange(rowModel->index(first, 0),
+                                             rowModel->index(rows.at(i - 1), lastColumn)));
+        first = rows.value(i);
+    }
+    return selection;
+}
+
+void QTableViewBase::setRowsChecked(const QVector<int>& rows, bool checked) {
+    const QItemSelection selection = rowsSelection(rows);
+    if (!selection.isEmpty()) {
+        selectionModel()->select(
+            selection, (checked ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                           QItemSelectionModel::Rows);
+    }
 }
 
 void QTableViewBase::slotValueChanged(int value) {
@@ -203,12 +234,15 @@ bool QTableViewBase::leftPress(QMouseEvent* event) {
     if (heic == nullptr) {
         return false;
     }
+    // The preview and the file manager take the mouse away: their buttons rest again.
     if (heic->rcPreview.contains(pos)) {
+        heic->nPreviewState = HeicModelData::Normal;
         emit signalPreview(index);
         return true;
     }
     if (heic->rcFolder.contains(pos)) {
         if (heic->nFolderState != HeicModelData::Disabled) {
+            heic->nFolderState = HeicModelData::Normal;
             emit signalOpenFolder(index);
         }
         return true;

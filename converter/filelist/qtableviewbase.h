@@ -27,6 +27,10 @@ public:
     QModelIndexList checkedRows() const;
     // The fully selected rows (column 0) of a selection of whole rows.
     static QModelIndexList checkedRowsOf(const QItemSelectionModel* selection);
+    // Whole rows of the view's model, each run of neighbouring rows one range.
+    QItemSelection rowsSelection(QVector<int> rows) const;
+    // Checks (select) or unchecks the rows of the view's model.
+    void setRowsChecked(const QVector<int>& rows, bool checked);
 
 signals:
     void signalDoubleClicked(QModelIndex index);

@@ -5,7 +5,8 @@
 #include <QPixmap>
 
 // A frameless, translucent main window with a 30-pixel soft shadow on every side, a coloured
-// title area by which alone it is dragged, and a plain body.
+// title area by which alone it is dragged, and a plain body. A resizable one grows from its
+// smallest size by a drag on the shadow along its right or bottom edge.
 class CFramelessWindow : public QMainWindow {
     Q_OBJECT
 
@@ -16,6 +17,13 @@ public:
 
     // Fixes the window to a content size; the shadow margin lies outside it.
     void setFixedSize(int width, int height);
+    // Resizable from this content size up; the title area follows the width.
+    void setResizable(int minWidth, int minHeight);
+    // The content size: the window without its shadow margin.
+    QSize contentSize() const;
+    // The edges a press at pos would drag (right, bottom, both, or none).
+    Qt::Edges resizeEdgesAt(const QPoint& pos) const;
+    bool isResizing() const { return m_resizeEdges != Qt::Edges(); }
     void setTitleSize(const QSize& size);
     void setTitleColor(const QColor& color);
     void setBackgroundColor(const QColor& color);
@@ -28,6 +36,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    // A drag on the edges has ended with the window at a new size.
+    virtual void resizeFinished() {}
 
 private:
     QPoint m_pressPos{-1, -1};
@@ -36,4 +47,8 @@ private:
     QColor m_titleColor{"#FFFFFF"};
     QColor m_backgroundColor{"#FFFFFF"};
     QPixmap m_shadow;
+    bool m_bResizable = false;
+    Qt::Edges m_resizeEdges;
+    QSize m_pressSize;
+    QPoint m_pressGlobal;
 };

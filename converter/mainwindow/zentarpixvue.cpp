@@ -28,8 +28,10 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMimeData>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -51,7 +53,7 @@ QIconButton* createTitleButton(const char* image, QWidget* parent) {
 zentarPixvue::zentarPixvue(QWidget* parent) : CFramelessWindow(parent) {
     s_pMainWindow = this;
     m_pThreads = new QThreadKeeper(this);
-    setFixedSize(kContentWidth, kContentHeight);
+    setResizable(kContentWidth, kContentHeight);
     setTitleSize(QSize(kContentWidth, kTitleHeight));
     setTitleColor(QColor("#718AB9"));
     setBackgroundColor(QColor("#FFFFFF"));
@@ -68,6 +70,8 @@ zentarPixvue::zentarPixvue(QWidget* parent) : CFramelessWindow(parent) {
     layout->addWidget(titleArea);
     layout->addWidget(m_pPageStack);
     setCentralWidget(central);
+    central->setMouseTracking(true);  // the resize cursor over the shadow
+    restoreWindowSize();
 
     connect(m_pBtnMin, &QIconButton::clicked, this, &zentarPixvue::slotIconBtnClicked);
     connect(m_pBtnClose, &QIconButton::clicked, this, &zentarPixvue::slotIconBtnClicked);
@@ -88,7 +92,8 @@ zentarPixvue* zentarPixvue::mainWindow() {
 
 QWidget* zentarPixvue::createTitleArea() {
     auto* area = new QWidget(this);
-    area->setFixedSize(kContentWidth, kTitleHeight);
+    area->setMinimumWidth(kContentWidth);
+    area->setFixedHeight(kTitleHeight);
     auto* layout = new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -131,13 +136,33 @@ QLayout* zentarPixvue::createTitleBar(QWidget* parent) {
 
 void zentarPixvue::createPageStack() {
     m_pPageStack = new QStackedWidget(this);
-    m_pPageStack->setFixedSize(kContentWidth, kPageHeight);
+    m_pPageStack->setMinimumSize(kContentWidth, kPageHeight);
     m_pHomePage = new QHomePage(m_pPageStack);
     m_pPageStack->addWidget(m_pHomePage);
     m_pOperatePage = new QOperatePage(m_pPageStack, m_pPageStack);
     m_pPageStack->addWidget(m_pOperatePage);
     m_pPageStack->setCurrentIndex(HomePage);
     connectOperatePage();
+}
+
+QSize zentarPixvue::restoredContentSize(const QSize& stored, const QSize& screen) {
+    const QSize designed(kContentWidth, kContentHeight);
+    QSize content = stored.expandedTo(designed);
+    if (screen.isValid()) {
+        content = content.boundedTo(screen);  // its edges stay within reach
+    }
+    return content.expandedTo(designed);
+}
+
+void zentarPixvue::restoreWindowSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize margins(2 * kShadowMargin, 2 * kShadowMargin);
+    const QSize room = screen != nullptr ? screen->availableSize() - margins : QSize();
+    resize(restoredContentSize(ZtConfig::NewInstance()->getWindowSize(), room) + margins);
+}
+
+void zentarPixvue::resizeFinished() {
+    ZtConfig::NewInstance()->setWindowSize(contentSize());
 }
 
 void zentarPixvue::connectOperatePage() {
@@ -151,12 +176,15 @@ void zentarPixvue::connectOperatePage() {
 }
 
 void zentarPixvue::slotConvertImage(QVariant& listIndex, QString strPath) {
+    m_pOperatePage->trackConversion(listIndex);
     auto* dialog = new QConvertImageDlg(listIndex, strPath, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     m_pThreads->adopt(dialog->worker(), [] { QConvertHeicThread::setStopFlag(true); });
     connect(dialog, &QConvertImageDlg::signalRefreshTableView, m_pOperatePage,
             &QOperatePage::slotRefreshTableView);
+    connect(dialog->worker(), &QConvertHeicThread::signalConvertFinished, m_pOperatePage,
+            &QOperatePage::slotConvertFinished);
     dialog->show();
 }
 
@@ -208,8 +236,13 @@ void zentarPixvue::slotMouseLeaveMenu() {
 }
 
 QUrl zentarPixvue::webPage(const char* path) {
-    return QUrl(ZtConfig::NewInstance()->getWebSiteUrl() + QString::fromLatin1(path),
-                QUrl::TolerantMode);
+    ZtConfig* config = ZtConfig::NewInstance();
+    QString page = QString::fromLatin1(path);
+    // The site's pages in the interface's language: "/cn/" Chinese, "/en/" English.
+    if (config->getLanguageType() != Chinese && page.startsWith(QLatin1String("/cn/"))) {
+        page.replace(0, 4, QStringLiteral("/en/"));
+    }
+    return QUrl(config->getWebSiteUrl() + page, QUrl::TolerantMode);
 }
 
 void zentarPixvue::slotMenuItemClicked(int nItemId) {

@@ -51,7 +51,12 @@ public:
     QIconButton* minimizeButton() const { return m_pBtnMin; }
     QIconButton* closeButton() const { return m_pBtnClose; }
 
-    // The maker's web site joined with path.
+    // The content size to open at: the one kept (stored), not below the designed size and,
+    // within it, not beyond the screen's room.
+    static QSize restoredContentSize(const QSize& stored, const QSize& screen);
+
+    // The maker's web site joined with path, its "/cn/" turned into "/en/" for an English
+    // interface.
     static QUrl webPage(const char* path);
 
     // Files or folders named on the command line or by a later start: added as a drop of them
@@ -84,12 +89,15 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The new size is kept for the next start.
+    void resizeFinished() override;
 
 private:
     QWidget* createTitleArea();
     QLayout* createTitleBar(QWidget* parent);
     void createPageStack();
     void connectOperatePage();
+    void restoreWindowSize();
     bool confirmExit();
     void showLanguageDialog();
     void showAboutDialog();

@@ -2,6 +2,7 @@
 
 #include "heicmodeldata.h"
 #include "heicpaths.h"
+#include "kitcombobox.h"
 #include "qaddheicthread.h"
 #include "qbgcollectheicthread.h"
 #include "qcheckboxex.h"
@@ -26,7 +27,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTimer>
@@ -35,20 +35,10 @@
 namespace {
 
 const int kTableWidth = 940;
+const int kTableHeight = 340;
+const int kTableMargin = 30;
 const int kColumnWidths[] = {58, 210, 136, 136, 136, 88, 88, 88};
 const QColor kTextColor("#444444");
-
-const char* const kComboStyle =
-    "QComboBox{border:1px solid #E3E3E3;padding-left:10px;background:#FFFFFF;color:#444444;"
-    "font-size:14px;font-family:\"Microsoft YaHei\";}"
-    "QComboBox QAbstractItemView{border:1px solid #C7CDDF;background:#FFFFFF;"
-    "selection-background-color:#22A5FB;outline:0px;}"
-    "QComboBox QAbstractItemView::item{height:32px;color:#444444;}"
-    "QComboBox QAbstractItemView::item:selected{color:#718AB9;}"
-    "QComboBox::drop-down{width:30px;border:none;}"
-    "QComboBox::down-arrow{image:url(:/Img/res/down_arrow_normal.png);width:30px;height:30px;}"
-    "QComboBox::down-arrow:hover{image:url(:/Img/res/down_arrow_hover.png);}"
-    "QComboBox::down-arrow:on{image:url(:/Img/res/down_arrow_press.png);}";
 
 const char* const kPathStyle =
     "QLineEdit{border:1px solid #E3E3E3;background:#ffffff;color:#444444;font-size:13px;"
@@ -109,7 +99,8 @@ QOperatePage::QOperatePage(QStackedWidget* pStack, QWidget* parent)
     m_pBtnRemove->setText(tr("Remove"));
     m_pBtnAlter->setText(tr("Alter"));
     m_pBtnConvert->setText(tr("Convert"));
-    m_pEditPath->setText(m_strDefaultDir);
+    const QString chosen = ZtConfig::NewInstance()->getOutputDir();
+    m_pEditPath->setText(chosen.isEmpty() ? m_strDefaultDir : chosen);
     m_pEditPath->setCursorPosition(0);
     loadSettings();
     connectControls();
@@ -141,10 +132,10 @@ void QOperatePage::createTable() {
     m_pHeader = new QHeaderViewBase(Qt::Horizontal, m_pTableView);
     m_pTableView->setDefaultRowHeight(54);
     m_pTableView->setUp(m_pProxy.data(), m_pHeader, m_pDelegate.data());
-    m_pTableView->setFixedSize(kTableWidth, 340);
+    m_pTableView->setMinimumSize(kTableWidth, kTableHeight);
     m_pTableView->setStyleSheet(
         QStringLiteral("QTableViewBase{background:white;border:1px solid #E3E3E3;}"));
-    m_pHeader->setFixedSize(kTableWidth, QHeaderViewBase::kHeight);
+    m_pHeader->setFixedHeight(QHeaderViewBase::kHeight);
     for (int column = 0; column < QHeicDelegate::ColumnCount; ++column) {
         m_pTableView->setColumnWidth(column, kColumnWidths[column]);
     }
@@ -155,6 +146,11 @@ void QOperatePage::createTable() {
     m_pHeader->setSectionText(QHeicDelegate::PreviewColumn, tr("Preview"));
     m_pHeader->setSectionText(QHeicDelegate::FolderColumn, tr("Folder"));
     m_pHeader->setSectionText(QHeicDelegate::DeleteColumn, tr("Remove"));
+    // By name as file managers list files; a click on these headers sorts by them.
+    m_pHeader->setSortableSections(
+        {QHeicDelegate::NameColumn, QHeicDelegate::SizeColumn, QHeicDelegate::StateColumn});
+    m_pHeader->setSortIndicator(QHeicDelegate::NameColumn, Qt::AscendingOrder);
+    m_pProxy->sort(QHeicDelegate::NameColumn, Qt::AscendingOrder);
 }
 
 QHBoxLayout* QOperatePage::createTopRow() {
@@ -185,11 +181,10 @@ QLabel* QOperatePage::createLabel(const QString& text) {
 
 QComboBox* QOperatePage::createCombo(const QStringList& items, int visibleItems) {
     auto* combo = new QComboBox(this);
-    combo->setView(new QListView(combo));
+    styleKitComboBox(combo);
     combo->addItems(items);
     combo->setFixedSize(96, 32);
     combo->setMaxVisibleItems(visibleItems);
-    combo->setStyleSheet(QString::fromLatin1(kComboStyle));
     return combo;
 }
 
@@ -262,7 +257,8 @@ QHBoxLayout* QOperatePage::createPathRow() {
 
 QHBoxLayout* QOperatePage::createConvertRow() {
     m_pLine = new QLineEx(QColor("#C7CDDF"), 1, Qt::SolidLine, this);
-    m_pLine->setFixedSize(1000, 1);
+    m_pLine->setMinimumWidth(1000);
+    m_pLine->setFixedHeight(1);
     m_pBtnConvert = createTextButton(":/Img/res/btn/btn_convert.png", QSize(110, 32), this);
     const QColor white("#FFFFFF");
     m_pBtnConvert->setTextColor(white, white, white, white);
@@ -287,7 +283,14 @@ void QOperatePage::createLayout() {
     layout->addSpacing(20);
     layout->addLayout(top);
     layout->addSpacing(10);
-    layout->addWidget(m_pTableView, 0, Qt::AlignHCenter);
+    // The list takes what a larger window adds.
+    auto* list = new QHBoxLayout();
+    list->setContentsMargins(0, 0, 0, 0);
+    list->setSpacing(0);
+    list->addSpacing(kTableMargin);
+    list->addWidget(m_pTableView, 1);
+    list->addSpacing(kTableMargin);
+    layout->addLayout(list, 1);
     layout->addSpacing(26);
     layout->addLayout(settings);
     layout->addSpacing(20);
@@ -315,6 +318,16 @@ void QOperatePage::connectControls() {
     connect(m_pDelegate.data(), &QHeicDelegate::signalDelete, this, &QOperatePage::slotTableDelete);
     connect(m_pHeader, &QHeaderViewBase::signalSelectionChange, this,
             &QOperatePage::slotSelectionChange);
+    connect(m_pHeader, &QHeaderView::sortIndicatorChanged, m_pProxy.data(),
+            [this](int column, Qt::SortOrder order) { m_pProxy->sort(column, order); });
+}
+
+void QOperatePage::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    // The file name takes the width beyond the designed one.
+    const int extra = qMax(0, m_pTableView->width() - kTableWidth);
+    m_pTableView->setColumnWidth(QHeicDelegate::NameColumn,
+                                 kColumnWidths[QHeicDelegate::NameColumn] + extra);
 }
 
 // ---- Settings
@@ -500,13 +513,13 @@ void QOperatePage::slotChagePageToOperate() {
 }
 
 void QOperatePage::slotAddHeicCompleted(int nStartRow) {
-    const int rows = m_pModel->rowCount();
-    if (nStartRow < rows) {
-        const QItemSelection added(m_pProxy->index(nStartRow, 0),
-                                   m_pProxy->index(rows - 1, QHeicDelegate::ColumnCount - 1));
-        m_pTableView->selectionModel()->select(
-            added, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    // The new rows came last; sorted in, they are checked where they went.
+    m_pProxy->sort(m_pHeader->sortIndicatorSection(), m_pHeader->sortIndicatorOrder());
+    QVector<int> added;
+    for (int row = qMax(0, nStartRow); row < m_pModel->rowCount(); ++row) {
+        added.append(m_pProxy->mapFromSource(m_pModel->index(row, 0)).row());
     }
+    m_pTableView->setRowsChecked(added, true);
     m_pModel->refresh();
     LOG(INFO) << "Add heic completed, list count : " << m_pModel->rowCount();
     startCollect();
@@ -611,6 +624,7 @@ void QOperatePage::chooseOutputDir() {
         return;
     }
     m_strLastDir = dir;
+    ZtConfig::NewInstance()->setOutputDir(dir);
     m_pEditPath->setText(dir);
     m_pEditPath->setCursorPosition(0);
 }
@@ -625,4 +639,37 @@ void QOperatePage::startConvert() {
     makeDirectory(m_strLastDir);
     QVariant rows = QVariant::fromValue(m_pTableView->checkedRows());
     emit signalConvertImage(rows, m_strLastDir);
+}
+
+void QOperatePage::trackConversion(const QVariant& listIndex) {
+    m_listConverting.clear();
+    for (const QModelIndex& index : listIndex.value<QModelIndexList>()) {
+        m_listConverting.append(QPersistentModelIndex(index));
+    }
+}
+
+void QOperatePage::slotConvertFinished() {
+    // What was converted is unchecked: "Convert" again converts what is left.
+    QVector<int> converted;
+    for (const QPersistentModelIndex& index : qAsConst(m_listConverting)) {
+        const auto* record = static_cast<const HeicModelData*>(QTableModelBase::record(index));
+        if (record != nullptr && record->nConvertState == HeicModelData::Completed) {
+            converted.append(index.row());
+        }
+    }
+    m_listConverting.clear();
+    m_pTableView->setRowsChecked(converted, false);
+    m_pModel->refresh();
+}
+
+QStringList QOperatePage::listedPaths() const {
+    QStringList paths;
+    for (int row = 0; row < m_pProxy->rowCount(); ++row) {
+        const auto* record =
+            static_cast<const HeicModelData*>(QTableModelBase::record(m_pProxy->index(row, 0)));
+        if (record != nullptr) {
+            paths.append(record->strFilePath);
+        }
+    }
+    return paths;
 }

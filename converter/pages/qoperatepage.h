@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QList>
 #include <QModelIndex>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QSharedPointer>
 #include <QStringList>
@@ -61,6 +62,11 @@ public:
 
     QString defaultOutputDir() const { return m_strDefaultDir; }
     QString lastOutputDir() const { return m_strLastDir; }
+    // The rows of a conversion run that starts (a QModelIndexList): slotConvertFinished
+    // unchecks those converted.
+    void trackConversion(const QVariant& listIndex);
+    // The listed files in the list's order.
+    QStringList listedPaths() const;
 
     QTableViewBase* tableView() const { return m_pTableView; }
     QSharedPointer<QHeicModel> model() const { return m_pModel; }
@@ -94,6 +100,11 @@ public slots:
     void slotChagePageToOperate();
     void slotAddHeicCompleted(int nStartRow);
     void slotDelHeicCompleted();
+    // A conversion run has ended: its converted rows are unchecked.
+    void slotConvertFinished();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createTable();
@@ -140,6 +151,7 @@ private:
     QImageTextButton* m_pBtnConvert = nullptr;
     QString m_strDefaultDir;
     QString m_strLastDir;
+    QList<QPersistentModelIndex> m_listConverting;  // the rows of the run under way
 
     QThreadKeeper* m_pWorkers = nullptr;
     int m_nAddsRunning = 0;

@@ -33,6 +33,9 @@ KitTheme kitTheme() {
     theme.dialogCloseButton = QStringLiteral(":/Img/res/btn/btn_dlgclose.png");
     theme.dialogYesButton = QStringLiteral(":/Img/res/btn/btn_dlgyes.png");
     theme.dialogNoButton = QStringLiteral(":/Img/res/btn/btn_dlgno.png");
+    theme.comboArrowNormal = QStringLiteral(":/Img/res/down_arrow_normal.png");
+    theme.comboArrowHover = QStringLiteral(":/Img/res/down_arrow_hover.png");
+    theme.comboArrowPressed = QStringLiteral(":/Img/res/down_arrow_press.png");
     return theme;
 }
 

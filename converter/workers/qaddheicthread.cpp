@@ -150,7 +150,7 @@ void QAddHeicThread::addBatch(const QVector<FoundFile>& files) {
         record->listCheckBoxPixmap = cells;
         record->strFilePath = file.path;
         record->strFileName = file.name;
-        record->strFileSize = heicSizeText(file.size);
+        record->setFileSize(file.size);
         record->nOutputFormat = m_nFormat;
         records.append(record);
         g_listHeicPaths.append(file.path);

@@ -28,6 +28,7 @@ void QCheckVersionThread::run() {
     } else {
         LOG(INFO) << "Check software version fail!";
     }
+    emit signalCheckCompleted(result == RetSuccess, server.getLastError());
     emit signalUpdateInfo(QVariant::fromValue(m_updateInfo));
 }
 

@@ -20,6 +20,8 @@ public:
 signals:
     // An UpdateInfo in every case; after a failure its hasNewVersion is false.
     void signalUpdateInfo(QVariant info);
+    // Just before signalUpdateInfo: whether the service answered, and the client's last error.
+    void signalCheckCompleted(bool bSuc, int nErrorCode);
 
 protected:
     void run() override;

@@ -354,7 +354,10 @@ void TestConverterProcess::restartLeavesOneNewInstance() {
     QCOMPARE(install.processesOf(install.program()), QList<qint64>{newPid});
     QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(newPid));
     QVERIFY(cmdline.open(QIODevice::ReadOnly));
-    QCOMPARE(cmdline.readAll().split('\0').mid(1, 2), QList<QByteArray>({"--first", "second arg"}));
+    // Its options again; the files it lists instead of the named ones (none exists here).
+    QList<QByteArray> arguments = cmdline.readAll().split('\0');
+    arguments.removeAll(QByteArray());
+    QCOMPARE(arguments.mid(1), QList<QByteArray>({"--first"}));
 
     // The new one is the instance: a further start is refused.
     auto probe = install.start();

@@ -104,15 +104,19 @@ struct Counts {
     int total = -1;
     int succeeded = -1;
     int failed = -1;
+    int notConverted = 0;  // after a stop
 };
 
 Counts countsOf(const QString& status) {
-    const QRegularExpression pattern("^Conversion completed, Total:(\\d+),Suc:(\\d+),Fail:(\\d+)$");
+    const QRegularExpression pattern(
+        "^Conversion (?:completed|stopped), Total:(\\d+),Suc:(\\d+),"
+        "Fail:(\\d+)(?:,Not converted:(\\d+))?$");
     const QRegularExpressionMatch match = pattern.match(status);
     if (!match.hasMatch()) {
         return {};
     }
-    return {match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
+    return {match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt(),
+            match.captured(4).toInt()};
 }
 
 bool storeWithinBudget() {
@@ -260,6 +264,10 @@ void TestConvertSoak::stoppedConversion(zentarPixvue& window, const Choice& choi
     QCOMPARE(counts.failed, 0);
     QVERIFY(counts.succeeded > kFilesBeforeHold);
     QVERIFY(counts.succeeded < rows);
+    // The stop says what was left.
+    QCOMPARE(counts.notConverted, rows - counts.succeeded);
+    QCOMPARE(dialog->titleLabel()->text(), QStringLiteral("Convert Stopped"));
+    QCOMPARE(dialog->outcome(), QConvertImageDlg::Stopped);
     QVERIFY(convertrun::closeCompleted(dialog));
     const QStringList listed = convertrun::rowPaths(*page.model());
     int completed = 0;
@@ -272,6 +280,17 @@ void TestConvertSoak::stoppedConversion(zentarPixvue& window, const Choice& choi
     QCOMPARE(completed, counts.succeeded);
     checkOutputs(convertrun::outputDir(choice), listed, counts.succeeded);
     QCOMPARE(g_listHeicPaths, listed);
+
+    // The converted rows are unchecked: "Convert" again converts the rest, no file twice.
+    QCOMPARE(page.tableView()->checkedRows().size(), rows - counts.succeeded);
+    dialog = convertrun::clickConvert(window);
+    QVERIFY(dialog != nullptr);
+    const Counts rest = countsOf(convertrun::waitCompleted(dialog));
+    QCOMPARE(rest.total, rows - counts.succeeded);
+    QCOMPARE(rest.succeeded, rest.total);
+    QVERIFY(convertrun::closeCompleted(dialog));
+    QVERIFY(page.tableView()->checkedRows().isEmpty());
+    checkOutputs(convertrun::outputDir(choice), listed, rows);
 }
 
 // The window closed (exit confirmed) while files are in hand: they are finished or not

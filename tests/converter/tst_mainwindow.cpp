@@ -13,6 +13,8 @@
 #include "qmenuitemex.h"
 #include "qonlineservices.h"
 #include "qprivacydialog.h"
+#include "qoperatepage.h"
+#include "qtableviewbase.h"
 #include "qthreadkeeper.h"
 #include "zentarpixvue.h"
 #include "ztconfig.h"
@@ -60,6 +62,7 @@ private slots:
     void cleanup();
     void sizesAndPages();
     void dragOnlyByTheTitleArea();
+    void growsFromItsDesignedSize();
     void dropsOfUrlsOnly();
     void menuHoverKeepsOrHidesThePopup();
     void menuItemsReachTheirActions();
@@ -117,6 +120,58 @@ void TestMainWindow::dragOnlyByTheTitleArea() {
     QCOMPARE(dragBy(window, QPoint(500, 84), QPoint(40, 25)), QPoint(0, 0));    // just below
     QCOMPARE(dragBy(window, QPoint(500, 300), QPoint(40, 25)), QPoint(0, 0));   // home page
     QCOMPARE(dragBy(window, QPoint(1040, 50), QPoint(-20, 10)), QPoint(0, 0));  // right shadow
+}
+
+void TestMainWindow::growsFromItsDesignedSize() {
+    guitest::resetSettings();
+    {
+        zentarPixvue window;
+        window.move(100, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.size(), QSize(1060, 708));
+        QCOMPARE(window.minimumSize(), QSize(1060, 708));
+        const QPoint corner(1060 - 25, 708 - 25);  // in the shadow
+        QCOMPARE(window.resizeEdgesAt(corner), Qt::RightEdge | Qt::BottomEdge);
+        QCOMPARE(window.resizeEdgesAt(QPoint(1035, 300)), Qt::Edges(Qt::RightEdge));
+        QCOMPARE(window.resizeEdgesAt(QPoint(1029, 300)), Qt::Edges());  // content
+        QCOMPARE(window.resizeEdgesAt(QPoint(10, 690)), Qt::Edges());    // left shadow
+
+        QTest::mousePress(&window, Qt::LeftButton, Qt::NoModifier, corner);
+        QTest::mouseMove(&window, corner + QPoint(200, 100));
+        QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, corner + QPoint(200, 100));
+        QCOMPARE(window.size(), QSize(1260, 808));
+        QCOMPARE(window.pos(), QPoint(100, 100));
+        QCOMPARE(window.titleArea(), QRect(30, 30, 1200, 54));
+        QCOMPARE(window.pageStack()->size(), QSize(1200, 694));
+        // The list takes the room, its file names the width.
+        window.pageStack()->setCurrentIndex(zentarPixvue::OperatePage);
+        QCoreApplication::processEvents();
+        QTableViewBase* view = window.operatePage()->tableView();
+        QCOMPARE(view->width(), 940 + 200);
+        QVERIFY(view->height() >= 340 + 100);
+        QCOMPARE(view->columnWidth(1), 210 + 200);
+        QCOMPARE(ZtConfig::NewInstance()->getWindowSize(), QSize(1200, 748));
+
+        // Never below the designed size.
+        const QPoint grown(1260 - 25, 808 - 25);
+        QTest::mousePress(&window, Qt::LeftButton, Qt::NoModifier, grown);
+        QTest::mouseMove(&window, grown - QPoint(600, 600));
+        QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, grown - QPoint(600, 600));
+        QCOMPARE(window.size(), QSize(1060, 708));
+        QCOMPARE(view->columnWidth(1), 210);
+        ZtConfig::NewInstance()->setWindowSize(QSize(1100, 700));
+    }
+    // The next start opens at the size kept, within the screen's room.
+    ZtConfig::ReleaseConfigInstance();
+    QCOMPARE(ZtConfig::NewInstance()->getWindowSize(), QSize(1100, 700));
+    const QSize screen(1800, 1000);
+    QCOMPARE(zentarPixvue::restoredContentSize(QSize(1100, 700), screen), QSize(1100, 700));
+    QCOMPARE(zentarPixvue::restoredContentSize(QSize(), screen), QSize(1000, 648));
+    QCOMPARE(zentarPixvue::restoredContentSize(QSize(2500, 400), screen), QSize(1800, 648));
+    QCOMPARE(zentarPixvue::restoredContentSize(QSize(1100, 700), QSize(800, 600)),
+             QSize(1000, 648));
+    guitest::resetSettings();
 }
 
 void TestMainWindow::dropsOfUrlsOnly() {
@@ -232,9 +287,14 @@ void TestMainWindow::menuItemsReachTheirActions() {
     click(QMenuDialog::ContactUs);
     click(QMenuDialog::HelpCenter);
     QCOMPARE(catcher.urls.size(), 3);
-    QCOMPARE(catcher.urls[0].path(), QStringLiteral("/cn/home.html"));
-    QCOMPARE(catcher.urls[1].path(), QStringLiteral("/cn/contact-us.html"));
-    QCOMPARE(catcher.urls[2].path(), QStringLiteral("/cn/product-pixvue-help.html"));
+    // The site's pages in the interface's language.
+    QCOMPARE(catcher.urls[0].path(), QStringLiteral("/en/home.html"));
+    QCOMPARE(catcher.urls[1].path(), QStringLiteral("/en/contact-us.html"));
+    QCOMPARE(catcher.urls[2].path(), QStringLiteral("/en/product-pixvue-help.html"));
+    ZtConfig::NewInstance()->setLanguageType(Chinese);
+    QCOMPARE(zentarPixvue::webPage(zentarPixvue::kHelpPagePath).path(),
+             QStringLiteral("/cn/product-pixvue-help.html"));
+    ZtConfig::NewInstance()->setLanguageType(English);
     QCOMPARE(catcher.urls[0].host(), QUrl(ZtConfig::NewInstance()->getWebSiteUrl()).host());
 
     click(QMenuDialog::Language);
@@ -276,7 +336,7 @@ void TestMainWindow::menuItemsReachTheirActions() {
     QVERIFY(about != nullptr);
     about->logoButton()->click();
     QCOMPARE(catcher.urls.size(), 4);
-    QCOMPARE(catcher.urls[3].path(), QStringLiteral("/cn/home.html"));
+    QCOMPARE(catcher.urls[3].path(), QStringLiteral("/en/home.html"));
     about->close();
 
     // The update and feedback entries are tested against the test web service (tests/update).

@@ -43,6 +43,19 @@ void TestOpenFiles::argumentsBecomeAbsolutePaths() {
     QCOMPARE(pathsFromArguments({QString::fromUtf8("照片 1.heic")}, work),
              QStringList({QString::fromUtf8("/home/me/photos/照片 1.heic")}));
     QVERIFY(pathsFromArguments({}, work).isEmpty());
+
+    // A restart lists the same files again, whatever their names, and keeps the options.
+    const QStringList listed{"/home/me/-x.heic", "/home/me/--",
+                             QString::fromUtf8("/tmp/照片 1.heic")};
+    const QStringList restart =
+        pixvue::restartArguments({"--style=fusion", "gone.heic", "--", "-y"}, listed);
+    QCOMPARE(restart.first(), QStringLiteral("--style=fusion"));
+    QCOMPARE(pathsFromArguments(restart, work), listed);
+    QStringList many;
+    for (int i = 0; i < pixvue::kMaxRestartArgumentChars / 10; ++i) {
+        many << QStringLiteral("/tmp/a.heic");
+    }
+    QCOMPARE(pixvue::restartArguments({}, many), QStringList());
 }
 
 void TestOpenFiles::messageCarriesEveryPath() {

@@ -1,11 +1,13 @@
 // The convert worker and its progress dialog on real files in real folders. The pictures are
 // small JPEGs named .heic, which the engine converts like any picture, so that many files go
 // through quickly; the HEIC samples are the end-to-end tests' part.
+#include "dialogframe.h"
 #include "filelisttestsupport.h"
 #include "pixvuestartup.h"
 #include "qadaptivelabel.h"
 #include "qconvertheicthread.h"
 #include "qconvertimagedlg.h"
+#include "qimagelable.h"
 #include "qimagetextbutton.h"
 #include "ztconfig.h"
 
@@ -440,6 +442,9 @@ void TestConvertWorker::dialogShowsProgressAndCounts() {
     QCOMPARE(dialog.statusLabel()->text(),
              QStringLiteral("Conversion completed, Total:3,Suc:2,Fail:1"));
     QCOMPARE(dialog.titleLabel()->text(), QStringLiteral("Convert Completed"));
+    QCOMPARE(dialog.outcome(), QConvertImageDlg::SomeFailed);
+    QCOMPARE(dialog.animationLabel()->pixmap().toImage(),
+             pixvue::messageIcon(pixvue::WarningIcon, QSize(64, 64)).toImage());
     QVERIFY(!dialog.stopButton()->isVisible());
     QVERIFY(dialog.completedButton()->isVisible());
     QVERIFY(dialog.viewFilesButton()->isVisible() && dialog.viewFilesButton()->isEnabled());
@@ -465,11 +470,24 @@ void TestConvertWorker::dialogWhenEverythingFailsAndWhileConverting() {
     QTest::mouseClick(dialog.stopButton(), Qt::LeftButton);
     gate.open();
     QVERIFY(guitest::waitFor([&] { return dialog.isCompleted(); }));
+    // A stop tells what was left unconverted.
     QCOMPARE(dialog.statusLabel()->text(),
-             QStringLiteral("Conversion completed, Total:2,Suc:0,Fail:1"));
+             QStringLiteral("Conversion stopped, Total:2,Suc:0,Fail:1,Not converted:1"));
+    QCOMPARE(dialog.titleLabel()->text(), QStringLiteral("Convert Stopped"));
     QVERIFY(dialog.viewFilesButton()->isVisible() && !dialog.viewFilesButton()->isEnabled());
     QTest::mouseClick(dialog.completedButton(), Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
+
+    // Every file failed: a failure, not the success picture.
+    QConvertImageDlg failed(allRows(*model), out, nullptr, 1);
+    QVERIFY(guitest::waitFor([&] { return failed.isCompleted(); }));
+    QCOMPARE(failed.statusLabel()->text(),
+             QStringLiteral("Conversion failed, Total:2,Suc:0,Fail:2"));
+    QCOMPARE(failed.titleLabel()->text(), QStringLiteral("Convert Failed"));
+    QCOMPARE(failed.outcome(), QConvertImageDlg::AllFailed);
+    QCOMPARE(failed.animationLabel()->pixmap().toImage(),
+             pixvue::messageIcon(pixvue::FailureIcon, QSize(64, 64)).toImage());
+    QCOMPARE(QConvertImageDlg::outcomeOf(3, 0, 3), QConvertImageDlg::AllConverted);
 }
 
 void TestConvertWorker::failureReasonInBothLanguages() {

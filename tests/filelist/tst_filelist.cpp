@@ -27,6 +27,7 @@ private slots:
     void init();
     void checkBoxesAndHeaderBox();
     void buttonsOfARow();
+    void sortedByNameSizeOrState();
     void removeButtonsEmptyTheList();
     void toolTipAndStateTexts();
     void overlayScrollBar();
@@ -127,10 +128,14 @@ void TestFileList::buttonsOfARow() {
     QSignalSpy folders(list.view(), &QTableViewBase::signalOpenFolder);
     const int checked = list.view()->checkedRows().size();
 
+    list.move(list.record(1)->rcPreview.center());
+    QCOMPARE(list.record(1)->nPreviewState, int(HeicModelData::Hovered));
     list.click(list.record(1)->rcPreview.center());
     QCOMPARE(previews.count(), 1);
     QCOMPARE(previews.first().first().toString(), list.record(1)->strFilePath);
     QCOMPARE(list.view()->checkedRows().size(), checked);  // the preview is no toggle
+    // The preview took the mouse away: the eye is back at rest.
+    QCOMPARE(list.record(1)->nPreviewState, int(HeicModelData::Normal));
 
     // Never converted in this format: the folder button is disabled and does nothing.
     QCOMPARE(list.record(0)->nFolderState, int(HeicModelData::Disabled));
@@ -148,10 +153,69 @@ void TestFileList::buttonsOfARow() {
     list.move(list.record(0)->rcPreview.center());
     QCOMPARE(list.record(0)->nDeleteState, int(HeicModelData::Normal));
     QCOMPARE(list.record(0)->nPreviewState, int(HeicModelData::Hovered));
+    // Leaving the list rests every button.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(list.view(), &leave);
+    QCOMPARE(list.record(0)->nPreviewState, int(HeicModelData::Normal));
     list.record(1)->bBusy = true;
     QSignalSpy deletes(list.page->model().data(), &QAbstractItemModel::rowsRemoved);
     list.click(list.record(1)->rcDelete.center());
     QCOMPARE(deletes.count(), 0);
+}
+
+void TestFileList::sortedByNameSizeOrState() {
+    QCOMPARE(naturalCompare("IMG_2.heic", "img_10.heic"), -1);
+    QCOMPARE(naturalCompare("a10", "a9"), 1);
+    QVERIFY(naturalCompare("a010", "a10") != 0);  // equal value, still one order
+    QCOMPARE(naturalCompare("b", "B1"), -1);
+    QCOMPARE(naturalCompare("x", "x"), 0);
+
+    Page list;
+    const QString dir = m_files.filePath("sorted");
+    const auto file = [&dir](const char* name, qint64 size) {
+        return filelisttest::makeFile(dir, QString::fromLatin1(name), size);
+    };
+    QVERIFY(addThroughPage(*list.page, {file("photo_10.heic", 3000), file("Photo_2.heic", 1000),
+                                        file("photo_1.heic", 500)}));
+    const auto names = [&list] {
+        QStringList shown;
+        for (const QString& path : list.page->listedPaths()) {
+            shown << QFileInfo(path).completeBaseName();
+        }
+        return shown.join(' ');
+    };
+    QCOMPARE(names(), QStringLiteral("photo_1 Photo_2 photo_10"));
+
+    // A later add sorts in; only its row is checked, where it went.
+    list.view()->clearSelection();
+    QVERIFY(addThroughPage(*list.page, {file("photo_3.heic", 2000)}));
+    QCOMPARE(names(), QStringLiteral("photo_1 Photo_2 photo_3 photo_10"));
+    const QModelIndexList checked = list.view()->checkedRows();
+    QCOMPARE(checked.size(), 1);
+    QCOMPARE(checked.first().row(), 2);
+
+    QHeaderViewBase* header = list.page->headerView();
+    const auto clickHeader = [header](int section) {
+        const QPoint at(header->sectionViewportPosition(section) + 10,
+                        QHeaderViewBase::kHeight / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    };
+    clickHeader(QHeicDelegate::SizeColumn);
+    QCOMPARE(names(), QStringLiteral("photo_1 Photo_2 photo_3 photo_10"));
+    list.page->model()->heicData(0)->setFileSize(4000);  // photo_10
+    clickHeader(QHeicDelegate::SizeColumn);              // again: largest first
+    QCOMPARE(names(), QStringLiteral("photo_10 photo_3 Photo_2 photo_1"));
+    QCOMPARE(list.view()->checkedRows().first().row(), 1);  // photo_3 stays checked
+
+    list.page->model()->heicData(0)->nConvertState = HeicModelData::Failed;     // photo_10
+    list.page->model()->heicData(2)->nConvertState = HeicModelData::Completed;  // photo_1
+    clickHeader(QHeicDelegate::StateColumn);
+    QCOMPARE(names(), QStringLiteral("Photo_2 photo_3 photo_1 photo_10"));
+    // Other headers do not sort; the name's brings the first order back.
+    clickHeader(QHeicDelegate::FormatColumn);
+    QCOMPARE(names(), QStringLiteral("Photo_2 photo_3 photo_1 photo_10"));
+    clickHeader(QHeicDelegate::NameColumn);
+    QCOMPARE(names(), QStringLiteral("photo_1 Photo_2 photo_3 photo_10"));
 }
 
 void TestFileList::removeButtonsEmptyTheList() {

@@ -174,7 +174,8 @@ void TestFileWorkers::sizeTextAndRecord() {
     QCOMPARE(model->rowCount(), 2);
     const HeicModelData* record = model->heicData(0);
     QCOMPARE(record->strFileSize, QStringLiteral("1.50 MB"));
-    QCOMPARE(model->heicData(1)->strFileSize, QStringLiteral("0.00 MB"));
+    QCOMPARE(model->heicData(1)->strFileSize, QStringLiteral("0.00 KB"));
+    QCOMPARE(record->nFileBytes, qint64(1572864));
     QCOMPARE(record->strFilePath, file);
     QCOMPARE(record->strFileName, QStringLiteral("big.heic"));
     QCOMPARE(record->nOutputFormat, int(PNG));
@@ -185,6 +186,10 @@ void TestFileWorkers::sizeTextAndRecord() {
     QVERIFY(!record->bBusy);
     QVERIFY(!record->bConvertedJpg && !record->bConvertedPng && !record->bConvertedBmp);
     QCOMPARE(heicSizeText(2590000), QStringLiteral("2.47 MB"));
+    // Below 1 MB in KB.
+    QCOMPARE(heicSizeText(1048575), QStringLiteral("1024.00 KB"));
+    QCOMPARE(heicSizeText(1048576), QStringLiteral("1.00 MB"));
+    QCOMPARE(heicSizeText(353894), QStringLiteral("345.60 KB"));
 }
 
 void TestFileWorkers::stoppedAddKeepsRowsAndCompletes() {

@@ -149,26 +149,32 @@ void TestCheckUpdate::stateOneShowsTheOfferInTheLanguage() {
 
 void TestCheckUpdate::noOfferReadsAsLatest_data() {
     QTest::addColumn<int>("kind");
-    QTest::newRow("state 0") << 0;
-    QTest::newRow("HTTP 500") << 1;
-    QTest::newRow("not JSON") << 2;
+    QTest::addColumn<QString>("status");
+    QTest::newRow("state 0") << 0 << "It is the latest version, no need to update";
+    // A check that did not reach the service says so.
+    QTest::newRow("HTTP 500") << 1 << "Update check failed: the service has a fault (401)";
+    QTest::newRow("not JSON")
+        << 2 << "Update check failed: the service's answer could not be read (506)";
 }
 
 void TestCheckUpdate::noOfferReadsAsLatest() {
     QFETCH(int, kind);
+    QFETCH(QString, status);
     const ScriptedReply replies[] = {ScriptedReply::envelope(0), ScriptedReply::httpError(500),
                                      ScriptedReply::raw("<html>")};
     m_service.setReply("/client/queryVersion", replies[kind]);
     QCheckUpdateDialog dialog(false);
-    QVERIFY(guitest::waitFor([&] {
-        return dialog.checkingPage()->statusLabel()->text() ==
-               QStringLiteral("It is the latest version, no need to update");
-    }));
+    QVERIFY(
+        guitest::waitFor([&] { return dialog.checkingPage()->statusLabel()->text() == status; }));
     QCOMPARE(dialog.stack()->currentIndex(), int(QCheckUpdateDialog::CheckingPage));
     QVERIFY(!dialog.checkingPage()->isAnimating());
-    QLabel* status = dialog.checkingPage()->statusLabel();
-    QVERIFY(qAbs(status->x() * 2 + status->width() - 470) <= 1);
+    QLabel* label = dialog.checkingPage()->statusLabel();
+    QVERIFY(qAbs(label->x() * 2 + label->width() - 470) <= 1);
     QVERIFY(guitest::waitFor([&] { return dialog.checkThread() == nullptr; }));
+
+    QVERIFY(!dialog.checkingPage()->packageLabel()->isVisibleTo(&dialog));
+    dialog.setPackageManaged(true);
+    QVERIFY(dialog.checkingPage()->packageLabel()->isVisibleTo(&dialog));
 
     // An offer without notes shows the one default note.
     UpdateInfo bare = updateInfo(kOffered, m_service.url("/x.run"));
@@ -288,6 +294,12 @@ void TestCheckUpdate::completeDownloadStartsTheInstaller() {
     QVERIFY(QFile::permissions(installer()) & QFile::ExeOwner);
     QVERIFY(!QFile::exists(installer() + ".tmp"));
     QCOMPARE(QFileInfo(installer()).fileName(), QStringLiteral("Update_Pixvue_V2.0.2.run"));
+    // The end: a full bar and what happened.
+    QUpdatePage* page = dialog.updatePage();
+    QCOMPARE(page->percentLabel()->text(), QStringLiteral("100%"));
+    QVERIFY(!page->progressBar()->isAnimated());
+    QCOMPARE(page->statusLabel()->text(),
+             QStringLiteral("The installer of 2.0.2 has been started"));
 }
 
 void TestCheckUpdate::presentInstallerStartsWithoutRequest() {
@@ -298,7 +310,26 @@ void TestCheckUpdate::presentInstallerStartsWithoutRequest() {
     dialog.checkedPage()->updateButton()->click();
     QVERIFY(guitest::waitFor([&] { return QFile::exists(marker()); }));
     QCOMPARE(m_service.requestCount(), 0);
-    QCOMPARE(dialog.stack()->currentIndex(), int(QCheckUpdateDialog::CheckedPage));
+    QCOMPARE(dialog.stack()->currentIndex(), int(QCheckUpdateDialog::UpdatePage));
+    QCOMPARE(dialog.updatePage()->statusLabel()->text(),
+             QStringLiteral("The installer of 2.0.2 has been started"));
+
+    // Where the package manager updates, the offer is shown but nothing is fetched or started.
+    QFile::remove(marker());
+    QCheckUpdateDialog packaged(true);
+    packaged.setPackageManaged(true);
+    packaged.show();
+    packaged.setUpdateInfo(updateInfo(kOffered, m_service.url("/download/setup.run")));
+    QVERIFY(!packaged.checkedPage()->updateButton()->isVisible());
+    QCOMPARE(packaged.checkedPage()->packageLabel()->text(),
+             QStringLiteral("Pixvue is updated by your system's package manager"));
+    QVERIFY(packaged.checkedPage()->packageLabel()->isVisible());
+    packaged.updatePage()->downloadNewVersion(
+        updateInfo(kOffered, m_service.url("/download/setup.run")));
+    packaged.updatePage()->updateVersion();
+    QCOMPARE(packaged.stack()->currentIndex(), int(QCheckUpdateDialog::CheckedPage));
+    QVERIFY(!QFile::exists(marker()));
+    QCOMPARE(m_service.requestCount(), 0);
 }
 
 void TestCheckUpdate::unsafeVersionOrAddressIsRefused_data() {
@@ -357,6 +388,8 @@ void TestCheckUpdate::installerThatCannotStartOffersTheFolder() {
     QSignalSpy closed(dialog.updatePage(), &QUpdatePage::signalClose);
     dialog.updatePage()->downloadNewVersion(updateInfo(kOffered, m_service.url("/x.run")));
     QCOMPARE(answers.askedClasses(), QStringList("QMessageboxEx"));
+    QVERIFY(dialog.updatePage()->statusLabel()->text().startsWith(
+        QStringLiteral("The installer could not be started: ")));
     QCOMPARE(closed.count(), 0);
     QCOMPARE(m_service.requestCount(), 0);
 }

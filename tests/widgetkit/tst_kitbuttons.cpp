@@ -78,6 +78,20 @@ void TestKitButtons::stateFollowsMouseAndEnabling() {
     QTest::mouseRelease(button, Qt::LeftButton);
     QCOMPARE(button->buttonState(), int(ButtonHover));
     QCOMPARE(clicked.count(), 1);
+    {
+        // A dialog the click opened over the window takes the mouse: the button rests.
+        QDialog modal(&window);
+        modal.setModal(true);
+        modal.show();
+        QTRY_COMPARE(button->buttonState(), int(ButtonNormal));
+    }
+    sendEnter(button);
+    QCOMPARE(button->buttonState(), int(ButtonHover));
+    button->hide();
+    QCOMPARE(button->buttonState(), int(ButtonNormal));
+    button->show();
+    entered.clear();
+    sendEnter(button);
 
     sendLeave(button);
     QCOMPARE(button->buttonState(), int(ButtonNormal));

@@ -1,6 +1,7 @@
 #include "kittestimages.h"
 
 #include "cframelessdialog.h"
+#include "kitcombobox.h"
 #include "kittheme.h"
 #include "qiconbutton.h"
 #include "qimagelable.h"
@@ -10,6 +11,8 @@
 #include "qmessageboxex.h"
 #include "qztscrollbar.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTimer>
@@ -32,6 +35,7 @@ private slots:
     void menuItemHighlightsAndClicks();
     void scrollBarFollowsRange();
     void popupFrameDrawsArrow();
+    void comboBoxDropsAStyledList();
     void kitResourcesLoad();
     void execAnswererStandsInForTheUser();
 
@@ -212,6 +216,35 @@ void TestKitDialogs::popupFrameDrawsArrow() {
     QCOMPARE(painted.pixelColor(69, 4), QColor(Qt::white));
     QCOMPARE(painted.pixelColor(10, 4).alpha(), 0);
     QCOMPARE(painted.pixelColor(10, 50), QColor(Qt::white));
+}
+
+void TestKitDialogs::comboBoxDropsAStyledList() {
+    QWidget page;  // a window with a style sheet of its own, as the program's pages have
+    page.setStyleSheet(QStringLiteral("QLabel{color:#444444;}"));
+    auto& combo = *new QComboBox(&page);
+    styleKitComboBox(&combo);
+    for (int percent = 100; percent > 0; percent -= 10) {
+        combo.addItem(QStringLiteral("%1%").arg(percent));
+    }
+    combo.setMaxVisibleItems(5);
+    combo.setFixedSize(96, 32);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    combo.showPopup();
+    QAbstractItemView* view = combo.view();
+    QTRY_VERIFY(view->isVisible());
+    // A list of five 32-pixel items below the box, not a menu of all ten over it.
+    QCOMPARE(view->visualRect(view->model()->index(0, 0)).height(), 32);
+    QVERIFY(view->window()->height() < 6 * 32);
+    QVERIFY(view->window()->y() >= combo.mapToGlobal(QPoint(0, combo.height())).y() - 1);
+    // The current item in the title colour, its text set in from the edge.
+    const QImage items = view->viewport()->grab().toImage();
+    for (int x = 0; x < 9; ++x) {
+        for (int y = 2; y < 30; ++y) {
+            QCOMPARE(items.pixelColor(x, y), QColor("#718AB9"));
+        }
+    }
+    combo.hidePopup();
 }
 
 void TestKitDialogs::kitResourcesLoad() {

@@ -232,6 +232,12 @@ void shootAllFailed(GalleryCanvas& canvas) {
     QConvertImageDlg dialog(QVariant::fromValue(rows), outputDir);
     waitFor([&dialog] { return dialog.isCompleted(); });
     canvas.shoot("QConvertImageDlg_allfailed", &dialog, kDesktop, 0);
+
+    // "Stop Convert" after 7 of 40 files.
+    QConvertImageDlg stopped(QVariant::fromValue(QModelIndexList()), outputDir);
+    waitFor([&stopped] { return stopped.isCompleted(); });
+    stopped.slotConvertFinished(7, 0, 40);
+    canvas.shoot("QConvertImageDlg_stopped", &stopped, kDesktop, 0);
 }
 PIXVUE_GALLERY_ENTRY("convert", shootAllFailed)
 

@@ -85,6 +85,19 @@ void shootUpdateDialog(GalleryCanvas& canvas) {
     canvas.shoot("QCheckUpdateDialog_checking", &dialog, kDesktop, 0);
     dialog.checkingPage()->slotUpdateInfo(QVariant::fromValue(UpdateInfo()));
     canvas.shoot("QCheckUpdateDialog_latest", &dialog, kDesktop, 0);
+    {
+        QCheckUpdateDialog failed(true);
+        failed.checkingPage()->slotCheckCompleted(false, QNetworkReply::HostNotFoundError);
+        failed.checkingPage()->slotUpdateInfo(QVariant::fromValue(UpdateInfo()));
+        canvas.shoot("QCheckUpdateDialog_checkfailed", &failed, kDesktop, 0);
+        // Built for a distribution's package.
+        QCheckUpdateDialog packaged(true);
+        packaged.setPackageManaged(true);
+        packaged.checkingPage()->slotUpdateInfo(QVariant::fromValue(UpdateInfo()));
+        canvas.shoot("QCheckUpdateDialog_latest_packaged", &packaged, kDesktop, 0);
+        packaged.setUpdateInfo(sampleOffer(canvas));
+        canvas.shoot("QCheckUpdateDialog_newversion_packaged", &packaged, kDesktop, 0);
+    }
 
     const UpdateInfo offer = sampleOffer(canvas);
     dialog.setUpdateInfo(offer);
@@ -104,6 +117,13 @@ void shootUpdateDialog(GalleryCanvas& canvas) {
     QEvent enter(QEvent::Enter);
     QCoreApplication::sendEvent(page->linkLabel(), &enter);
     canvas.shoot("QCheckUpdateDialog_download_failed_linkhover", &dialog, kDesktop, 0);
+
+    QCheckUpdateDialog ended(true);
+    ended.updatePage()->showDownloadStart(offer);
+    ended.updatePage()->showEnd(
+        QCoreApplication::translate("QUpdatePage", "The installer of %1 has been started")
+            .arg(offer.version));
+    canvas.shoot("QCheckUpdateDialog_installer_started", &ended, kDesktop, 0);
 }
 PIXVUE_GALLERY_ENTRY("converter", shootUpdateDialog)
 

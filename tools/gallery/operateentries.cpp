@@ -14,7 +14,9 @@
 #include "qtableviewbase.h"
 #include "zentarpixvue.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -121,6 +123,26 @@ void shootOperatePage(GalleryCanvas& canvas) {
     loading.hide();
     shootOver(canvas, "QShowImageDlg_loading", window, &loading);
     waitFor([&loading] { return loading.isLoaded(); });
+
+    // A larger window: the list grows, here sorted by size, largest first.
+    window.resize(1260, 808);
+    page->headerView()->setSortIndicator(2, Qt::DescendingOrder);
+    view->selectAll();
+    canvas.shoot("zentarPixvue_operate_grown_sorted", &window, kDesktop, 0);
+    QShowImageDlg grownPreview(files.at(0), &window);
+    waitFor([&grownPreview] { return grownPreview.isLoaded(); });
+    grownPreview.hide();
+    grownPreview.setFixedSize(window.size());
+    shootOver(canvas, "QShowImageDlg_grown", window, &grownPreview);
+
+    // The drop-down list of a combo box, open.
+    window.show();  // a combo polishes its style when shown
+    QComboBox* combo = page->sizeCombo();
+    combo->showPopup();
+    QLabel popup;
+    popup.setPixmap(combo->view()->window()->grab());
+    canvas.shoot("QOperatePage_combo_popup", &popup, kDesktop, 8);
+    combo->hidePopup();
     window.stopBackgroundWork();
 }
 PIXVUE_GALLERY_ENTRY("operate", shootOperatePage)

@@ -222,7 +222,7 @@ shoot_language_screens() {
   click_at $((EX + 30 + 470 - 20 - 48)) $((EY + 237))  # NO: the program stays
   settle
 
-  # The update check (the closed port answers at once: "latest version") and the feedback.
+  # The update check (the closed port answers at once: "Update check failed") and the feedback.
   choose_menu_item 3
   UPDATE=$(window_of "$5")
   settle 1.5

@@ -315,6 +315,22 @@
         <source>Convert Completed</source>
         <translation>转换完成</translation>
     </message>
+    <message>
+        <source>Convert Stopped</source>
+        <translation>转换已停止</translation>
+    </message>
+    <message>
+        <source>Conversion stopped, Total:%1,Suc:%2,Fail:%3,Not converted:%4</source>
+        <translation>转换已停止，共：%1，成功：%2，失败：%3，未转换：%4</translation>
+    </message>
+    <message>
+        <source>Convert Failed</source>
+        <translation>转换失败</translation>
+    </message>
+    <message>
+        <source>Conversion failed, Total:%1,Suc:%2,Fail:%3</source>
+        <translation>转换失败，共：%1，成功：%2，失败：%3</translation>
+    </message>
 </context>
 <context>
     <name>QStopAddDelImgDlg</name>
@@ -371,6 +387,14 @@
         <source>It is the latest version, no need to update</source>
         <translation>已是最新版本，无需更新</translation>
     </message>
+    <message>
+        <source>Pixvue is updated by your system&apos;s package manager</source>
+        <translation>Pixvue 由系统的软件包管理器更新</translation>
+    </message>
+    <message>
+        <source>Update check failed: %1 (%2)</source>
+        <translation>检查更新失败：%1（%2）</translation>
+    </message>
 </context>
 <context>
     <name>QCheckedPage</name>
@@ -389,6 +413,10 @@
     <message>
         <source>Update</source>
         <translation>更新</translation>
+    </message>
+    <message>
+        <source>Pixvue is updated by your system&apos;s package manager</source>
+        <translation>Pixvue 由系统的软件包管理器更新</translation>
     </message>
 </context>
 <context>
@@ -421,6 +449,14 @@
         <source>OK</source>
         <translation>确定</translation>
     </message>
+    <message>
+        <source>The installer of %1 has been started</source>
+        <translation>%1 的安装程序已启动</translation>
+    </message>
+    <message>
+        <source>The installer could not be started: %1</source>
+        <translation>无法启动安装程序：%1</translation>
+    </message>
 </context>
 <context>
     <name>QFeedbackDialog</name>
@@ -433,10 +469,6 @@
         <translation>意见内容（您宝贵的意见是我们成长的动力）</translation>
     </message>
     <message>
-        <source>You can enter another %1 words</source>
-        <translation>您还可以输入 %1 个字</translation>
-    </message>
-    <message>
         <source>Please fill in the mailbox so that we can reply you in time, thank you</source>
         <translation>请填写邮箱，以便我们及时回复您，谢谢</translation>
     </message>
@@ -447,10 +479,6 @@
     <message>
         <source>VerCode :</source>
         <translation>验证码：</translation>
-    </message>
-    <message>
-        <source>(Case sensitive)</source>
-        <translation>（区分大小写）</translation>
     </message>
     <message>
         <source>Submit</source>
@@ -481,8 +509,12 @@
         <translation>提交成功，非常感谢您的反馈</translation>
     </message>
     <message>
-        <source>Submit failed (%1), please resubmit</source>
-        <translation>提交失败（%1），请重新提交</translation>
+        <source>You can enter another %1 characters</source>
+        <translation>还可以输入 %1 个字符</translation>
+    </message>
+    <message>
+        <source>Submit failed: %1 (%2), please resubmit</source>
+        <translation>提交失败：%1（%2），请重新提交</translation>
     </message>
 </context>
 <context>
@@ -575,6 +607,45 @@
     <message>
         <source>NO</source>
         <translation>否</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceError</name>
+    <message>
+        <source>the service refused the request</source>
+        <translation>服务拒绝了请求</translation>
+    </message>
+    <message>
+        <source>the service sent an empty answer</source>
+        <translation>服务返回了空的应答</translation>
+    </message>
+    <message>
+        <source>the service&apos;s answer could not be read</source>
+        <translation>无法读取服务的应答</translation>
+    </message>
+    <message>
+        <source>the service could not be found</source>
+        <translation>找不到服务</translation>
+    </message>
+    <message>
+        <source>the service did not answer in time</source>
+        <translation>服务未及时应答</translation>
+    </message>
+    <message>
+        <source>no secure connection to the service</source>
+        <translation>无法与服务建立安全连接</translation>
+    </message>
+    <message>
+        <source>no connection to the service</source>
+        <translation>无法连接到服务</translation>
+    </message>
+    <message>
+        <source>the service has a fault</source>
+        <translation>服务出现故障</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>未知错误</translation>
     </message>
 </context>
 </TS>
