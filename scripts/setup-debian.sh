@@ -26,4 +26,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   hyperfine desktop-file-utils appstream dpkg-dev file python3 x11-apps faketime xdotool
 $SUDO apt-get install -y -q --no-install-recommends -t bookworm-backports \
   libheif-dev libheif1 libheif-plugin-libde265 libheif-plugin-ffmpegdec libheif-plugin-x265 \
+  libheif-plugin-dav1d libheif-plugin-aomenc \
   libheif-examples
