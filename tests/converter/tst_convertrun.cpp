@@ -278,10 +278,8 @@ void TestConvertRun::avifFolderToJpg() {
     for (const QString& name : avif) {
         const QImage reference =
             enginetest::onWhite(enginetest::libheifReference(folder + "/" + name).value(0));
-        QImageReader reader(convertrun::outputDir(choice) + QFileInfo(name).completeBaseName() +
-                            ".jpg");
-        reader.setAutoTransform(true);
-        const QImage written = reader.read();
+        const QImage written = enginetest::upright(convertrun::outputDir(choice) +
+                                                   QFileInfo(name).completeBaseName() + ".jpg");
         QCOMPARE(written.size(), reference.size());
         QVERIFY2(enginetest::psnr(written, reference) > 30, qPrintable(name));
     }

@@ -290,6 +290,18 @@ inline double meanDifference(const QImage& a, const QImage& b) {
     return double(sum) / (3.0 * a.width() * a.height());
 }
 
+// The files of an output folder, hidden ones included, by name.
+inline QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The picture as a viewer shows it, turned by its EXIF orientation.
+inline QImage upright(const QString& path) {
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
 inline QImage readWithoutTurning(const QString& path) {
     QImageReader reader(path);
     reader.setAutoTransform(false);

@@ -25,16 +25,6 @@ void setMode(Mode mode, const QString& size = "100%", const QString& quality = "
     config()->setPicQuality(quality);
 }
 
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-QImage upright(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    return reader.read();
-}
-
 // The picture turned by an EXIF orientation, by Qt's own reading of such a tag.
 QImage turned(const QImage& image, int orientation) {
     QImage result = image;

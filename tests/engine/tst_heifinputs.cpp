@@ -10,6 +10,7 @@ using namespace enginetest;
 
 namespace {
 
+// An 'ftyp' box of the brands, then other bytes; declaredSize replaces its size field.
 QByteArray ftyp(const QByteArray& major, const QList<QByteArray>& compatible,
                 int declaredSize = -1) {
     QByteArray box = major + QByteArray(4, '\0');
@@ -20,28 +21,6 @@ QByteArray ftyp(const QByteArray& major, const QList<QByteArray>& compatible,
     qToBigEndian(quint32(declaredSize >= 0 ? declaredSize : box.size() + 8),
                  reinterpret_cast<uchar*>(size.data()));
     return size + "ftyp" + box + QByteArray(32, 'x');
-}
-
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-QImage upright(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    return reader.read();
-}
-
-bool isGrey(const QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            if (qRed(p) != qGreen(p) || qGreen(p) != qBlue(p)) {
-                return false;
-            }
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -190,7 +169,10 @@ void TestHeifInputs::convertsUpright() {
         const QImage original(sample("avif/kimono.png"));
         QVERIFY2(psnr(jpg, original) > 30, qPrintable(QString::number(psnr(jpg, original))));
     } else if (kind == "grey") {
-        QVERIFY(isGrey(bmp));
+        const QImage rgb = bmp.convertToFormat(QImage::Format_RGB888);
+        QVERIFY(
+            rgb.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB888) ==
+            rgb);
     }
 }
 
