@@ -27,4 +27,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   lintian binutils man-db
 $SUDO apt-get install -y -q --no-install-recommends -t bookworm-backports \
   libheif-dev libheif1 libheif-plugin-libde265 libheif-plugin-ffmpegdec libheif-plugin-x265 \
+  libheif-plugin-dav1d libheif-plugin-aomenc \
   libheif-examples

@@ -18,6 +18,8 @@ const int kCell = 16;
     QT_TRANSLATE_NOOP("HeicModelData", "output folder not writable"),
     QT_TRANSLATE_NOOP("HeicModelData", "disk full"),
     QT_TRANSLATE_NOOP("HeicModelData", "EXIF could not be written"),
+    QT_TRANSLATE_NOOP("HeicModelData", "picture coding not supported"),
+    QT_TRANSLATE_NOOP("HeicModelData", "image sequence not supported"),
 };
 }  // namespace
 

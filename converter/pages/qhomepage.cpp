@@ -1,11 +1,13 @@
 #include "qhomepage.h"
 
+#include "qaddfilesdialog.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
 #include "qmultilinelabel.h"
 #include "ztlog.h"
 
-#include <QFileDialog>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -21,7 +23,7 @@ QStringList chooseFiles(QWidget* parent, const QString& caption, const QString& 
     if (fileChooser()) {
         return fileChooser()(parent, caption, directory, filter);
     }
-    return QFileDialog::getOpenFileNames(parent, caption, directory, filter);
+    return QAddFilesDialog::choose(parent, caption, directory, filter);
 }
 
 }  // namespace
@@ -41,7 +43,12 @@ QHomePage::QHomePage(QWidget* parent) : QFrame(parent) {
     m_pHint = new QMultiLineLabel(QColor("#555555"), FontSpec(14, 50), this);
     m_pHint->setFixedSize(1000, 20);
     m_pHint->setAlignment(Qt::AlignCenter);
-    m_pHint->setText(tr("Drag Heic files here or click the area to add the files"));
+    m_pHint->setText(tr("Drag HEIC, HEIF or AVIF photos here or click the area to add the files"));
+    // The picture and the hint open the dialog too, as the hint says.
+    for (QWidget* area : {static_cast<QWidget*>(m_pPicture), static_cast<QWidget*>(m_pHint)}) {
+        area->setCursor(Qt::PointingHandCursor);
+        area->installEventFilter(this);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -60,13 +67,31 @@ void QHomePage::setFileChooser(FileChooser chooser) {
 }
 
 void QHomePage::slotAddBtnClicked() {
-    const QStringList paths = chooseFiles(this, tr("Select the Heic files"), QStringLiteral("."),
-                                          tr("Images(*.heic *.HEIC)"));
+    const QStringList paths = chooseFiles(this, QAddFilesDialog::pictureCaption(),
+                                          QStringLiteral("."), QAddFilesDialog::pictureFilter());
     if (paths.isEmpty()) {
         LOG(INFO) << "user no select any heic files";
         return;
     }
     emit signalFilesChosen(paths);
+}
+
+bool QHomePage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_pPicture && watched != m_pHint) {
+        return QFrame::eventFilter(watched, event);
+    }
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        m_pressPos = mouse->globalPos();
+        return true;
+    }
+    // A click, not the end of a drag.
+    if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+        (mouse->globalPos() - m_pressPos).manhattanLength() < QApplication::startDragDistance()) {
+        slotAddBtnClicked();
+        return true;
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void QHomePage::paintEvent(QPaintEvent*) {

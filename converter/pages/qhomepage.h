@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QPoint>
 #include <QStringList>
 
 #include <functional>
@@ -10,7 +11,8 @@ class QImageTextButton;
 class QMultiLineLabel;
 
 // Page 0 of the main window: a picture, the "Add files" button and the hint that files can be
-// dropped. The button's file dialog hands the chosen HEIC files on.
+// dropped. The button, the picture and the hint open the file dialog, which hands the chosen
+// files and folders on.
 class QHomePage : public QFrame {
     Q_OBJECT
 
@@ -37,10 +39,12 @@ public slots:
     void slotAddBtnClicked();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QImageLable* m_pPicture = nullptr;
     QImageTextButton* m_pBtnAdd = nullptr;
     QMultiLineLabel* m_pHint = nullptr;
+    QPoint m_pressPos;  // of the left button on the picture or the hint
 };

@@ -3,6 +3,7 @@
 #include "heicmodeldata.h"
 #include "heicpaths.h"
 #include "kitcombobox.h"
+#include "qaddfilesdialog.h"
 #include "qaddheicthread.h"
 #include "qbgcollectheicthread.h"
 #include "qcheckboxex.h"
@@ -31,6 +32,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -415,11 +418,11 @@ void QOperatePage::slotImgTextBtnClicked() {
 }
 
 void QOperatePage::addFromFileDialog() {
-    const QString caption = tr("Select the Heic files");
-    const QString filter = tr("Images(*.heic *.HEIC)");
+    const QString caption = QAddFilesDialog::pictureCaption();
+    const QString filter = QAddFilesDialog::pictureFilter();
     const QStringList paths =
         fileChooser() ? fileChooser()(this, caption, QStringLiteral("."), filter)
-                      : QFileDialog::getOpenFileNames(this, caption, QStringLiteral("."), filter);
+                      : QAddFilesDialog::choose(this, caption, QStringLiteral("."), filter);
     if (!paths.isEmpty()) {
         addHeicFiles(paths);
     }
@@ -447,6 +450,8 @@ QAddHeicThread* QOperatePage::newAddWorker() {
     connect(worker, &QAddHeicThread::signalChagePageToOperate, this,
             &QOperatePage::slotChagePageToOperate);
     connect(worker, &QAddHeicThread::signalAddCompleted, this, &QOperatePage::slotAddHeicCompleted);
+    connect(worker, &QAddHeicThread::signalFilesRefused, this,
+            [this](int nCount) { m_nRefused += nCount; });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     m_pWorkers->adopt(worker, [] { QAddHeicThread::setStopFlag(true); });
     return worker;
@@ -526,7 +531,23 @@ void QOperatePage::slotAddHeicCompleted(int nStartRow) {
     refreshBtnState();
     if (--m_nAddsRunning == 0) {
         emit signalOpCompleted();
+        showRefusedFiles();
     }
+}
+
+void QOperatePage::showRefusedFiles() {
+    // One message for the whole batch, after the wait dialog has gone.
+    if (m_nRefused == 0) {
+        return;
+    }
+    const int count = std::exchange(m_nRefused, 0);
+    QMessageboxEx box(tr("Warn"),
+                      tr("%1 file(s) not added: Pixvue converts HEIC, HEIF and AVIF pictures "
+                         "only.")
+                          .arg(count),
+                      2, 0, this);
+    box.setButtonText(tr("OK"), QString());
+    box.exec();
 }
 
 void QOperatePage::slotDelHeicCompleted() {

@@ -124,6 +124,7 @@ private:
     void chooseOutputDir();
     void startConvert();
     void addFromFileDialog();
+    void showRefusedFiles();
     void showPage(int index);
     int sourceRow(const QModelIndex& index) const;
 
@@ -155,6 +156,7 @@ private:
 
     QThreadKeeper* m_pWorkers = nullptr;
     int m_nAddsRunning = 0;
+    int m_nRefused = 0;  // files the running adds did not take
     QPointer<QBGCollectHeicThread> m_pCollect;
     bool m_bRefreshPending = false;
     bool m_bLoadingSettings = false;

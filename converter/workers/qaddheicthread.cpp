@@ -5,6 +5,8 @@
 #include "qbgcollectheicthread.h"
 #include "qtablemodelbase.h"
 #include "ztconfig.h"
+#include "ztlog.h"
+#include "ztpicturetypes.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -53,6 +55,7 @@ void QAddHeicThread::startRun() {
 void QAddHeicThread::run() {
     QBGCollectHeicThread::setStopFlag(true);
     m_batch.clear();
+    m_nRefused = 0;
     m_batchDone.tryAcquire(m_batchDone.available());
     m_batchClock.start();
     if (m_listPaths.isEmpty()) {
@@ -62,7 +65,12 @@ void QAddHeicThread::run() {
     }
     flush(true);
     // Queued behind the last batch, so the rows are there when the page hears of it.
-    m_handOff.post([this] { emit signalAddCompleted(m_nStartRow); });
+    m_handOff.post([this, refused = m_nRefused] {
+        if (refused > 0) {
+            emit signalFilesRefused(refused);
+        }
+        emit signalAddCompleted(m_nStartRow);
+    });
 }
 
 void QAddHeicThread::walkUrls() {
@@ -71,24 +79,20 @@ void QAddHeicThread::walkUrls() {
             return;
         }
         const QString path = url.toLocalFile();
-        if (path.isEmpty()) {
-            continue;
-        }
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            walkDirectory(path);
-        } else if (path.contains(QLatin1String(".heic")) || path.contains(QLatin1String(".HEIC"))) {
-            addFile(info);
+        if (!path.isEmpty()) {
+            addNamedPath(path);
         }
     }
 }
 
 void QAddHeicThread::walkDirectory(const QString& path) {
-    QDirIterator it(path, {QStringLiteral("*.heic"), QStringLiteral("*.HEIC")},
-                    QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    // Whatever in a folder is not a picture is passed over without a word.
+    QDirIterator it(path, QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
     while (!m_bStop && it.hasNext()) {
         it.next();
-        addFile(it.fileInfo());
+        if (ztpicture::isPictureFile(it.filePath())) {
+            addFile(it.fileInfo());
+        }
     }
 }
 
@@ -97,7 +101,19 @@ void QAddHeicThread::walkPickedPaths() {
         if (m_bStop) {
             return;
         }
-        addFile(QFileInfo(path));
+        addNamedPath(path);
+    }
+}
+
+void QAddHeicThread::addNamedPath(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        walkDirectory(path);
+    } else if (ztpicture::isTakenWhenNamed(path)) {
+        addFile(info);
+    } else {
+        LOG(INFO) << "not added, not a picture: " << path;
+        ++m_nRefused;
     }
 }
 

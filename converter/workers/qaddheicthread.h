@@ -16,11 +16,11 @@
 class QFileInfo;
 class QHeicModel;
 
-// Lists dropped files and folders, or picked files, in the file list. The walk runs in the
-// thread; the found files are added to the model on the GUI thread in batches, skipping paths
-// already listed; the walk goes on when the GUI thread has listed a batch, so that a stop
-// request ends it soon. signalChagePageToOperate() follows every added record,
-// signalAddCompleted() ends every run.
+// Lists dropped or picked files and folders in the file list: the HEIC, HEIF and AVIF pictures
+// among them (ztpicturetypes.h). The walk runs in the thread; the found files are added to the
+// model on the GUI thread in batches, skipping paths already listed; the walk goes on when the
+// GUI thread has listed a batch, so that a stop request ends it soon.
+// signalChagePageToOperate() follows every added record, signalAddCompleted() ends every run.
 class QAddHeicThread : public QThread {
     Q_OBJECT
 
@@ -36,6 +36,9 @@ public:
 signals:
     void signalAddCompleted(int nStartRow);
     void signalChagePageToOperate();
+    // Before signalAddCompleted(): how many files, dropped or named by themselves, were not
+    // taken because they are no picture Pixvue converts.
+    void signalFilesRefused(int nCount);
 
 protected:
     void run() override;
@@ -51,6 +54,7 @@ private:
     void walkUrls();
     void walkDirectory(const QString& path);
     void walkPickedPaths();
+    void addNamedPath(const QString& path);  // a folder is walked, a file tested
     void addFile(const QFileInfo& info);
     void flush(bool force);
     void waitForBatch();
@@ -61,6 +65,7 @@ private:
     QList<QUrl> m_listUrls;
     int m_nFormat = 0;
     int m_nStartRow = 0;
+    int m_nRefused = 0;          // the worker thread's
     QVector<FoundFile> m_batch;  // the worker thread's
     QElapsedTimer m_batchClock;
     QSemaphore m_batchDone;  // released by the GUI thread for each batch it has listed

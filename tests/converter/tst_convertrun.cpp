@@ -161,6 +161,7 @@ private slots:
     void cleanup();
     void oneFileAtATime();
     void severalAtOnce();
+    void avifFolderToJpg();
 
 private:
     struct Prepared {
@@ -243,6 +244,47 @@ void TestConvertRun::severalAtOnce() {
     if (!m_oneAtATime.isEmpty()) {
         QCOMPARE(sizes, m_oneAtATime);
     }
+}
+
+// The AVIF samples' folder dropped as it is: its pictures listed, the PNG beside them passed
+// over without a word, every picture converted upright.
+void TestConvertRun::avifFolderToJpg() {
+    const QString folder = guitest::sample("avif");
+    const QStringList avif = QDir(folder).entryList({"*.avif"}, QDir::Files, QDir::Name);
+    if (avif.isEmpty()) {
+        QSKIP("no AVIF samples in PIXVUE_TESTDATA");
+    }
+    guitest::DialogAnswers answers;
+    answers.answer(convertrun::yesToExit());
+    auto window = convertrun::openFreshWindow();
+    QVERIFY(window);
+    QOperatePage& page = *window->operatePage();
+    QVERIFY(convertrun::dropAndWait(*window, folder));
+    QStringList listed;
+    for (const QString& path : convertrun::rowPaths(*page.model())) {
+        listed << QFileInfo(path).fileName();
+    }
+    listed.sort();
+    QCOMPARE(listed, avif);
+
+    const convertrun::Choice choice{JPG, true, "100%", "90%", m_work.filePath("avif")};
+    convertrun::choose(page, choice);
+    convertrun::checkAllRows(page);
+    QConvertImageDlg* dialog = convertrun::clickConvert(*window);
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(convertrun::waitCompleted(dialog),
+             convertrun::completedText(avif.size(), avif.size(), 0));
+    QVERIFY(convertrun::closeCompleted(dialog));
+    for (const QString& name : avif) {
+        const QImage reference =
+            enginetest::onWhite(enginetest::libheifReference(folder + "/" + name).value(0));
+        const QImage written = enginetest::upright(convertrun::outputDir(choice) +
+                                                   QFileInfo(name).completeBaseName() + ".jpg");
+        QCOMPARE(written.size(), reference.size());
+        QVERIFY2(enginetest::psnr(written, reference) > 30, qPrintable(name));
+    }
+    QVERIFY(window->close());
+    QCOMPARE(answers.askedClasses(), QStringList({"QExitDialog"}));
 }
 
 void TestConvertRun::runPass(const QString& label, Sizes& sizes) {

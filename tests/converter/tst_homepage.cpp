@@ -1,18 +1,23 @@
-// The home page's file dialog and the Chinese translation of the start-up.
+// The home page's file dialog, the "Add files" dialog itself and the Chinese translation of the
+// start-up.
 #include "guitestsupport.h"
 #include "pixvuestartup.h"
+#include "qaddfilesdialog.h"
 #include "qexitdialog.h"
 #include "qhomepage.h"
 #include "qiconbutton.h"
+#include "qimagelable.h"
 #include "qimagetextbutton.h"
 #include "qmenudialog.h"
 #include "qmenuitemex.h"
+#include "qmultilinelabel.h"
 #include "zentarpixvue.h"
 #include "ztdatadir.h"
 
 #include <QApplication>
 #include <QDate>
 #include <QFile>
+#include <QLineEdit>
 #include <QStackedWidget>
 #include <QTranslator>
 
@@ -22,7 +27,8 @@ class TestHomePage : public QObject {
 private slots:
     void initTestCase();
     void cleanup();
-    void fileDialogForHeicFiles();
+    void fileDialogForPictures();
+    void addFilesDialogTakesFolders();
     void cancelledDialogAddsNothing();
     void chineseOnlyForLanguageOne();
 
@@ -51,7 +57,7 @@ QString TestHomePage::todaysLog() {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-void TestHomePage::fileDialogForHeicFiles() {
+void TestHomePage::fileDialogForPictures() {
     Asked asked;
     const QStringList chosen{"/photos/IMG_1.heic", "/photos/IMG_2.HEIC"};
     QHomePage::setFileChooser([&asked, chosen](QWidget* parent, const QString& caption,
@@ -64,17 +70,51 @@ void TestHomePage::fileDialogForHeicFiles() {
     QCOMPARE(page.addButton()->text(), QStringLiteral("Add files"));
     QCOMPARE(page.addButton()->size(), QSize(148, 36));
 
-    // Only the button asks.
+    // The button, the picture and the hint ask, as the hint says; the blank page does not.
     QTest::mouseClick(&page, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     QCOMPARE(asked.count, 0);
     QTest::mouseClick(page.addButton(), Qt::LeftButton);
     QCOMPARE(asked.count, 1);
     QCOMPARE(asked.parent, &page);
-    QCOMPARE(asked.caption, QStringLiteral("Select the Heic files"));
+    QCOMPARE(asked.caption, QStringLiteral("Select HEIC, HEIF or AVIF pictures, or folders"));
     QCOMPARE(asked.directory, QStringLiteral("."));
-    QCOMPARE(asked.filter, QStringLiteral("Images(*.heic *.HEIC)"));
-    QCOMPARE(picked.count(), 1);
+    QCOMPARE(asked.filter, QStringLiteral("HEIC, HEIF and AVIF pictures (*.heic *.HEIC *.heif "
+                                          "*.HEIF *.hif *.HIF *.avif *.AVIF)"));
+    QCOMPARE(page.hint()->text(),
+             QStringLiteral("Drag HEIC, HEIF or AVIF photos here or click the area to add the "
+                            "files"));
+    QTest::mouseClick(page.picture(), Qt::LeftButton);
+    QCOMPARE(asked.count, 2);
+    QTest::mouseClick(page.hint(), Qt::RightButton);
+    QCOMPARE(asked.count, 2);
+    QTest::mouseClick(page.hint(), Qt::LeftButton);
+    QCOMPARE(asked.count, 3);
+    QCOMPARE(picked.count(), 3);
     QCOMPARE(picked.first().first().toStringList(), chosen);
+}
+
+// Open takes a selected folder, or folders and files together, instead of entering it.
+void TestHomePage::addFilesDialogTakesFolders() {
+    QTemporaryDir root;
+    const QDir dir(root.path());
+    QVERIFY(dir.mkpath("photos/2024"));
+    QFile file(dir.filePath("a.heic"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    QAddFilesDialog dialog(nullptr, QAddFilesDialog::pictureCaption(), root.path(),
+                           QAddFilesDialog::pictureFilter());
+    auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+    QVERIFY(name != nullptr);
+    name->setText("photos");
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.chosenPaths(), QStringList({dir.filePath("photos")}));
+
+    QAddFilesDialog both(nullptr, QString(), root.path(), QAddFilesDialog::pictureFilter());
+    both.findChild<QLineEdit*>("fileNameEdit")->setText("\"photos\" \"a.heic\"");
+    both.accept();
+    QCOMPARE(both.chosenPaths(), QStringList({dir.filePath("photos"), dir.filePath("a.heic")}));
 }
 
 void TestHomePage::cancelledDialogAddsNothing() {

@@ -11,9 +11,11 @@
 #include "qlanguagedialog.h"
 #include "qmenudialog.h"
 #include "qmenuitemex.h"
+#include "qmultilinelabel.h"
 #include "qonlineservices.h"
-#include "qprivacydialog.h"
 #include "qoperatepage.h"
+#include "qprivacydialog.h"
+#include "qtablemodelbase.h"
 #include "qtableviewbase.h"
 #include "qthreadkeeper.h"
 #include "zentarpixvue.h"
@@ -25,6 +27,7 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 
 #include <atomic>
 
@@ -64,6 +67,7 @@ private slots:
     void dragOnlyByTheTitleArea();
     void growsFromItsDesignedSize();
     void dropsOfUrlsOnly();
+    void dropTakesPicturesAndCountsTheRest();
     void menuHoverKeepsOrHidesThePopup();
     void menuItemsReachTheirActions();
     void closeAsksFirst();
@@ -204,6 +208,49 @@ void TestMainWindow::dropsOfUrlsOnly() {
     QApplication::sendEvent(&window, &filesDrop);
     QCOMPARE(dropped.count(), 1);
     QCOMPARE(dropped.first().first().value<QList<QUrl>>(), urls);
+}
+
+// From a dropped folder every picture type is listed and the rest passed over; files dropped
+// by themselves that are no picture are counted in one message.
+void TestMainWindow::dropTakesPicturesAndCountsTheRest() {
+    QTemporaryDir root;
+    const QDir dir(root.path());
+    for (const char* name : {"mixed/a.heic", "mixed/b.HIF", "mixed/c.avif", "mixed/sub/d.heif",
+                             "mixed/e.jpg", "mixed/f.txt", "notes.txt", "photo.png", "IMG.AVIF"}) {
+        QVERIFY(dir.mkpath(QFileInfo(dir.filePath(name)).path()));
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not decoded here");
+    }
+    guitest::DialogAnswers answers;
+    QString told;
+    answers.answer([&told](CFramelessDialog& dialog) {
+        for (const QMultiLineLabel* label : dialog.findChildren<QMultiLineLabel*>()) {
+            told += label->text();
+        }
+        return int(QDialog::Accepted);
+    });
+    zentarPixvue window;
+    QSignalSpy completed(window.operatePage(), &QOperatePage::signalOpCompleted);
+    const auto url = [&dir](const char* name) { return QUrl::fromLocalFile(dir.filePath(name)); };
+    guitest::dropUrls(window, {url("mixed"), url("notes.txt"), url("photo.png"), url("IMG.AVIF")});
+    QVERIFY(guitest::waitFor([&answers] { return answers.asked() == 1; }));
+    QStringList names;
+    const QHeicModel& model = *window.operatePage()->model();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        names << model.heicData(row)->strFileName;
+    }
+    names.sort();
+    QCOMPARE(names, QStringList({"IMG.AVIF", "a.heic", "b.HIF", "c.avif", "d.heif"}));
+    QCOMPARE(window.pageStack()->currentIndex(), int(zentarPixvue::OperatePage));
+    QVERIFY2(told.contains("2 file(s) not added") && told.contains("AVIF"), qPrintable(told));
+
+    // The folder again: nothing new, nothing to tell.
+    guitest::dropUrls(window, {url("mixed")});
+    QVERIFY(guitest::waitFor([&completed] { return completed.count() == 2; }));
+    QCOMPARE(model.rowCount(), 5);
+    QCOMPARE(answers.asked(), 1);
+    QCOMPARE(answers.unexpected(), 0);
 }
 
 void TestMainWindow::menuHoverKeepsOrHidesThePopup() {

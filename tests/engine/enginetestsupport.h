@@ -36,8 +36,8 @@ inline QString sample(const QString& name) {
 }
 
 // Whether a sample is in the fixed subset that the sanitizer builds run: every orientation
-// source (EXIF and container), a grid, a multi-image file, alpha, a clean aperture, monochrome
-// and a deep HDR source. The release build runs every sample.
+// source (EXIF and container), a grid, a multi-image file, alpha, a clean aperture, monochrome,
+// a deep HDR source, and AVIF turned and monochrome. The release build runs every sample.
 inline bool runsUnderSanitizers(const QString& file) {
     static const QStringList subset = {"pillow_heif/arrow.heic",
                                        "pillow_heif/L_exif_xmp_iptc.heic",
@@ -45,7 +45,9 @@ inline bool runsUnderSanitizers(const QString& file) {
                                        "libheif/rainbow-451x461.heic",
                                        "libheif/example.heic",
                                        "libheif/colors-with-alpha-thumbnail.heic",
-                                       "sdwebimage/TestHDR.heic"};
+                                       "sdwebimage/TestHDR.heic",
+                                       "avif/kimono.rotate90.avif",
+                                       "avif/Monochrome.avif"};
     return subset.contains(file);
 }
 
@@ -286,6 +288,18 @@ inline double meanDifference(const QImage& a, const QImage& b) {
         }
     }
     return double(sum) / (3.0 * a.width() * a.height());
+}
+
+// The files of an output folder, hidden ones included, by name.
+inline QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The picture as a viewer shows it, turned by its EXIF orientation.
+inline QImage upright(const QString& path) {
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    return reader.read();
 }
 
 inline QImage readWithoutTurning(const QString& path) {

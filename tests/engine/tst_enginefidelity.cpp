@@ -25,16 +25,6 @@ void setMode(Mode mode, const QString& size = "100%", const QString& quality = "
     config()->setPicQuality(quality);
 }
 
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-QImage upright(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    return reader.read();
-}
-
 // The picture turned by an EXIF orientation, by Qt's own reading of such a tag.
 QImage turned(const QImage& image, int orientation) {
     QImage result = image;
@@ -294,7 +284,7 @@ void TestEngineFidelity::transparency() {
 // The source's profile reaches JPG and PNG byte for byte, also one whose length field is
 // wrong (repaired); an nclx description that is not sRGB becomes a matching profile.
 void TestEngineFidelity::colourProfiles() {
-    QStringList sources = {m_fixtures + "/badicc.heic"};
+    QStringList sources = {m_fixtures + "/badicc.heic", m_fixtures + "/av1-badicc.avif"};
     if (hasTestData()) {
         sources << sample("libheif/rainbow-451x461.heic");
     }
@@ -314,7 +304,7 @@ void TestEngineFidelity::colourProfiles() {
             QVERIFY2(QImage(written).colorSpace().isValid(), qPrintable(written));
         }
     }
-    QStringList nclx = {m_fixtures + "/nclx-p3.heic"};
+    QStringList nclx = {m_fixtures + "/nclx-p3.heic", m_fixtures + "/av1-nclx-p3.avif"};
     if (hasTestData()) {
         nclx << sample("sdwebimage/TestHDR.heic");
     }

@@ -32,10 +32,6 @@ int orientationOfFile(const QString& path) {
                                        size_t(bytes.size()));
 }
 
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
 // Tag names and values that exiftool reads from the EXIF and maker notes of a file.
 QMap<QString, QString> exifTags(const QString& path) {
     QProcess tool;

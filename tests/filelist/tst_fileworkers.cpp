@@ -31,6 +31,18 @@ const int kRunGuardMs = 600000;
 // Waits until done() holds, then for the worker's end. A run that does not end in time is
 // stopped first, so that the test fails instead of hanging on a worker that waits for this
 // thread.
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The start of an ISO base media file of the brand.
+QByteArray ftypHead(const QByteArray& brand) {
+    return QByteArray::fromHex("00000014") + "ftyp" + brand + QByteArray(4, '\0') + brand +
+           QByteArray(16, '\0');
+}
+
 bool finishRun(QThread& worker, const std::function<bool()>& done, void (*stop)(bool)) {
     const bool ended = guitest::waitFor(done, kRunGuardMs);
     if (!ended) {
@@ -65,6 +77,7 @@ private:
         int completed = 0;
         int startRow = -1;
         int pageSwitches = 0;
+        int refused = 0;  // the count signalled, 0 when none was
     };
     AddResult addUrls(QSharedPointer<QHeicModel> model, const QList<QUrl>& urls);
     AddResult addFiles(QSharedPointer<QHeicModel> model, const QStringList& paths);
@@ -80,12 +93,14 @@ TestFileWorkers::AddResult TestFileWorkers::addUrls(QSharedPointer<QHeicModel> m
     QAddHeicThread worker(model);
     QSignalSpy completed(&worker, &QAddHeicThread::signalAddCompleted);
     QSignalSpy switches(&worker, &QAddHeicThread::signalChagePageToOperate);
+    QSignalSpy refused(&worker, &QAddHeicThread::signalFilesRefused);
     worker.startAddUrls(urls);
     if (!finishRun(
             worker, [&] { return completed.count() > 0; }, QAddHeicThread::setStopFlag)) {
         return {};
     }
-    return {int(completed.count()), completed.value(0).value(0).toInt(), int(switches.count())};
+    return {int(completed.count()), completed.value(0).value(0).toInt(), int(switches.count()),
+            refused.value(0).value(0).toInt()};
 }
 
 TestFileWorkers::AddResult TestFileWorkers::addFiles(QSharedPointer<QHeicModel> model,
@@ -93,12 +108,14 @@ TestFileWorkers::AddResult TestFileWorkers::addFiles(QSharedPointer<QHeicModel> 
     QAddHeicThread worker(model);
     QSignalSpy completed(&worker, &QAddHeicThread::signalAddCompleted);
     QSignalSpy switches(&worker, &QAddHeicThread::signalChagePageToOperate);
+    QSignalSpy refused(&worker, &QAddHeicThread::signalFilesRefused);
     worker.startAddFiles(paths);
     if (!finishRun(
             worker, [&] { return completed.count() > 0; }, QAddHeicThread::setStopFlag)) {
         return {};
     }
-    return {int(completed.count()), completed.value(0).value(0).toInt(), int(switches.count())};
+    return {int(completed.count()), completed.value(0).value(0).toInt(), int(switches.count()),
+            refused.value(0).value(0).toInt()};
 }
 
 void TestFileWorkers::folderWalkAndSuffixRule() {
@@ -109,9 +126,16 @@ void TestFileWorkers::folderWalkAndSuffixRule() {
     makeFile(folder, "c.jpg");
     makeFile(folder, "sub/d.heic");
     makeFile(folder, "sub/x.Heic");
+    makeFile(folder, "sub/e.HIF");
+    makeFile(folder, "sub/f.heif");
+    makeFile(folder, "g.Avif");
+    writeFile(folder + "/phone-export", ftypHead("heic"));
+    writeFile(folder + "/clip.mp4", ftypHead("isom"));
+    makeFile(folder, "notes.txt");
     const QString mixedAlone = makeFile(root.path(), "alone/x.Heic");
     const QString backup = makeFile(root.path(), "alone/photo.heic.bak");
     const QString jpeg = makeFile(root.path(), "alone/y.jpg");
+    const QString text = makeFile(root.path(), "alone/z.txt");
 
     auto model = QSharedPointer<QHeicModel>::create(8);
     QAbstractItemModelTester tester(model.data(),
@@ -121,23 +145,32 @@ void TestFileWorkers::folderWalkAndSuffixRule() {
     QCOMPARE(result.startRow, 0);
     QStringList names = rowNames(*model);
     names.sort();
-    // Inside a folder the filters ignore letter case.
-    QCOMPARE(names, QStringList({"a.heic", "b.HEIC", "d.heic", "x.Heic"}));
-    QCOMPARE(result.pageSwitches, 4);
-    QCOMPARE(g_listHeicPaths.size(), 4);
+    // Inside a folder: every picture type in any letter case, or by its brand; the rest
+    // passed over without a word.
+    QCOMPARE(names, QStringList({"a.heic", "b.HEIC", "d.heic", "e.HIF", "f.heif", "g.Avif",
+                                 "phone-export", "x.Heic"}));
+    QCOMPARE(result.pageSwitches, 8);
+    QCOMPARE(result.refused, 0);
+    QCOMPARE(g_listHeicPaths.size(), 8);
 
-    // Dropped alone: the suffix rule, case-sensitive, anywhere in the path.
+    // Dropped alone: the picture types, and any path holding ".heic"; the others counted.
     result = addUrls(model, {QUrl::fromLocalFile(mixedAlone), QUrl::fromLocalFile(backup),
-                             QUrl::fromLocalFile(jpeg)});
-    QCOMPARE(result.startRow, 4);
-    QCOMPARE(rowNames(*model).mid(4), QStringList({"photo.heic.bak"}));
-    QCOMPARE(result.pageSwitches, 1);
+                             QUrl::fromLocalFile(jpeg), QUrl::fromLocalFile(text)});
+    QCOMPARE(result.startRow, 8);
+    QCOMPARE(rowNames(*model).mid(8), QStringList({"x.Heic", "photo.heic.bak"}));
+    QCOMPARE(result.pageSwitches, 2);
+    QCOMPARE(result.refused, 2);
+
+    // Picked in the dialog: folders are walked, files tested as when dropped.
+    result = addFiles(model, {root.filePath("alone"), text});
+    QCOMPARE(result.pageSwitches, 0);
+    QCOMPARE(result.refused, 1);
 
     // Nothing matching: still one completion, no page switch.
     result = addUrls(model, {QUrl::fromLocalFile(jpeg), QUrl("https://example.org/a.heic")});
     QCOMPARE(result.completed, 1);
     QCOMPARE(result.pageSwitches, 0);
-    QCOMPARE(model->rowCount(), 5);
+    QCOMPARE(model->rowCount(), 10);
     QCOMPARE(g_listHeicPaths, rowPaths(*model));
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz and runs each one for a bounded time on a
-# seed corpus made from the real samples and the test fixtures. Exits non-zero when a target
+# seed corpus made from the real samples (HEIC, HEIF and AVIF) and the test fixtures. Exits non-zero when a target
 # finds a crash, leak or time-out; the reproducer is kept in build-fuzz/fuzz-artifacts.
 #   PIXVUE_FUZZ_SECONDS   time per target (30)
 #   PIXVUE_FUZZ_TARGETS   targets to run (both)
@@ -35,9 +35,9 @@ bash tests/fixtures/make-fixtures.sh "$BUILD/fuzz-fixtures"
 heic_samples=()
 for dir in "$BUILD/fuzz-fixtures" "$TESTDATA/libheif" "$TESTDATA/pillow_heif" \
            "$TESTDATA/pillow_heif/corrupted" "$TESTDATA/pillow_heif/heif_truncated" \
-           "$TESTDATA/libvips" "$TESTDATA/sdwebimage"; do
+           "$TESTDATA/libvips" "$TESTDATA/sdwebimage" "$TESTDATA/avif"; do
   [ -d "$dir" ] || continue
-  for file in "$dir"/*.heic "$dir"/*.HEIC "$dir"/*.heif "$dir"/*.hif; do
+  for file in "$dir"/*.heic "$dir"/*.HEIC "$dir"/*.heif "$dir"/*.hif "$dir"/*.avif; do
     # Larger seeds than the decoder target accepts would only be cut short.
     if [ -f "$file" ] && [ "$(stat -c %s "$file")" -le "$HEIC_MAX_LEN" ]; then
       heic_samples+=("$file")

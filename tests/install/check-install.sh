@@ -131,7 +131,7 @@ check_desktop_data() {
     desktop-file-validate "$desktop" || fail "desktop entry does not validate"
     grep -qx "Name=Pixvue" "$desktop" || fail "desktop entry: Name"
     grep -qx "Exec=pixvue %F" "$desktop" || fail "desktop entry: Exec"
-    grep -qx "MimeType=image/heic;image/heif;" "$desktop" || fail "desktop entry: MimeType"
+    grep -qx "MimeType=image/heic;image/heif;image/avif;" "$desktop" || fail "desktop entry: MimeType"
     grep -Eqx "Categories=(.*;)?Graphics;.*" "$desktop" || fail "desktop entry: Graphics"
     grep -qx "Icon=$app_id" "$desktop" || fail "desktop entry: Icon"
     appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" ||
@@ -313,7 +313,7 @@ check_package() {
     step "Depends: $depends"
     local names
     names=$(tr ',|' '\n\n' <<< "$depends" | sed 's/^ *//; s/ .*//; s/:.*//' | LC_ALL=C sort -u)
-    local package plugins="libheif-plugin-libde265"
+    local package plugins="libheif-plugin-libde265 libheif-plugin-dav1d"
     for package in $(linked_packages direct) $plugins; do
         grep -qx "$package" <<< "$names" || fail "Depends lacks $package"
     done

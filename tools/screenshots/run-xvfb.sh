@@ -260,7 +260,7 @@ if [ "${PIXVUE_XVFB_STEPS:-all}" != convert ]; then
   FIRST=$!
   PIDS+=($FIRST)
   wait_main_window
-  shoot_operate_screens '^Select the Heic files$'
+  shoot_operate_screens '^Select HEIC, HEIF or AVIF pictures, or folders$'
   shoot_language_screens '^About$' '^Exit$' '^Language$' Down '^Check for updates$' '^Feedback$'
   # Confirm: the program restarts in Chinese.
   click_at $((LX + 30 + 238 + 48)) $((LY + 218))
@@ -278,7 +278,7 @@ if [ "${PIXVUE_XVFB_STEPS:-all}" != convert ]; then
     sleep 0.1
   done
   wait_main_window
-  shoot_operate_screens '^选择 HEIC 文件$'
+  shoot_operate_screens '^选择 HEIC、HEIF 或 AVIF 图片，或文件夹$'
   shoot_language_screens '^关于$' '^退出$' '^语言$' Up '^检查更新$' '^意见反馈$'
 
   # Cancel, then exit with YES.

@@ -54,16 +54,19 @@
         <translation>添加文件</translation>
     </message>
     <message>
-        <source>Drag Heic files here or click the area to add the files</source>
-        <translation>将 HEIC 文件拖到这里，或点击此区域添加文件</translation>
+        <source>Drag HEIC, HEIF or AVIF photos here or click the area to add the files</source>
+        <translation>将 HEIC、HEIF 或 AVIF 照片拖到这里，或点击此区域添加文件</translation>
+    </message>
+</context>
+<context>
+    <name>QAddFilesDialog</name>
+    <message>
+        <source>Select HEIC, HEIF or AVIF pictures, or folders</source>
+        <translation>选择 HEIC、HEIF 或 AVIF 图片，或文件夹</translation>
     </message>
     <message>
-        <source>Select the Heic files</source>
-        <translation>选择 HEIC 文件</translation>
-    </message>
-    <message>
-        <source>Images(*.heic *.HEIC)</source>
-        <translation>图片(*.heic *.HEIC)</translation>
+        <source>HEIC, HEIF and AVIF pictures (%1)</source>
+        <translation>HEIC、HEIF 和 AVIF 图片 (%1)</translation>
     </message>
 </context>
 <context>
@@ -117,12 +120,8 @@
         <translation>自定义目录</translation>
     </message>
     <message>
-        <source>Select the Heic files</source>
-        <translation>选择 HEIC 文件</translation>
-    </message>
-    <message>
-        <source>Images(*.heic *.HEIC)</source>
-        <translation>图片(*.heic *.HEIC)</translation>
+        <source>%1 file(s) not added: Pixvue converts HEIC, HEIF and AVIF pictures only.</source>
+        <translation>%1 个文件未添加：Pixvue 只转换 HEIC、HEIF 和 AVIF 图片。</translation>
     </message>
     <message>
         <source>Select Directory</source>
@@ -279,6 +278,14 @@
     <message>
         <source>EXIF could not be written</source>
         <translation>EXIF 无法写入</translation>
+    </message>
+    <message>
+        <source>picture coding not supported</source>
+        <translation>不支持该图片编码</translation>
+    </message>
+    <message>
+        <source>image sequence not supported</source>
+        <translation>不支持图像序列</translation>
     </message>
 </context>
 <context>
