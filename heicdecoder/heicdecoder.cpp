@@ -132,8 +132,14 @@ bool gridTilesAreImages(heif_context* ctx, const heif_image_handle* handle, heif
 }
 
 int resultOfHeifError(heif_error_code code) {
-    return code == heif_error_Memory_allocation_error ? HeicDecodeOutOfMemory
-                                                      : HeicDecodeDecodeError;
+    switch (code) {
+        case heif_error_Memory_allocation_error:
+            return HeicDecodeOutOfMemory;
+        case heif_error_Plugin_loading_error:
+            return HeicDecodeCodingNotSupported;  // no installed plugin takes the coding
+        default:
+            return HeicDecodeDecodeError;
+    }
 }
 
 int readTiling(heif_context* ctx, PreparedImage& image) {
@@ -401,14 +407,16 @@ uint64_t readBigEndian(const uint8_t* p, int count) {
     return value;
 }
 
-// libheif aborts on a top-level box that claims more bytes than the file has, so such files
-// are refused here. Only the media data box may run past the end (a cut-off download): its
-// contents are read through the item locations, which libheif checks.
-bool topLevelBoxesFit(const std::vector<uint8_t>& file) {
+// Walks the top-level boxes, calling visit(type) for each; false when one is malformed or
+// claims more bytes than the file has. Only the media data box may run past the end (a cut-off
+// download): its contents are read through the item locations, which libheif checks.
+template <typename Visit>
+bool walkTopLevelBoxes(const std::vector<uint8_t>& file, Visit visit) {
     size_t pos = 0;
     while (file.size() - pos >= 8) {
         uint64_t boxSize = readBigEndian(&file[pos], 4);
-        const bool isMediaData = memcmp(&file[pos + 4], "mdat", 4) == 0;
+        const char* type = reinterpret_cast<const char*>(&file[pos + 4]);
+        visit(type);
         size_t header = 8;
         if (boxSize == 1) {
             if (file.size() - pos < 16) {
@@ -423,11 +431,24 @@ bool topLevelBoxesFit(const std::vector<uint8_t>& file) {
             return false;
         }
         if (boxSize > file.size() - pos) {
-            return isMediaData;
+            return memcmp(type, "mdat", 4) == 0;
         }
         pos += size_t(boxSize);
     }
     return pos > 0;
+}
+
+// libheif aborts on a top-level box that claims more bytes than the file has, so such files
+// are refused here.
+bool topLevelBoxesFit(const std::vector<uint8_t>& file) {
+    return walkTopLevelBoxes(file, [](const char*) {});
+}
+
+// Whether the file holds a movie box: an image sequence (an animation) stored as a track.
+bool hasImageSequence(const std::vector<uint8_t>& file) {
+    bool found = false;
+    walkTopLevelBoxes(file, [&found](const char* type) { found |= memcmp(type, "moov", 4) == 0; });
+    return found;
 }
 
 void release(CImageData& image) {
@@ -458,12 +479,14 @@ int decodeFile(const Source& source, std::list<Image>& images, DecodeOne decodeO
         if (opened.code == heif_error_Memory_allocation_error) {
             return HeicDecodeOutOfMemory;
         }
-        return opened.subcode == heif_suberror_Security_limit_exceeded ? HeicDecodeTooLarge
-                                                                       : HeicDecodeNotHeif;
+        if (opened.subcode == heif_suberror_Security_limit_exceeded) {
+            return HeicDecodeTooLarge;
+        }
+        return hasImageSequence(file) ? HeicDecodeSequenceNotSupported : HeicDecodeNotHeif;
     }
     const int count = heif_context_get_number_of_top_level_images(ctx.get());
     if (count <= 0) {
-        return HeicDecodeNoImage;
+        return hasImageSequence(file) ? HeicDecodeSequenceNotSupported : HeicDecodeNoImage;
     }
     std::vector<heif_item_id> ids(static_cast<size_t>(count));
     heif_context_get_list_of_top_level_image_IDs(ctx.get(), ids.data(), count);
@@ -514,11 +537,13 @@ int decodePath(const char* path, std::list<Image>& images, DecodeOne decodeOne) 
         if (!readWholeFile(path, file)) {
             return HeicDecodeUnreadable;
         }
-        // The faster plugin does not decode every picture (10-bit ones, for example): those
+        // The faster plugin does not decode every picture (10-bit ones, other codings): those
         // are decoded again by libheif's own choice.
         const char* preferred = preferredHevcDecoder();
         const int result = decodeFile(Source{file, preferred}, images, decodeOne);
-        if (result != HeicDecodeDecodeError || preferred == nullptr) {
+        const bool retry =
+            result == HeicDecodeDecodeError || result == HeicDecodeCodingNotSupported;
+        if (!retry || preferred == nullptr) {
             return result;
         }
         return decodeFile(Source{file, nullptr}, images, decodeOne);

@@ -537,6 +537,8 @@ void TestZtHeicAPI::badInputEndsAsFailure() {
     const QMap<QString, ZtHeicAPI::Failure> reasons = {
         {m_fixtures + "/text.heic", ZtHeicAPI::Failure::NotAPicture},
         {m_fixtures + "/huge.heic", ZtHeicAPI::Failure::TooLarge},
+        {m_fixtures + "/avc.heic", ZtHeicAPI::Failure::CodingNotSupported},
+        {m_fixtures + "/sequence.heic", ZtHeicAPI::Failure::SequenceNotSupported},
         {m_fixtures + "/gone.heic", ZtHeicAPI::Failure::Unreadable},
         {m_fixtures + "/folder.heic", ZtHeicAPI::Failure::Unreadable},
         {m_fixtures + "/pipe.heic", ZtHeicAPI::Failure::Unreadable},
