@@ -431,7 +431,7 @@ public:
             m_streams.clear();
             result = decodeStreams(path, quality, m_streams);
         } else {
-            result = decodeHeicPictures(path, m_pictures);
+            result = decodeHeicPictures(path, m_pictures, settings.format == PNG);
         }
         if (result == HeicDecodeNotHeif) {
             ZtPicture picture;

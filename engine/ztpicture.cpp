@@ -2,6 +2,7 @@
 
 #include "heic_to_jpgdata.h"
 #include "zticcembed.h"
+#include "ztpngwriter.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -9,13 +10,35 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QVector>
+#include <QtEndian>
 
 #include <cstdlib>
 
 namespace {
 
+// 16-bit samples (RGB or RGBA) as a 64-bit QImage, opaque where the picture has no alpha.
+QImage deepImageOf(const CPixelData& data) {
+    const bool alpha = data.channels == 4;
+    QImage image(data.width, data.height, alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* in = reinterpret_cast<const quint16*>(data.pixels + qint64(y) * data.stride);
+        auto* out = reinterpret_cast<quint16*>(image.scanLine(y));
+        for (int x = 0; x < data.width; ++x, in += data.channels, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = alpha ? in[3] : 0xFFFF;
+        }
+    }
+    return image;
+}
+
 // The QImage takes the decoder's pixel buffer over.
 QImage imageOf(CPixelData& data) {
+    if (data.bitsPerSample == 16) {
+        return deepImageOf(data);
+    }
     const QImage::Format format =
         data.channels == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888;
     unsigned char* pixels = data.pixels;
@@ -84,11 +107,52 @@ QImage eightBit(const QImage& image) {
                                                          : QImage::Format_RGB888);
 }
 
+bool isDeep(const QImage& image) {
+    return image.depth() == 64;
+}
+
+// The picture as a PNG, 16 bits per sample where it has them, with alpha where it has any.
+bool encodePngPicture(const QImage& picture, const QByteArray& icc, QByteArray& out) {
+    const bool alpha = picture.hasAlphaChannel();
+    const bool deep = isDeep(picture);
+    const QImage::Format wanted = deep ? (alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64)
+                                       : (alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QImage image = picture.format() == wanted ? picture : picture.convertToFormat(wanted);
+    if (image.isNull()) {
+        return false;
+    }
+    PngLayout layout;
+    layout.width = image.width();
+    layout.height = image.height();
+    layout.channels = alpha ? 4 : 3;
+    layout.bitDepth = deep ? 16 : 8;
+    layout.icc = icc;
+    if (!deep) {
+        return encodePng(
+            layout, [&image](int y) { return image.constScanLine(y); }, out);
+    }
+    // Native 16-bit RGBA rows to big-endian RGB(A) samples.
+    QVector<uchar> row(layout.width * layout.channels * 2);
+    return encodePng(
+        layout,
+        [&](int y) {
+            const auto* in = reinterpret_cast<const quint16*>(image.constScanLine(y));
+            uchar* to = row.data();
+            for (int x = 0; x < layout.width; ++x, in += 4) {
+                for (int c = 0; c < layout.channels; ++c, to += 2) {
+                    qToBigEndian(in[c], to);
+                }
+            }
+            return static_cast<const uchar*>(row.constData());
+        },
+        out);
+}
+
 }  // namespace
 
-int decodeHeicPictures(const QString& path, QList<ZtPicture>& pictures) {
+int decodeHeicPictures(const QString& path, QList<ZtPicture>& pictures, bool deep) {
     std::list<CPixelData> decoded;
-    const int result = heic_to_pixeldata(QFile::encodeName(path).constData(), decoded);
+    const int result = heic_to_pixeldata(QFile::encodeName(path).constData(), decoded, deep);
     for (CPixelData& data : decoded) {
         ZtPicture picture;
         picture.image = imageOf(data);
@@ -150,6 +214,9 @@ QImage overWhite(const QImage& image) {
 bool encodePicture(const QImage& image, const QByteArray& icc, const QString& format, int quality,
                    QByteArray& out) {
     out.clear();
+    if (format == QLatin1String("png")) {
+        return encodePngPicture(image, icc, out);
+    }
     {
         QBuffer buffer(&out);
         buffer.open(QIODevice::WriteOnly);
@@ -162,5 +229,5 @@ bool encodePicture(const QImage& image, const QByteArray& icc, const QString& fo
     if (format == QLatin1String("jpg")) {
         return embedJpegIcc(out, icc);
     }
-    return format == QLatin1String("png") ? embedPngIcc(out, icc) : true;
+    return true;
 }

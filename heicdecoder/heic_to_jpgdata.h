@@ -33,10 +33,12 @@ enum HeicDecodeResult : int {
 ZTHEICDECODER_EXPORT int heic_to_jpgdata(const char* path, std::list<CImageData>& images,
                                          int quality);
 
-// Decodes every top-level image of the HEIF file at path (UTF-8), in file order, into 8-bit
-// pixels appended to images (see CPixelData). Same result codes as heic_to_jpgdata; on
-// failure the list is left as it was. Safe to call from several threads at once.
-ZTHEICDECODER_EXPORT int heic_to_pixeldata(const char* path, std::list<CPixelData>& images);
+// Decodes every top-level image of the HEIF file at path (UTF-8), in file order, into pixels
+// appended to images (see CPixelData): 8-bit, or with deep, 16-bit for pictures stored with more
+// than 8 bits. Same result codes as heic_to_jpgdata; on failure the list is left as it was.
+// Safe to call from several threads at once.
+ZTHEICDECODER_EXPORT int heic_to_pixeldata(const char* path, std::list<CPixelData>& images,
+                                           bool deep = false);
 
 // Frees the buffers of one decoded image and clears its pointers.
 ZTHEICDECODER_EXPORT void heic_free_pixeldata(CPixelData& image);

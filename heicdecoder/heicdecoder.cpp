@@ -62,18 +62,19 @@ using ImagePtr = std::unique_ptr<heif_image, ImageDeleter>;
 using OptionsPtr = std::unique_ptr<heif_decoding_options, OptionsDeleter>;
 using MallocPtr = std::unique_ptr<unsigned char, MallocDeleter>;
 
-// An 8-bit interleaved picture in a malloc buffer.
+// An interleaved picture of 8- or 16-bit samples in a malloc buffer.
 struct PixelBuffer {
     MallocPtr data;
-    int width = 0, height = 0, channels = 0;
-    size_t stride() const { return size_t(width) * size_t(channels); }
+    int width = 0, height = 0, channels = 0, sampleBytes = 1;
+    size_t stride() const { return size_t(width) * size_t(channels) * size_t(sampleBytes); }
     unsigned char* row(int y) const { return data.get() + stride() * size_t(y); }
 };
 
-bool allocate(PixelBuffer& buffer, int width, int height, int channels) {
+bool allocate(PixelBuffer& buffer, int width, int height, int channels, int sampleBytes = 1) {
     buffer.width = width;
     buffer.height = height;
     buffer.channels = channels;
+    buffer.sampleBytes = sampleBytes;
     buffer.data.reset(static_cast<unsigned char*>(malloc(buffer.stride() * size_t(height))));
     return buffer.data != nullptr;
 }
@@ -104,6 +105,7 @@ struct PreparedImage {
     tiffblock::Bytes exif;
     std::vector<uint8_t> icc;
     bool hasAlpha = false;
+    int bitDepth = 8;  // of the stored samples
 };
 
 // libheif decodes a single grid tile without checking that the tile item is an image it can
@@ -195,18 +197,37 @@ int prepareImage(heif_context* ctx, heif_item_id id, const Source& source, Prepa
                                            image.crop.width, image.crop.height);
     image.icc = heifmetadata::iccOf(rawHandle);
     image.hasAlpha = heif_image_handle_has_alpha_channel(rawHandle) != 0;
+    image.bitDepth = std::max(8, heif_image_handle_get_luma_bits_per_pixel(rawHandle));
     return HeicDecodeOk;
 }
 
-// The crop window of the whole picture as RGBA, decoded by libheif in one go.
-int decodeWholeRgba(const PreparedImage& image, PixelBuffer& out) {
+// Samples of more than 8 bits, as libheif gives them, moved up to fill 16 bits (as heif-dec
+// writes them in a PNG).
+void widenSamples(PixelBuffer& buffer, int bitDepth) {
+    const int shift = 16 - std::min(bitDepth, 16);
+    for (int y = 0; y < buffer.height && shift > 0; ++y) {
+        auto* samples = reinterpret_cast<uint16_t*>(buffer.row(y));
+        for (size_t i = 0; i < size_t(buffer.width) * size_t(buffer.channels); ++i) {
+            samples[i] = uint16_t(samples[i] << shift);
+        }
+    }
+}
+
+// The crop window of the whole picture, decoded by libheif in one go: RGBA, or RGB(A) of
+// native 16-bit samples when deep is asked for and the picture has more than 8 bits.
+int decodeWhole(const PreparedImage& image, bool deep, PixelBuffer& out) {
+    deep = deep && image.bitDepth > 8;
+    const int channels = deep && !image.hasAlpha ? 3 : 4;
+    const heif_chroma chroma = !deep           ? heif_chroma_interleaved_RGBA
+                               : channels == 4 ? heif_chroma_interleaved_RRGGBBAA_LE
+                                               : heif_chroma_interleaved_RRGGBB_LE;
     OptionsPtr options(heif_decoding_options_alloc());
     options->decoder_id = image.decoderId;
     options->ignore_transformations = 1;
-    options->convert_hdr_to_8bit = 1;
+    options->convert_hdr_to_8bit = deep ? 0 : 1;
     heif_image* raw = nullptr;
-    const heif_error err = heif_decode_image(image.handle.get(), &raw, heif_colorspace_RGB,
-                                             heif_chroma_interleaved_RGBA, options.get());
+    const heif_error err =
+        heif_decode_image(image.handle.get(), &raw, heif_colorspace_RGB, chroma, options.get());
     ImagePtr decoded(raw);
     if (err.code != heif_error_Ok || raw == nullptr) {
         return resultOfHeifError(err.code);
@@ -219,12 +240,17 @@ int decodeWholeRgba(const PreparedImage& image, PixelBuffer& out) {
         heif_image_get_height(raw, heif_channel_interleaved) < crop.top + crop.height) {
         return HeicDecodeDecodeError;
     }
-    if (!allocate(out, crop.width, crop.height, 4)) {
+    if (!allocate(out, crop.width, crop.height, channels, deep ? 2 : 1)) {
         return HeicDecodeOutOfMemory;
     }
+    const size_t pixelBytes = size_t(channels) * size_t(out.sampleBytes);
     for (int y = 0; y < crop.height; ++y) {
-        memcpy(out.row(y), plane + size_t(crop.top + y) * size_t(stride) + size_t(crop.left) * 4,
+        memcpy(out.row(y),
+               plane + size_t(crop.top + y) * size_t(stride) + size_t(crop.left) * pixelBytes,
                out.stride());
+    }
+    if (deep) {
+        widenSamples(out, heif_image_get_bits_per_pixel_range(raw, heif_channel_interleaved));
     }
     return HeicDecodeOk;
 }
@@ -291,7 +317,7 @@ int encodePicture(const Source& source, const PreparedImage& image, int quality,
                   size_t& size) {
     if (image.hasAlpha) {
         PixelBuffer rgba, rgb;
-        int result = decodeWholeRgba(image, rgba);
+        int result = decodeWhole(image, false, rgba);
         if (result == HeicDecodeOk) {
             result = overWhite(rgba, rgb);
         }
@@ -353,14 +379,16 @@ bool copyOut(const std::vector<uint8_t>& bytes, unsigned char*& data, int32_t& s
     return true;
 }
 
-int decodeToPixels(heif_context* ctx, const Source& source, heif_item_id id, CPixelData& out) {
+int decodeToPixels(heif_context* ctx, const Source& source, heif_item_id id, bool deep,
+                   CPixelData& out) {
     PreparedImage image;
     if (const int result = prepareImage(ctx, id, source, image); result != HeicDecodeOk) {
         return result;
     }
     PixelBuffer pixels;
-    const int result =
-        image.hasAlpha ? decodeWholeRgba(image, pixels) : decodeRgbRows(source, image, pixels);
+    const int result = image.hasAlpha || (deep && image.bitDepth > 8)
+                           ? decodeWhole(image, deep, pixels)
+                           : decodeRgbRows(source, image, pixels);
     if (result != HeicDecodeOk) {
         return result;
     }
@@ -374,6 +402,7 @@ int decodeToPixels(heif_context* ctx, const Source& source, heif_item_id id, CPi
     out.width = pixels.width;
     out.height = pixels.height;
     out.channels = pixels.channels;
+    out.bitsPerSample = pixels.sampleBytes * 8;
     out.stride = int32_t(pixels.stride());
     out.pixels = pixels.data.release();
     return HeicDecodeOk;
@@ -565,8 +594,12 @@ int heic_to_jpgdata(const char* path, std::list<CImageData>& images, int quality
         });
 }
 
-int heic_to_pixeldata(const char* path, std::list<CPixelData>& images) {
-    return decodePath(path, images, decodeToPixels);
+int heic_to_pixeldata(const char* path, std::list<CPixelData>& images, bool deep) {
+    return decodePath(
+        path, images,
+        [deep](heif_context* ctx, const Source& source, heif_item_id id, CPixelData& image) {
+            return decodeToPixels(ctx, source, id, deep, image);
+        });
 }
 
 void heic_free_pixeldata(CPixelData& image) {

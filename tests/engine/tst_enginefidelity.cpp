@@ -82,6 +82,39 @@ QByteArray sourceIcc(const QString& heic) {
     return icc;
 }
 
+int storedBitDepth(const QString& heic) {
+    heif_context* ctx = heif_context_alloc();
+    int depth = 0;
+    if (heif_context_read_from_file(ctx, QFile::encodeName(heic).constData(), nullptr).code ==
+        heif_error_Ok) {
+        heif_image_handle* handle = nullptr;
+        heif_context_get_primary_image_handle(ctx, &handle);
+        depth = heif_image_handle_get_luma_bits_per_pixel(handle);
+        heif_image_handle_release(handle);
+    }
+    heif_context_free(ctx);
+    return depth;
+}
+
+// The PNG as libpng reads it, without complaint: 8-bit as libheif's 8-bit decode, or for a
+// deeper source 16-bit and sample for sample heif-dec's PNG.
+void checkPngAgainstLibheif(const QString& png, const QString& source, const QImage& reference) {
+    const PngFile ours = readPng(png);
+    QVERIFY2(ours.problem.isEmpty(), qPrintable(png + ": " + ours.problem));
+    if (storedBitDepth(source) <= 8) {
+        QCOMPARE(ours.bitDepth, 8);
+        QCOMPARE(ours.image(), reference);
+        return;
+    }
+    const QString peerPath = QFileInfo(png).path() + "/peer.png.tmp";
+    QVERIFY(run("heif-dec", {source, peerPath + ".png"}));
+    const PngFile peer = readPng(peerPath + ".png");
+    QFile::remove(peerPath + ".png");
+    QCOMPARE(ours.bitDepth, 16);
+    QCOMPARE(ours.channels, peer.channels);
+    QVERIFY2(ours.pixels == peer.pixels, qPrintable(png));
+}
+
 }  // namespace
 
 class TestEngineFidelity : public QObject {
@@ -175,8 +208,9 @@ void TestEngineFidelity::oneGenerationFromTheDecodedPixels_data() {
     }
 }
 
-// PNG and BMP hold libheif's pixels exactly; a JPG is as close to them as one JPEG
-// generation at the same quality, with keep EXIF on and off.
+// PNG and BMP hold libheif's pixels exactly (a PNG read back by libpng, 16 bits a sample for a
+// deeper source, as heif-dec writes it); a JPG is as close to them as one JPEG generation at the
+// same quality, with keep EXIF on and off.
 void TestEngineFidelity::oneGenerationFromTheDecodedPixels() {
     QFETCH(QString, source);
     QFETCH(int, extraTurn);
@@ -187,7 +221,7 @@ void TestEngineFidelity::oneGenerationFromTheDecodedPixels() {
     QVERIFY(!references.isEmpty());
 
     for (Mode mode : {Png, Bmp, JpgNoExif, JpgKeepExif}) {
-        setMode(mode);
+        setMode(mode, "100%", mode == Png ? "10%" : "90%");  // PNG is lossless at any quality
         const QString out = freshDir("generation");
         QVERIFY(ZtHeicAPI().convertHeicFormat(source, out));
         const QStringList written = filesIn(out);
@@ -197,7 +231,7 @@ void TestEngineFidelity::oneGenerationFromTheDecodedPixels() {
             const QImage image = upright(out + written[i]);
             QCOMPARE(image.size(), reference.size());
             if (mode == Png) {
-                QCOMPARE(image.convertToFormat(reference.format()), reference);
+                checkPngAgainstLibheif(out + written[i], source, reference);
             } else if (mode == Bmp) {
                 QCOMPARE(image.convertToFormat(QImage::Format_RGB888), onWhite(reference));
             } else {
@@ -275,7 +309,8 @@ void TestEngineFidelity::transparency() {
                 const QRgb want = reference.pixel(x, y);
                 const QRgb got = image.pixel(x, y);
                 if (mode == Png) {
-                    QCOMPARE(qAlpha(got), qAlpha(want));
+                    // 16 bits a sample here, read by Qt at 8: rounded unlike libheif's 8 bits.
+                    QVERIFY(qAbs(qAlpha(got) - qAlpha(want)) <= 1);
                 } else if (qAlpha(want) < 128) {
                     ++transparent;
                     const QRgb flat = onWhite(reference).pixel(x, y);

@@ -526,6 +526,13 @@ void TestZtHeicAPI::failedWritesLeaveNothingHalfWritten() {
     QCOMPARE(QImage(full + "/multi3.bmp").size(), QSize(64, 64));
     QCOMPARE(engine.lastFailure(), ZtHeicAPI::Failure::DiskFull);
     QCOMPARE(ZtHeicAPI::failureText(engine.lastFailure()), "disk full");
+    if (hasTestData()) {
+        // A 90 KB PNG does not fit either; nothing of it stays.
+        setMode(Png);
+        QVERIFY(!engine.convertHeicFormat(sample("libheif/rainbow-451x461.heic"), full + "/"));
+        QCOMPARE(engine.lastFailure(), ZtHeicAPI::Failure::DiskFull);
+        QCOMPARE(filesIn(full), QStringList{"multi3.bmp"});
+    }
 
     // A later success clears the reason.
     setMode(JpgNoExif);
