@@ -14,6 +14,7 @@
 #include <QtEndian>
 
 #include <cstdlib>
+#include <new>
 
 namespace {
 
@@ -148,6 +149,54 @@ bool encodePngPicture(const QImage& picture, const QByteArray& icc, QByteArray& 
         out);
 }
 
+void putLittleEndian(QByteArray& out, int at, quint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out[at + i] = char(value >> (8 * i));
+    }
+}
+
+// The picture as a 24-bit BMP. Its rows run bottom-up: each is written at its offset as it
+// comes, top to bottom.
+bool encodeBmpPicture(const QImage& picture, QByteArray& out) {
+    const QImage image = picture.format() == QImage::Format_RGB888
+                             ? picture
+                             : picture.convertToFormat(QImage::Format_RGB888);
+    constexpr int kHeaderBytes = 14 + 40;
+    const qint64 rowBytes = (qint64(image.width()) * 3 + 3) & ~qint64(3);
+    const qint64 fileBytes = kHeaderBytes + rowBytes * image.height();
+    if (image.isNull() || fileBytes > INT32_MAX) {
+        return false;
+    }
+    try {
+        out = QByteArray(int(fileBytes), '\0');
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    out[0] = 'B';
+    out[1] = 'M';
+    putLittleEndian(out, 2, quint32(fileBytes), 4);
+    putLittleEndian(out, 10, kHeaderBytes, 4);
+    putLittleEndian(out, 14, 40, 4);
+    putLittleEndian(out, 18, quint32(image.width()), 4);
+    putLittleEndian(out, 22, quint32(image.height()), 4);
+    putLittleEndian(out, 26, 1, 2);   // planes
+    putLittleEndian(out, 28, 24, 2);  // bits a pixel
+    putLittleEndian(out, 34, quint32(rowBytes * image.height()), 4);
+    putLittleEndian(out, 38, 2835, 4);  // 72 dpi
+    putLittleEndian(out, 42, 2835, 4);
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* in = image.constScanLine(y);
+        auto* to = reinterpret_cast<uchar*>(out.data()) + kHeaderBytes +
+                   rowBytes * (image.height() - 1 - y);
+        for (int x = 0; x < image.width(); ++x, in += 3, to += 3) {
+            to[0] = in[2];
+            to[1] = in[1];
+            to[2] = in[0];
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int decodeHeicPictures(const QString& path, QList<ZtPicture>& pictures, bool deep) {
@@ -217,6 +266,9 @@ bool encodePicture(const QImage& image, const QByteArray& icc, const QString& fo
     if (format == QLatin1String("png")) {
         return encodePngPicture(image, icc, out);
     }
+    if (format == QLatin1String("bmp")) {
+        return encodeBmpPicture(image, out);
+    }
     {
         QBuffer buffer(&out);
         buffer.open(QIODevice::WriteOnly);
@@ -226,8 +278,5 @@ bool encodePicture(const QImage& image, const QByteArray& icc, const QString& fo
             return false;
         }
     }
-    if (format == QLatin1String("jpg")) {
-        return embedJpegIcc(out, icc);
-    }
-    return true;
+    return embedJpegIcc(out, icc);
 }
