@@ -12,6 +12,7 @@ HUGE_SAMPLE = "pillow_heif/200MP.heic"
 PLUGINS = "/usr/lib/x86_64-linux-gnu/libheif/plugins"
 # Runs per file (median) and the modes to run, from the environment for a short run.
 RUNS = int(os.environ.get("ENGINE_BENCH_RUNS", "5"))
+HUGE_RUNS = int(os.environ.get("ENGINE_BENCH_HUGE_RUNS", str(min(RUNS, 3))))
 ONLY_MODES = os.environ.get("ENGINE_BENCH_MODES", "").split()
 WITH_PLUGINS = os.environ.get("ENGINE_BENCH_PLUGINS", "1") == "1"
 # mode: (description, heif-dec arguments, output suffix)
@@ -83,7 +84,7 @@ def bench_mode(engine, mode, data, work, env, with_huge):
     huge = os.path.join(data, HUGE_SAMPLE)
     if with_huge and os.path.exists(huge):
         try:
-            bench_file(engine, mode, huge, work, min(RUNS, 3), env)
+            bench_file(engine, mode, huge, work, HUGE_RUNS, env)
         except RuntimeError as failure:
             print(f"{os.path.basename(huge):<26} not compared: {failure}")
     if phone:
