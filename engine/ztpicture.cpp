@@ -112,43 +112,6 @@ bool isDeep(const QImage& image) {
     return image.depth() == 64;
 }
 
-// The picture as a PNG, 16 bits per sample where it has them, with alpha where it has any.
-bool encodePngPicture(const QImage& picture, const QByteArray& icc, QByteArray& out) {
-    const bool alpha = picture.hasAlphaChannel();
-    const bool deep = isDeep(picture);
-    const QImage::Format wanted = deep ? (alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64)
-                                       : (alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-    const QImage image = picture.format() == wanted ? picture : picture.convertToFormat(wanted);
-    if (image.isNull()) {
-        return false;
-    }
-    PngLayout layout;
-    layout.width = image.width();
-    layout.height = image.height();
-    layout.channels = alpha ? 4 : 3;
-    layout.bitDepth = deep ? 16 : 8;
-    layout.icc = icc;
-    if (!deep) {
-        return encodePng(
-            layout, [&image](int y) { return image.constScanLine(y); }, out);
-    }
-    // Native 16-bit RGBA rows to big-endian RGB(A) samples.
-    QVector<uchar> row(layout.width * layout.channels * 2);
-    return encodePng(
-        layout,
-        [&](int y) {
-            const auto* in = reinterpret_cast<const quint16*>(image.constScanLine(y));
-            uchar* to = row.data();
-            for (int x = 0; x < layout.width; ++x, in += 4) {
-                for (int c = 0; c < layout.channels; ++c, to += 2) {
-                    qToBigEndian(in[c], to);
-                }
-            }
-            return static_cast<const uchar*>(row.constData());
-        },
-        out);
-}
-
 void putLittleEndian(QByteArray& out, int at, quint32 value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         out[at + i] = char(value >> (8 * i));
@@ -260,11 +223,50 @@ QImage overWhite(const QImage& image) {
     return rgb;
 }
 
+bool writePngPicture(const QImage& picture, const QByteArray& icc, const PngSink& sink) {
+    const bool alpha = picture.hasAlphaChannel();
+    const bool deep = isDeep(picture);
+    const QImage::Format wanted = deep ? (alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64)
+                                       : (alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QImage image = picture.format() == wanted ? picture : picture.convertToFormat(wanted);
+    if (image.isNull()) {
+        return false;
+    }
+    PngLayout layout;
+    layout.width = image.width();
+    layout.height = image.height();
+    layout.channels = alpha ? 4 : 3;
+    layout.bitDepth = deep ? 16 : 8;
+    layout.icc = icc;
+    if (!deep) {
+        return encodePng(
+            layout, [&image](int y) { return image.constScanLine(y); }, sink);
+    }
+    // Native 16-bit RGBA rows to big-endian RGB(A) samples.
+    QVector<uchar> row(layout.width * layout.channels * 2);
+    return encodePng(
+        layout,
+        [&](int y) {
+            const auto* in = reinterpret_cast<const quint16*>(image.constScanLine(y));
+            uchar* to = row.data();
+            for (int x = 0; x < layout.width; ++x, in += 4) {
+                for (int c = 0; c < layout.channels; ++c, to += 2) {
+                    qToBigEndian(in[c], to);
+                }
+            }
+            return static_cast<const uchar*>(row.constData());
+        },
+        sink);
+}
+
 bool encodePicture(const QImage& image, const QByteArray& icc, const QString& format, int quality,
                    QByteArray& out) {
     out.clear();
     if (format == QLatin1String("png")) {
-        return encodePngPicture(image, icc, out);
+        return writePngPicture(image, icc, [&out](const QByteArray& bytes) {
+            out += bytes;
+            return true;
+        });
     }
     if (format == QLatin1String("bmp")) {
         return encodeBmpPicture(image, out);

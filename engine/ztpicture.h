@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include "ztpngwriter.h"
+
 // One decoded picture, not yet turned upright.
 struct ZtPicture {
     QImage image;         // 8-bit RGB, or RGBA when the picture has transparency; 64-bit
@@ -28,3 +30,7 @@ QImage overWhite(const QImage& image);
 // PNG is lossless whatever the quality, keeps alpha and 16-bit samples.
 bool encodePicture(const QImage& image, const QByteArray& icc, const QString& format, int quality,
                    QByteArray& out);
+
+// The picture as a PNG handed to the sink as it is made: lossless, 16 bits a sample for a 64-bit
+// picture, alpha where it has any, the colour profile embedded.
+bool writePngPicture(const QImage& picture, const QByteArray& icc, const PngSink& sink);

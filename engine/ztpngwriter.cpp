@@ -178,8 +178,7 @@ void compressInParallel(std::vector<Band>& bands, size_t rowBytes, int bytesPerP
 
 }  // namespace
 
-bool encodePng(const PngLayout& layout, const PngRowSource& rows, QByteArray& out) {
-    out.clear();
+bool encodePng(const PngLayout& layout, const PngRowSource& rows, const PngSink& sink) {
     if (layout.width <= 0 || layout.height <= 0 || (layout.channels != 3 && layout.channels != 4) ||
         (layout.bitDepth != 8 && layout.bitDepth != 16)) {
         return false;
@@ -189,7 +188,9 @@ bool encodePng(const PngLayout& layout, const PngRowSource& rows, QByteArray& ou
         const size_t rowBytes = size_t(layout.width) * size_t(bytesPerPixel);
         const int rowsPerBand = int(std::clamp<size_t>(kBandBytes / rowBytes, 1, 1 << 16));
         const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-        out = header(layout);
+        if (!sink(header(layout))) {
+            return false;
+        }
         std::vector<uchar> prior(rowBytes, 0);
         uLong adler = adler32(0L, Z_NULL, 0);
         bool first = true;
@@ -200,6 +201,7 @@ bool encodePng(const PngLayout& layout, const PngRowSource& rows, QByteArray& ou
                 return false;
             }
             compressInParallel(bands, rowBytes, bytesPerPixel);
+            QByteArray chunks;
             for (const Band& band : bands) {
                 if (!band.ok) {
                     return false;
@@ -212,13 +214,16 @@ bool encodePng(const PngLayout& layout, const PngRowSource& rows, QByteArray& ou
                 if (band.last) {
                     appendBigEndian32(data, quint32(adler));
                 }
-                appendChunk(out, "IDAT", data);
+                appendChunk(chunks, "IDAT", data);
+            }
+            if (!sink(chunks)) {
+                return false;
             }
         }
-        appendChunk(out, "IEND", QByteArray());
-        return true;
+        QByteArray end;
+        appendChunk(end, "IEND", QByteArray());
+        return sink(end);
     } catch (const std::bad_alloc&) {
-        out.clear();
         return false;
     }
 }

@@ -17,8 +17,11 @@ struct PngLayout {
 // Null when the pixels cannot be had.
 using PngRowSource = std::function<const uchar*(int y)>;
 
+// Takes the file's bytes in order, a few megabytes at a time; false to give up.
+using PngSink = std::function<bool(const QByteArray& bytes)>;
+
 // Encodes a lossless PNG: each row with the filter that suits it best, deflated at a fast level
 // in bands on all cores (each band a deflate stream of its own ending in a full flush, their
-// Adler-32 sums combined), each band's data one IDAT chunk. False when a row cannot be had or
-// memory runs out.
-bool encodePng(const PngLayout& layout, const PngRowSource& rows, QByteArray& out);
+// Adler-32 sums combined), each band's data one IDAT chunk handed to the sink as it is done.
+// False when a row cannot be had, memory runs out or the sink gives up.
+bool encodePng(const PngLayout& layout, const PngRowSource& rows, const PngSink& sink);
