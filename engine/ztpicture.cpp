@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QVector>
 #include <QtEndian>
 
@@ -160,6 +159,43 @@ bool encodeBmpPicture(const QImage& picture, QByteArray& out) {
     return true;
 }
 
+// The rows of an 8-bit RGB picture.
+class ImageRows : public RgbRowSource {
+public:
+    explicit ImageRows(const QImage& image) : m_image(image) {}
+    const uint8_t* row(int y) override { return m_image.constScanLine(y); }
+
+private:
+    const QImage& m_image;
+};
+
+// The picture as a JPEG from libjpeg-turbo, its colour profile in APP2 segments.
+bool encodeJpegPicture(const QImage& picture, const QByteArray& icc, int quality, QByteArray& out) {
+    const QImage image = picture.format() == QImage::Format_RGB888
+                             ? picture
+                             : picture.convertToFormat(QImage::Format_RGB888);
+    if (image.isNull()) {
+        return false;
+    }
+    JpegMetadata meta;
+    if (isRgbProfile(icc) && icc.size() <= kMaxJpegIccBytes) {
+        meta.icc = reinterpret_cast<const uint8_t*>(icc.constData());
+        meta.iccSize = size_t(icc.size());
+    }
+    ImageRows rows(image);
+    unsigned char* encoded = nullptr;
+    size_t size = 0;
+    if (!heic_encode_jpeg(image.width(), image.height(), rows, quality, meta, &encoded, &size)) {
+        return false;
+    }
+    const bool fits = size <= size_t(INT32_MAX);
+    if (fits) {
+        out = QByteArray(reinterpret_cast<const char*>(encoded), int(size));
+    }
+    free(encoded);
+    return fits;
+}
+
 }  // namespace
 
 int decodeHeicPictures(const QString& path, QList<ZtPicture>& pictures, bool deep) {
@@ -271,14 +307,5 @@ bool encodePicture(const QImage& image, const QByteArray& icc, const QString& fo
     if (format == QLatin1String("bmp")) {
         return encodeBmpPicture(image, out);
     }
-    {
-        QBuffer buffer(&out);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, format.toLatin1());
-        writer.setQuality(quality);
-        if (!writer.write(image)) {
-            return false;
-        }
-    }
-    return embedJpegIcc(out, icc);
+    return encodeJpegPicture(image, icc, qBound(1, quality, 100), out);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cimagedata.h"
+#include "jpegwriter.h"
 
 #include <cstdint>
 
@@ -49,3 +50,10 @@ ZTHEICDECODER_EXPORT uint64_t heic_picture_pixels(const char* path);
 
 // Decoding threads per file for the calls that follow (0, the default: one per core).
 ZTHEICDECODER_EXPORT void heic_set_decoder_threads(int threads);
+
+// Encodes 8-bit RGB rows, top to bottom, as a baseline JPEG of the given quality into a malloc
+// buffer the caller frees; the EXIF block and colour profile of meta are written when set.
+// False (and no buffer) when a row cannot be had, the encoder fails or memory runs out.
+ZTHEICDECODER_EXPORT bool heic_encode_jpeg(int width, int height, RgbRowSource& rows, int quality,
+                                           const JpegMetadata& meta, unsigned char** out,
+                                           size_t* outSize);

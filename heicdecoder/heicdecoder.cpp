@@ -635,3 +635,12 @@ uint64_t heic_picture_pixels(const char* path) {
 void heic_set_decoder_threads(int threads) {
     g_decoderThreads.store(std::max(0, threads));
 }
+
+bool heic_encode_jpeg(int width, int height, RgbRowSource& rows, int quality,
+                      const JpegMetadata& meta, unsigned char** out, size_t* outSize) {
+    try {
+        return encodeJpeg(width, height, rows, quality, meta, out, outSize);
+    } catch (...) {
+        return false;
+    }
+}
