@@ -163,24 +163,41 @@ Outcome writeFailure(const QString& path, qint64 bytes) {
                                                                          : Outcome::NotWritable;
 }
 
+// Hands the pieces of a file, in order, to write (false when writing failed); false when it gave
+// up.
+using FileProducer = std::function<bool(const PngSink& write)>;
+
 // Writes the whole file or nothing: a failed write leaves no partial file behind. Unbuffered,
 // because a buffered QSaveFile loses a short write on a full disk and still commits. The file
 // gets the source's modification time, so that galleries sort outputs like their photos.
-Outcome writeFileAtomically(const QString& path, const QByteArray& bytes,
+Outcome writeFileAtomically(const QString& path, const FileProducer& produce,
                             const QDateTime& modified) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return writeFailure(path, bytes.size());
+        return writeFailure(path, 0);
     }
-    if (file.write(bytes) != bytes.size()) {
+    qint64 lastPiece = 0;
+    bool writeFailed = false;
+    const bool produced = produce([&](const QByteArray& piece) {
+        lastPiece = piece.size();
+        writeFailed = file.write(piece) != piece.size();
+        return !writeFailed;
+    });
+    if (!produced) {
         file.cancelWriting();
         file.commit();
-        return writeFailure(path, bytes.size());
+        return writeFailed ? writeFailure(path, lastPiece) : Outcome::EncodeFailed;
     }
     if (modified.isValid()) {
         file.setFileTime(modified, QFileDevice::FileModificationTime);
     }
-    return file.commit() ? Outcome::Written : writeFailure(path, bytes.size());
+    return file.commit() ? Outcome::Written : writeFailure(path, lastPiece);
+}
+
+Outcome writeFileAtomically(const QString& path, const QByteArray& bytes,
+                            const QDateTime& modified) {
+    return writeFileAtomically(
+        path, [&bytes](const PngSink& write) { return write(bytes); }, modified);
 }
 
 // The choices of one conversion and what follows from them.
@@ -431,7 +448,7 @@ public:
             m_streams.clear();
             result = decodeStreams(path, quality, m_streams);
         } else {
-            result = decodeHeicPictures(path, m_pictures);
+            result = decodeHeicPictures(path, m_pictures, settings.format == PNG);
         }
         if (result == HeicDecodeNotHeif) {
             ZtPicture picture;
@@ -485,6 +502,13 @@ private:
             return box.isEmpty() ? Outcome::SizeZero : Outcome::EncodeFailed;
         }
         const QString path = target.nextPath();
+        if (settings.format == PNG) {
+            // Written as it is deflated: the file is never held whole.
+            return writeFileAtomically(
+                path,
+                [&](const PngSink& write) { return writePngPicture(image, picture.icc, write); },
+                target.modified);
+        }
         QByteArray encoded;
         if (!encodePicture(image, picture.icc, path.right(3), settings.quality, encoded)) {
             return Outcome::EncodeFailed;

@@ -2,7 +2,8 @@
 
 #include <QByteArray>
 
-// Puts an RGB colour profile into encoded pictures; an empty profile, or one that is not for
-// RGB data, leaves them as they are. False when the picture's bytes are not as expected.
-bool embedJpegIcc(QByteArray& jpeg, const QByteArray& icc);
-bool embedPngIcc(QByteArray& png, const QByteArray& icc);
+// The largest colour profile a JPEG carries: 255 APP2 segments of 65,519 bytes each.
+constexpr int kMaxJpegIccBytes = 255 * 65519;
+
+// Whether the profile is one for RGB pictures, the only kind the outputs carry.
+bool isRgbProfile(const QByteArray& icc);

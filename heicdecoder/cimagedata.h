@@ -11,10 +11,11 @@ struct CImageData {
 
 using CImageDataList = std::list<CImageData>;
 
-// One decoded image as 8-bit pixels: the stored picture with the clean aperture applied, not
-// turned. Every buffer is a malloc buffer, released with heic_free_pixeldata().
+// One decoded image as pixels: the stored picture with the clean aperture applied, not turned.
+// Every buffer is a malloc buffer, released with heic_free_pixeldata().
 struct CPixelData {
     unsigned char* pixels;  // height rows of stride bytes, RGB or RGBA (alpha not premultiplied)
+                            // of 8-bit samples, or of native 16-bit ones (bitsPerSample)
     int32_t width;
     int32_t height;
     int32_t stride;
@@ -24,4 +25,5 @@ struct CPixelData {
     int32_t exifSize;
     unsigned char* icc;  // colour profile, null for sRGB
     int32_t iccSize;
+    int32_t bitsPerSample;  // 8 or 16
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cimagedata.h"
+#include "jpegwriter.h"
 
 #include <cstdint>
 
@@ -33,10 +34,12 @@ enum HeicDecodeResult : int {
 ZTHEICDECODER_EXPORT int heic_to_jpgdata(const char* path, std::list<CImageData>& images,
                                          int quality);
 
-// Decodes every top-level image of the HEIF file at path (UTF-8), in file order, into 8-bit
-// pixels appended to images (see CPixelData). Same result codes as heic_to_jpgdata; on
-// failure the list is left as it was. Safe to call from several threads at once.
-ZTHEICDECODER_EXPORT int heic_to_pixeldata(const char* path, std::list<CPixelData>& images);
+// Decodes every top-level image of the HEIF file at path (UTF-8), in file order, into pixels
+// appended to images (see CPixelData): 8-bit, or with deep, 16-bit for pictures stored with more
+// than 8 bits. Same result codes as heic_to_jpgdata; on failure the list is left as it was.
+// Safe to call from several threads at once.
+ZTHEICDECODER_EXPORT int heic_to_pixeldata(const char* path, std::list<CPixelData>& images,
+                                           bool deep = false);
 
 // Frees the buffers of one decoded image and clears its pointers.
 ZTHEICDECODER_EXPORT void heic_free_pixeldata(CPixelData& image);
@@ -47,3 +50,10 @@ ZTHEICDECODER_EXPORT uint64_t heic_picture_pixels(const char* path);
 
 // Decoding threads per file for the calls that follow (0, the default: one per core).
 ZTHEICDECODER_EXPORT void heic_set_decoder_threads(int threads);
+
+// Encodes 8-bit RGB rows, top to bottom, as a baseline JPEG of the given quality into a malloc
+// buffer the caller frees; the EXIF block and colour profile of meta are written when set.
+// False (and no buffer) when a row cannot be had, the encoder fails or memory runs out.
+ZTHEICDECODER_EXPORT bool heic_encode_jpeg(int width, int height, RgbRowSource& rows, int quality,
+                                           const JpegMetadata& meta, unsigned char** out,
+                                           size_t* outSize);

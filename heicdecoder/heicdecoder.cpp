@@ -62,18 +62,19 @@ using ImagePtr = std::unique_ptr<heif_image, ImageDeleter>;
 using OptionsPtr = std::unique_ptr<heif_decoding_options, OptionsDeleter>;
 using MallocPtr = std::unique_ptr<unsigned char, MallocDeleter>;
 
-// An 8-bit interleaved picture in a malloc buffer.
+// An interleaved picture of 8- or 16-bit samples in a malloc buffer.
 struct PixelBuffer {
     MallocPtr data;
-    int width = 0, height = 0, channels = 0;
-    size_t stride() const { return size_t(width) * size_t(channels); }
+    int width = 0, height = 0, channels = 0, sampleBytes = 1;
+    size_t stride() const { return size_t(width) * size_t(channels) * size_t(sampleBytes); }
     unsigned char* row(int y) const { return data.get() + stride() * size_t(y); }
 };
 
-bool allocate(PixelBuffer& buffer, int width, int height, int channels) {
+bool allocate(PixelBuffer& buffer, int width, int height, int channels, int sampleBytes = 1) {
     buffer.width = width;
     buffer.height = height;
     buffer.channels = channels;
+    buffer.sampleBytes = sampleBytes;
     buffer.data.reset(static_cast<unsigned char*>(malloc(buffer.stride() * size_t(height))));
     return buffer.data != nullptr;
 }
@@ -104,6 +105,7 @@ struct PreparedImage {
     tiffblock::Bytes exif;
     std::vector<uint8_t> icc;
     bool hasAlpha = false;
+    int bitDepth = 8;  // of the stored samples
 };
 
 // libheif decodes a single grid tile without checking that the tile item is an image it can
@@ -132,8 +134,14 @@ bool gridTilesAreImages(heif_context* ctx, const heif_image_handle* handle, heif
 }
 
 int resultOfHeifError(heif_error_code code) {
-    return code == heif_error_Memory_allocation_error ? HeicDecodeOutOfMemory
-                                                      : HeicDecodeDecodeError;
+    switch (code) {
+        case heif_error_Memory_allocation_error:
+            return HeicDecodeOutOfMemory;
+        case heif_error_Plugin_loading_error:
+            return HeicDecodeCodingNotSupported;  // no installed plugin takes the coding
+        default:
+            return HeicDecodeDecodeError;
+    }
 }
 
 int readTiling(heif_context* ctx, PreparedImage& image) {
@@ -189,18 +197,37 @@ int prepareImage(heif_context* ctx, heif_item_id id, const Source& source, Prepa
                                            image.crop.width, image.crop.height);
     image.icc = heifmetadata::iccOf(rawHandle);
     image.hasAlpha = heif_image_handle_has_alpha_channel(rawHandle) != 0;
+    image.bitDepth = std::max(8, heif_image_handle_get_luma_bits_per_pixel(rawHandle));
     return HeicDecodeOk;
 }
 
-// The crop window of the whole picture as RGBA, decoded by libheif in one go.
-int decodeWholeRgba(const PreparedImage& image, PixelBuffer& out) {
+// Samples of more than 8 bits, as libheif gives them, moved up to fill 16 bits (as heif-dec
+// writes them in a PNG).
+void widenSamples(PixelBuffer& buffer, int bitDepth) {
+    const int shift = 16 - std::min(bitDepth, 16);
+    for (int y = 0; y < buffer.height && shift > 0; ++y) {
+        auto* samples = reinterpret_cast<uint16_t*>(buffer.row(y));
+        for (size_t i = 0; i < size_t(buffer.width) * size_t(buffer.channels); ++i) {
+            samples[i] = uint16_t(samples[i] << shift);
+        }
+    }
+}
+
+// The crop window of the whole picture, decoded by libheif in one go: RGBA, or RGB(A) of
+// native 16-bit samples when deep is asked for and the picture has more than 8 bits.
+int decodeWhole(const PreparedImage& image, bool deep, PixelBuffer& out) {
+    deep = deep && image.bitDepth > 8;
+    const int channels = deep && !image.hasAlpha ? 3 : 4;
+    const heif_chroma chroma = !deep           ? heif_chroma_interleaved_RGBA
+                               : channels == 4 ? heif_chroma_interleaved_RRGGBBAA_LE
+                                               : heif_chroma_interleaved_RRGGBB_LE;
     OptionsPtr options(heif_decoding_options_alloc());
     options->decoder_id = image.decoderId;
     options->ignore_transformations = 1;
-    options->convert_hdr_to_8bit = 1;
+    options->convert_hdr_to_8bit = deep ? 0 : 1;
     heif_image* raw = nullptr;
-    const heif_error err = heif_decode_image(image.handle.get(), &raw, heif_colorspace_RGB,
-                                             heif_chroma_interleaved_RGBA, options.get());
+    const heif_error err =
+        heif_decode_image(image.handle.get(), &raw, heif_colorspace_RGB, chroma, options.get());
     ImagePtr decoded(raw);
     if (err.code != heif_error_Ok || raw == nullptr) {
         return resultOfHeifError(err.code);
@@ -213,12 +240,17 @@ int decodeWholeRgba(const PreparedImage& image, PixelBuffer& out) {
         heif_image_get_height(raw, heif_channel_interleaved) < crop.top + crop.height) {
         return HeicDecodeDecodeError;
     }
-    if (!allocate(out, crop.width, crop.height, 4)) {
+    if (!allocate(out, crop.width, crop.height, channels, deep ? 2 : 1)) {
         return HeicDecodeOutOfMemory;
     }
+    const size_t pixelBytes = size_t(channels) * size_t(out.sampleBytes);
     for (int y = 0; y < crop.height; ++y) {
-        memcpy(out.row(y), plane + size_t(crop.top + y) * size_t(stride) + size_t(crop.left) * 4,
+        memcpy(out.row(y),
+               plane + size_t(crop.top + y) * size_t(stride) + size_t(crop.left) * pixelBytes,
                out.stride());
+    }
+    if (deep) {
+        widenSamples(out, heif_image_get_bits_per_pixel_range(raw, heif_channel_interleaved));
     }
     return HeicDecodeOk;
 }
@@ -285,7 +317,7 @@ int encodePicture(const Source& source, const PreparedImage& image, int quality,
                   size_t& size) {
     if (image.hasAlpha) {
         PixelBuffer rgba, rgb;
-        int result = decodeWholeRgba(image, rgba);
+        int result = decodeWhole(image, false, rgba);
         if (result == HeicDecodeOk) {
             result = overWhite(rgba, rgb);
         }
@@ -347,14 +379,16 @@ bool copyOut(const std::vector<uint8_t>& bytes, unsigned char*& data, int32_t& s
     return true;
 }
 
-int decodeToPixels(heif_context* ctx, const Source& source, heif_item_id id, CPixelData& out) {
+int decodeToPixels(heif_context* ctx, const Source& source, heif_item_id id, bool deep,
+                   CPixelData& out) {
     PreparedImage image;
     if (const int result = prepareImage(ctx, id, source, image); result != HeicDecodeOk) {
         return result;
     }
     PixelBuffer pixels;
-    const int result =
-        image.hasAlpha ? decodeWholeRgba(image, pixels) : decodeRgbRows(source, image, pixels);
+    const int result = image.hasAlpha || (deep && image.bitDepth > 8)
+                           ? decodeWhole(image, deep, pixels)
+                           : decodeRgbRows(source, image, pixels);
     if (result != HeicDecodeOk) {
         return result;
     }
@@ -368,6 +402,7 @@ int decodeToPixels(heif_context* ctx, const Source& source, heif_item_id id, CPi
     out.width = pixels.width;
     out.height = pixels.height;
     out.channels = pixels.channels;
+    out.bitsPerSample = pixels.sampleBytes * 8;
     out.stride = int32_t(pixels.stride());
     out.pixels = pixels.data.release();
     return HeicDecodeOk;
@@ -401,14 +436,16 @@ uint64_t readBigEndian(const uint8_t* p, int count) {
     return value;
 }
 
-// libheif aborts on a top-level box that claims more bytes than the file has, so such files
-// are refused here. Only the media data box may run past the end (a cut-off download): its
-// contents are read through the item locations, which libheif checks.
-bool topLevelBoxesFit(const std::vector<uint8_t>& file) {
+// Walks the top-level boxes, calling visit(type) for each; false when one is malformed or
+// claims more bytes than the file has. Only the media data box may run past the end (a cut-off
+// download): its contents are read through the item locations, which libheif checks.
+template <typename Visit>
+bool walkTopLevelBoxes(const std::vector<uint8_t>& file, Visit visit) {
     size_t pos = 0;
     while (file.size() - pos >= 8) {
         uint64_t boxSize = readBigEndian(&file[pos], 4);
-        const bool isMediaData = memcmp(&file[pos + 4], "mdat", 4) == 0;
+        const char* type = reinterpret_cast<const char*>(&file[pos + 4]);
+        visit(type);
         size_t header = 8;
         if (boxSize == 1) {
             if (file.size() - pos < 16) {
@@ -423,11 +460,24 @@ bool topLevelBoxesFit(const std::vector<uint8_t>& file) {
             return false;
         }
         if (boxSize > file.size() - pos) {
-            return isMediaData;
+            return memcmp(type, "mdat", 4) == 0;
         }
         pos += size_t(boxSize);
     }
     return pos > 0;
+}
+
+// libheif aborts on a top-level box that claims more bytes than the file has, so such files
+// are refused here.
+bool topLevelBoxesFit(const std::vector<uint8_t>& file) {
+    return walkTopLevelBoxes(file, [](const char*) {});
+}
+
+// Whether the file holds a movie box: an image sequence (an animation) stored as a track.
+bool hasImageSequence(const std::vector<uint8_t>& file) {
+    bool found = false;
+    walkTopLevelBoxes(file, [&found](const char* type) { found |= memcmp(type, "moov", 4) == 0; });
+    return found;
 }
 
 void release(CImageData& image) {
@@ -458,12 +508,14 @@ int decodeFile(const Source& source, std::list<Image>& images, DecodeOne decodeO
         if (opened.code == heif_error_Memory_allocation_error) {
             return HeicDecodeOutOfMemory;
         }
-        return opened.subcode == heif_suberror_Security_limit_exceeded ? HeicDecodeTooLarge
-                                                                       : HeicDecodeNotHeif;
+        if (opened.subcode == heif_suberror_Security_limit_exceeded) {
+            return HeicDecodeTooLarge;
+        }
+        return hasImageSequence(file) ? HeicDecodeSequenceNotSupported : HeicDecodeNotHeif;
     }
     const int count = heif_context_get_number_of_top_level_images(ctx.get());
     if (count <= 0) {
-        return HeicDecodeNoImage;
+        return hasImageSequence(file) ? HeicDecodeSequenceNotSupported : HeicDecodeNoImage;
     }
     std::vector<heif_item_id> ids(static_cast<size_t>(count));
     heif_context_get_list_of_top_level_image_IDs(ctx.get(), ids.data(), count);
@@ -514,11 +566,13 @@ int decodePath(const char* path, std::list<Image>& images, DecodeOne decodeOne) 
         if (!readWholeFile(path, file)) {
             return HeicDecodeUnreadable;
         }
-        // The faster plugin does not decode every picture (10-bit ones, for example): those
+        // The faster plugin does not decode every picture (10-bit ones, other codings): those
         // are decoded again by libheif's own choice.
         const char* preferred = preferredHevcDecoder();
         const int result = decodeFile(Source{file, preferred}, images, decodeOne);
-        if (result != HeicDecodeDecodeError || preferred == nullptr) {
+        const bool retry =
+            result == HeicDecodeDecodeError || result == HeicDecodeCodingNotSupported;
+        if (!retry || preferred == nullptr) {
             return result;
         }
         return decodeFile(Source{file, nullptr}, images, decodeOne);
@@ -540,8 +594,12 @@ int heic_to_jpgdata(const char* path, std::list<CImageData>& images, int quality
         });
 }
 
-int heic_to_pixeldata(const char* path, std::list<CPixelData>& images) {
-    return decodePath(path, images, decodeToPixels);
+int heic_to_pixeldata(const char* path, std::list<CPixelData>& images, bool deep) {
+    return decodePath(
+        path, images,
+        [deep](heif_context* ctx, const Source& source, heif_item_id id, CPixelData& image) {
+            return decodeToPixels(ctx, source, id, deep, image);
+        });
 }
 
 void heic_free_pixeldata(CPixelData& image) {
@@ -576,4 +634,13 @@ uint64_t heic_picture_pixels(const char* path) {
 
 void heic_set_decoder_threads(int threads) {
     g_decoderThreads.store(std::max(0, threads));
+}
+
+bool heic_encode_jpeg(int width, int height, RgbRowSource& rows, int quality,
+                      const JpegMetadata& meta, unsigned char** out, size_t* outSize) {
+    try {
+        return encodeJpeg(width, height, rows, quality, meta, out, outSize);
+    } catch (...) {
+        return false;
+    }
 }

@@ -231,6 +231,28 @@ void writeHeader(std::vector<uint8_t>& out) {
     put32(out, 76, uint32_t(std::lround(0.8249 * 65536)));
 }
 
+uint32_t read32(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// Where the data of the profile's last tag ends; the whole size when the tag table says more
+// than the bytes hold.
+size_t endOfTagData(const uint8_t* data, size_t size) {
+    if (size < kHeaderSize + 4) {
+        return size;
+    }
+    const size_t count = read32(data + kHeaderSize);
+    if (count > (size - kHeaderSize - 4) / 12) {
+        return size;
+    }
+    size_t end = kHeaderSize + 4 + 12 * count;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* entry = data + kHeaderSize + 4 + 12 * i;
+        end = std::max(end, size_t(read32(entry + 4)) + size_t(read32(entry + 8)));
+    }
+    return end;
+}
+
 }  // namespace
 
 std::vector<uint8_t> repaired(const uint8_t* data, size_t size) {
@@ -239,7 +261,13 @@ std::vector<uint8_t> repaired(const uint8_t* data, size_t size) {
         return {};
     }
     std::vector<uint8_t> profile(data, data + size);
-    put32(profile, 0, uint32_t(size));
+    if (read32(data) == size) {
+        return profile;
+    }
+    // Readers want the header's length to be the profile's, and a multiple of 4.
+    const size_t length = (std::min(size, endOfTagData(data, size)) + 3) & ~size_t(3);
+    profile.resize(length, 0);
+    put32(profile, 0, uint32_t(length));
     return profile;
 }
 

@@ -6,8 +6,10 @@
 
 namespace iccprofile {
 
-// A profile as stored in a file, made usable: the length in its header is set to the length
-// of its data (phones have been seen writing one that disagrees, which PNG writers refuse).
+// A profile as stored in a file, made usable. Phones have been seen writing a header length that
+// disagrees with the data; such a profile is cut or zero-padded to the end of its last tag's
+// data rounded up to a multiple of 4, and that length goes into its header (libpng refuses
+// any other).
 // Empty when the bytes are no ICC profile.
 std::vector<uint8_t> repaired(const uint8_t* data, size_t size);
 

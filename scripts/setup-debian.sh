@@ -21,7 +21,7 @@ $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
   build-essential cmake pkg-config ninja-build clang clang-format libclang-rt-14-dev \
   qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev libqt5x11extras5-dev \
-  libexiv2-dev libeasyloggingpp-dev libjpeg62-turbo-dev libunwind-dev \
+  libexiv2-dev libeasyloggingpp-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev libunwind-dev \
   fonts-wqy-microhei librsvg2-bin xvfb xauth xcompmgr imagemagick libimage-exiftool-perl \
   hyperfine desktop-file-utils appstream dpkg-dev file python3 x11-apps faketime xdotool \
   lintian binutils man-db

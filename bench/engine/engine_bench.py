@@ -10,6 +10,11 @@ PHONE_SAMPLES = ["pillow_heif/arrow.heic", "pillow_heif/iPhoneXR.heic", "pillow_
                  "pillow_heif/PUG3.HEIC", "libvips/heic-orientation-6.heic", "libvips/Example1.heic"]
 HUGE_SAMPLE = "pillow_heif/200MP.heic"
 PLUGINS = "/usr/lib/x86_64-linux-gnu/libheif/plugins"
+# Runs per file (median) and the modes to run, from the environment for a short run.
+RUNS = int(os.environ.get("ENGINE_BENCH_RUNS", "5"))
+HUGE_RUNS = int(os.environ.get("ENGINE_BENCH_HUGE_RUNS", str(min(RUNS, 3))))
+ONLY_MODES = os.environ.get("ENGINE_BENCH_MODES", "").split()
+WITH_PLUGINS = os.environ.get("ENGINE_BENCH_PLUGINS", "1") == "1"
 # mode: (description, heif-dec arguments, output suffix)
 MODES = {
     "jpg90": ("JPG quality 90, 100 %, EXIF kept", ["-q", "90"], "jpg"),
@@ -37,6 +42,17 @@ def runs_of(command, runs, env=None):
     return wall, peak, [r[2] for r in results]
 
 
+def file_size_ratio(work, suffix):
+    """For PNG, the size of the engine's file against heif-dec's, as text."""
+    if suffix != "png":
+        return ""
+    ours = [f for f in os.listdir(f"{work}/fresh") if f.endswith(".png")]
+    if len(ours) != 1:
+        return ""
+    ratio = os.path.getsize(f"{work}/fresh/{ours[0]}") / os.path.getsize(f"{work}/peer.png")
+    return f" file {ratio:4.2f}x"
+
+
 def bench_file(engine, mode, sample, work, runs, env):
     name = os.path.basename(sample)
     _, peer_args, suffix = MODES[mode]
@@ -49,7 +65,8 @@ def bench_file(engine, mode, sample, work, runs, env):
     stored_call = statistics.median(float(t) for t in outputs[0].split())
     print(f"{name:<26} {peer_wall:7.3f} {peer_peak:6.0f} | {fresh_call:7.3f} {fresh_wall:7.3f} "
           f"{fresh_peak:6.0f} | {stored_call:7.3f} | {fresh_call / peer_wall:5.2f}x "
-          f"{stored_call / peer_wall:5.2f}x {fresh_peak / peer_peak:5.2f}x")
+          f"{stored_call / peer_wall:5.2f}x {fresh_peak / peer_peak:5.2f}x"
+          f"{file_size_ratio(work, suffix)}")
     return fresh_call / peer_wall, stored_call / peer_wall, fresh_peak / peer_peak
 
 
@@ -63,11 +80,11 @@ def bench_mode(engine, mode, data, work, env, with_huge):
     for sample in PHONE_SAMPLES:
         path = os.path.join(data, sample)
         if os.path.exists(path):
-            phone.append(bench_file(engine, mode, path, work, 5, env))
+            phone.append(bench_file(engine, mode, path, work, RUNS, env))
     huge = os.path.join(data, HUGE_SAMPLE)
     if with_huge and os.path.exists(huge):
         try:
-            bench_file(engine, mode, huge, work, 3, env)
+            bench_file(engine, mode, huge, work, HUGE_RUNS, env)
         except RuntimeError as failure:
             print(f"{os.path.basename(huge):<26} not compared: {failure}")
     if phone:
@@ -88,7 +105,10 @@ def plugin_env(plugin, work):
 def main():
     engine, data, work = sys.argv[1:4]
     for mode in MODES:
-        bench_mode(engine, mode, data, work, None, True)
+        if not ONLY_MODES or mode in ONLY_MODES:
+            bench_mode(engine, mode, data, work, None, True)
+    if not WITH_PLUGINS:
+        return
     decoders = [p for p in ("libde265", "ffmpegdec")
                 if os.path.exists(os.path.join(PLUGINS, f"libheif-{p}.so"))]
     if len(decoders) == 2:

@@ -4,6 +4,9 @@
 # and after collection) and through heif-dec, and prints median wall times, peak memory and their
 # ratios; then the default settings once with each HEVC decoder plugin of libheif.
 #   bench/engine/run-engine-bench.sh [build dir]      samples from $PIXVUE_TESTDATA
+# A shorter run: ENGINE_BENCH_RUNS=3 ENGINE_BENCH_HUGE_RUNS=1 ENGINE_BENCH_MODES="default png"
+# ENGINE_BENCH_PLUGINS=0.
+# For PNG the last column gives the file's size against heif-dec's.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=${1:-$ROOT/build}

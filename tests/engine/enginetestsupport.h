@@ -16,6 +16,9 @@
 #include <QtTest>
 
 #include <libheif/heif.h>
+#include <png.h>
+
+#include <csetjmp>
 
 #include <cmath>
 #include <cstdlib>
@@ -306,6 +309,74 @@ inline QImage readWithoutTurning(const QString& path) {
     QImageReader reader(path);
     reader.setAutoTransform(false);
     return reader.read();
+}
+
+// A PNG file as libpng reads it, with libpng's first complaint (warning or error), if any.
+struct PngFile {
+    QString problem;
+    int width = 0, height = 0, bitDepth = 0, channels = 0;
+    QByteArray icc;
+    QByteArray pixels;  // rows without padding; 16-bit samples big-endian, as stored
+
+    // The pixels as an 8-bit QImage (16-bit samples cut to their high byte).
+    QImage image() const {
+        const bool alpha = channels == 4;
+        QImage out(width, height, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+        const int step = bitDepth / 8;
+        for (int y = 0; y < height && !pixels.isEmpty(); ++y) {
+            const char* in = pixels.constData() + qint64(y) * width * channels * step;
+            for (int i = 0; i < width * channels; ++i) {
+                out.scanLine(y)[i] = uchar(in[i * step]);
+            }
+        }
+        return out;
+    }
+};
+
+inline PngFile readPng(const QString& path) {
+    struct Reader {
+        static void fail(png_structp png, png_const_charp message) {
+            static_cast<PngFile*>(png_get_error_ptr(png))->problem += message;
+            png_longjmp(png, 1);
+        }
+        static void warn(png_structp png, png_const_charp message) {
+            static_cast<PngFile*>(png_get_error_ptr(png))->problem += message;
+        }
+    };
+    PngFile result;
+    FILE* file = fopen(QFile::encodeName(path).constData(), "rb");
+    if (file == nullptr) {
+        result.problem = "cannot open";
+        return result;
+    }
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, &result, Reader::fail, Reader::warn);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_read_info(png, info);
+        result.width = int(png_get_image_width(png, info));
+        result.height = int(png_get_image_height(png, info));
+        result.bitDepth = png_get_bit_depth(png, info);
+        result.channels = png_get_channels(png, info);
+        png_charp name = nullptr;
+        png_bytep profile = nullptr;
+        png_uint_32 length = 0;
+        int compression = 0;
+        if (png_get_iCCP(png, info, &name, &compression, &profile, &length) != 0) {
+            result.icc = QByteArray(reinterpret_cast<const char*>(profile), int(length));
+        }
+        const size_t rowBytes = png_get_rowbytes(png, info);
+        result.pixels.resize(int(rowBytes * size_t(result.height)));
+        for (int y = 0; y < result.height; ++y) {
+            png_read_row(png, reinterpret_cast<png_bytep>(result.pixels.data()) + rowBytes * y,
+                         nullptr);
+        }
+        png_read_end(png, nullptr);
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    fclose(file);
+    return result;
 }
 
 inline QByteArray readAll(const QString& path) {

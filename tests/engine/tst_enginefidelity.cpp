@@ -72,6 +72,39 @@ QByteArray sourceIcc(const QString& heic) {
     return icc;
 }
 
+int storedBitDepth(const QString& heic) {
+    heif_context* ctx = heif_context_alloc();
+    int depth = 0;
+    if (heif_context_read_from_file(ctx, QFile::encodeName(heic).constData(), nullptr).code ==
+        heif_error_Ok) {
+        heif_image_handle* handle = nullptr;
+        heif_context_get_primary_image_handle(ctx, &handle);
+        depth = heif_image_handle_get_luma_bits_per_pixel(handle);
+        heif_image_handle_release(handle);
+    }
+    heif_context_free(ctx);
+    return depth;
+}
+
+// The PNG as libpng reads it, without complaint: 8-bit as libheif's 8-bit decode, or for a
+// deeper source 16-bit and sample for sample heif-dec's PNG.
+void checkPngAgainstLibheif(const QString& png, const QString& source, const QImage& reference) {
+    const PngFile ours = readPng(png);
+    QVERIFY2(ours.problem.isEmpty(), qPrintable(png + ": " + ours.problem));
+    if (storedBitDepth(source) <= 8) {
+        QCOMPARE(ours.bitDepth, 8);
+        QCOMPARE(ours.image(), reference);
+        return;
+    }
+    const QString peerPath = QFileInfo(png).path() + "/peer.png.tmp";
+    QVERIFY(run("heif-dec", {source, peerPath + ".png"}));
+    const PngFile peer = readPng(peerPath + ".png");
+    QFile::remove(peerPath + ".png");
+    QCOMPARE(ours.bitDepth, 16);
+    QCOMPARE(ours.channels, peer.channels);
+    QVERIFY2(ours.pixels == peer.pixels, qPrintable(png));
+}
+
 }  // namespace
 
 class TestEngineFidelity : public QObject {
@@ -165,8 +198,9 @@ void TestEngineFidelity::oneGenerationFromTheDecodedPixels_data() {
     }
 }
 
-// PNG and BMP hold libheif's pixels exactly; a JPG is as close to them as one JPEG
-// generation at the same quality, with keep EXIF on and off.
+// PNG and BMP hold libheif's pixels exactly (a PNG read back by libpng, 16 bits a sample for a
+// deeper source, as heif-dec writes it); a JPG is as close to them as one JPEG generation at the
+// same quality, with keep EXIF on and off.
 void TestEngineFidelity::oneGenerationFromTheDecodedPixels() {
     QFETCH(QString, source);
     QFETCH(int, extraTurn);
@@ -177,7 +211,7 @@ void TestEngineFidelity::oneGenerationFromTheDecodedPixels() {
     QVERIFY(!references.isEmpty());
 
     for (Mode mode : {Png, Bmp, JpgNoExif, JpgKeepExif}) {
-        setMode(mode);
+        setMode(mode, "100%", mode == Png ? "10%" : "90%");  // PNG is lossless at any quality
         const QString out = freshDir("generation");
         QVERIFY(ZtHeicAPI().convertHeicFormat(source, out));
         const QStringList written = filesIn(out);
@@ -187,7 +221,7 @@ void TestEngineFidelity::oneGenerationFromTheDecodedPixels() {
             const QImage image = upright(out + written[i]);
             QCOMPARE(image.size(), reference.size());
             if (mode == Png) {
-                QCOMPARE(image.convertToFormat(reference.format()), reference);
+                checkPngAgainstLibheif(out + written[i], source, reference);
             } else if (mode == Bmp) {
                 QCOMPARE(image.convertToFormat(QImage::Format_RGB888), onWhite(reference));
             } else {
@@ -265,7 +299,8 @@ void TestEngineFidelity::transparency() {
                 const QRgb want = reference.pixel(x, y);
                 const QRgb got = image.pixel(x, y);
                 if (mode == Png) {
-                    QCOMPARE(qAlpha(got), qAlpha(want));
+                    // 16 bits a sample here, read by Qt at 8: rounded unlike libheif's 8 bits.
+                    QVERIFY(qAbs(qAlpha(got) - qAlpha(want)) <= 1);
                 } else if (qAlpha(want) < 128) {
                     ++transparent;
                     const QRgb flat = onWhite(reference).pixel(x, y);
@@ -282,7 +317,8 @@ void TestEngineFidelity::transparency() {
 }
 
 // The source's profile reaches JPG and PNG byte for byte, also one whose length field is
-// wrong (repaired); an nclx description that is not sRGB becomes a matching profile.
+// wrong (repaired to a length libpng takes); an nclx description that is not sRGB becomes a
+// matching profile.
 void TestEngineFidelity::colourProfiles() {
     QStringList sources = {m_fixtures + "/badicc.heic", m_fixtures + "/av1-badicc.avif"};
     if (hasTestData()) {
@@ -294,6 +330,11 @@ void TestEngineFidelity::colourProfiles() {
     for (const QString& source : sources) {
         QByteArray expected = sourceIcc(source);
         QVERIFY2(expected.size() > 128, qPrintable(source));
+        if (source.endsWith("badicc.heic")) {
+            // 634 bytes, the last tag's data ending at the last: padded to a multiple of 4.
+            QCOMPARE(expected.size(), 634);
+            expected.append(2, '\0');
+        }
         qToBigEndian(quint32(expected.size()), reinterpret_cast<uchar*>(expected.data()));
         for (Mode mode : {Png, JpgNoExif, JpgKeepExif}) {
             setMode(mode, mode == JpgKeepExif ? "100%" : "25%");
@@ -301,6 +342,11 @@ void TestEngineFidelity::colourProfiles() {
             QVERIFY(ZtHeicAPI().convertHeicFormat(source, out));
             const QString written = out + filesIn(out).value(0);
             QVERIFY2(iccOf(written) == expected, qPrintable(source + " " + written));
+            if (mode == Png) {
+                const PngFile png = readPng(written);
+                QVERIFY2(png.problem.isEmpty(), qPrintable(written + ": " + png.problem));
+                QVERIFY(png.icc == expected);
+            }
             QVERIFY2(QImage(written).colorSpace().isValid(), qPrintable(written));
         }
     }

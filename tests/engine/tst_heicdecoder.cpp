@@ -210,9 +210,10 @@ void TestHeicDecoder::orientationTravelsInExif() {
 }
 
 void TestHeicDecoder::badInputFailsAndLeavesTheList() {
-    QStringList paths = {m_fixtures + "/jpeg.heic", m_fixtures + "/text.heic",
+    QStringList paths = {m_fixtures + "/jpeg.heic",    m_fixtures + "/text.heic",
                          m_fixtures + "/missing.heic", m_fixtures + "/huge.heic",
-                         m_fixtures + "/noispe.heic"};
+                         m_fixtures + "/noispe.heic",  m_fixtures + "/avc.heic",
+                         m_fixtures + "/sequence.heic"};
     QVERIFY(QDir(m_fixtures).mkpath("x.heic"));
     paths << m_fixtures + "/x.heic";
     if (hasTestData()) {
@@ -243,8 +244,13 @@ void TestHeicDecoder::badInputFailsAndLeavesTheList() {
         QCOMPARE(images.front().data, &sentinel);
     }
     std::list<CImageData> images;
-    QCOMPARE(heic_to_jpgdata((m_fixtures + "/huge.heic").toUtf8().constData(), images, 50),
-             int(HeicDecodeTooLarge));
+    const QMap<QString, int> reasons = {{"huge.heic", HeicDecodeTooLarge},
+                                        {"avc.heic", HeicDecodeCodingNotSupported},
+                                        {"sequence.heic", HeicDecodeSequenceNotSupported}};
+    for (auto it = reasons.cbegin(); it != reasons.cend(); ++it) {
+        const QByteArray path = QFile::encodeName(m_fixtures + "/" + it.key());
+        QCOMPARE(heic_to_jpgdata(path.constData(), images, 50), it.value());
+    }
     QVERIFY(heic_to_jpgdata(nullptr, images, 50) != 0);
     QVERIFY(heic_to_jpgdata("", images, 50) != 0);
     QVERIFY(images.empty());

@@ -522,6 +522,13 @@ void TestZtHeicAPI::failedWritesLeaveNothingHalfWritten() {
     QCOMPARE(QImage(full + "/multi3.bmp").size(), QSize(64, 64));
     QCOMPARE(engine.lastFailure(), ZtHeicAPI::Failure::DiskFull);
     QCOMPARE(ZtHeicAPI::failureText(engine.lastFailure()), "disk full");
+    if (hasTestData()) {
+        // A 90 KB PNG does not fit either; nothing of it stays.
+        setMode(Png);
+        QVERIFY(!engine.convertHeicFormat(sample("libheif/rainbow-451x461.heic"), full + "/"));
+        QCOMPARE(engine.lastFailure(), ZtHeicAPI::Failure::DiskFull);
+        QCOMPARE(filesIn(full), QStringList{"multi3.bmp"});
+    }
 
     // A later success clears the reason.
     setMode(JpgNoExif);
@@ -533,6 +540,8 @@ void TestZtHeicAPI::badInputEndsAsFailure() {
     const QMap<QString, ZtHeicAPI::Failure> reasons = {
         {m_fixtures + "/text.heic", ZtHeicAPI::Failure::NotAPicture},
         {m_fixtures + "/huge.heic", ZtHeicAPI::Failure::TooLarge},
+        {m_fixtures + "/avc.heic", ZtHeicAPI::Failure::CodingNotSupported},
+        {m_fixtures + "/sequence.heic", ZtHeicAPI::Failure::SequenceNotSupported},
         {m_fixtures + "/gone.heic", ZtHeicAPI::Failure::Unreadable},
         {m_fixtures + "/folder.heic", ZtHeicAPI::Failure::Unreadable},
         {m_fixtures + "/pipe.heic", ZtHeicAPI::Failure::Unreadable},
