@@ -302,7 +302,9 @@ linked_packages() {
 }
 
 check_package() {
-    step "Debian package"
+    step "Debian package (a distribution build: no self-update)"
+    cmake -S "$source_dir" -B "$build_dir" -DPIXVUE_DISTRIBUTION_PACKAGE=ON >/dev/null
+    cmake --build "$build_dir" -j "$(nproc)" >/dev/null || fail "distribution build failed"
     (cd "$work" && cpack --config "$build_dir/CPackConfig.cmake" -B "$work/package" > cpack.log) ||
         { cat "$work/cpack.log" >&2; fail "cpack failed"; }
     local deb

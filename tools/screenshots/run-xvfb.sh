@@ -8,6 +8,9 @@
 # completed dialog over the converted list, the list after "Completed" and a failed row's reason.
 #   tools/screenshots/run-xvfb.sh [OUTDIR]     (default: ./screenshots; needs build/bin)
 #   PIXVUE_XVFB_STEPS=convert                   only the conversion run
+#   PIXVUE_XVFB_STEPS=list                      only the list run: a folder of 40 photos added
+#                                               through "Add files", sorted, the window grown, a
+#                                               run stopped, then the rest converted
 #   PIXVUE_BIN_DIR=...                          another build's bin folder
 #   PIXVUE_TESTDATA=...                         the samples (operate page shots need them)
 set -euo pipefail
@@ -73,7 +76,7 @@ for n in $(seq 90 120); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then DISPLAY_NO=$n; break; fi
 done
 export DISPLAY=:$DISPLAY_NO QT_QPA_PLATFORM=xcb
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+Xvfb "$DISPLAY" -screen 0 1600x1000x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
 PIDS+=($!)
 for _ in $(seq 300); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
 xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
@@ -252,6 +255,96 @@ shoot_language_screens() {
   settle
   shoot 07-language-changed
 }
+
+# Places of the header and the progress dialog's buttons (content at 30,30).
+SIZE_HEADER_X=$((60 + 58 + 210 + 68)); HEADER_Y=$((30 + 54 + 20 + 30 + 10 + 27))
+STOP_BTN_X=265
+GROW_W=300; GROW_H=160
+
+# Drags with the left button held, in small steps, so that the window follows.
+drag() {
+  xdotool mousemove "$1" "$2"; settle 0.3
+  xdotool mousedown 1
+  local i
+  for i in 1 2 3 4 5 6 7 8 9 10; do
+    xdotool mousemove $(($1 + ($3 - $1) * i / 10)) $(($2 + ($4 - $2) * i / 10)); sleep 0.05
+  done
+  xdotool mouseup 1
+}
+
+# Waits for the progress dialog titled $1 and presses its "Completed".
+complete_run() {
+  local dialog
+  dialog=$(timeout 300 xdotool search --sync --onlyvisible --name "$1" | head -n1)
+  [ -n "$dialog" ] || { echo "  no window $1" >&2; return 1; }
+  settle
+  shoot "$2"
+  read -r DX DY < <(origin_of "$dialog")
+  click_at $((DX + COMPLETED_BTN_X)) $((DY + COMPLETED_BTN_Y))
+  settle
+}
+
+# 40 phone photos of two sizes in a folder, added through "Add files", sorted by size and by
+# name, the window grown, a run stopped after a few files, then the rest converted.
+shoot_list_screens() {
+  local source=${PIXVUE_TESTDATA:-}/pillow_heif/iPhoneXR.heic small=${PIXVUE_TESTDATA:-}/libheif/rainbow-451x461.heic
+  [ -f "$source" ] && [ -f "$small" ] || { echo "  (no samples: list run skipped)"; return; }
+  LANG_DIR=list
+  local i
+  mkdir -p "$WORK/forty"
+  for i in $(seq 1 40); do
+    if [ $((i % 4)) = 0 ]; then cp "$small" "$WORK/forty/photo_$i.heic"; else cp "$source" "$WORK/forty/photo_$i.heic"; fi
+  done
+  rm -rf "$DESKTOP/Pixvue"
+  (cd "$WORK" && exec "$WORK/bin/zentarPixvue") >"$WORK/list.log" 2>&1 &
+  local program=$!
+  PIDS+=($program)
+  wait_main_window
+  click_at $((MX + 530)) $((MY + 400))  # the home page's picture: "Add files"
+  window_of '^Select HEIC, HEIF or AVIF pictures, or folders$' >/dev/null
+  settle
+  xdotool type --delay 20 "forty"
+  settle 0.3
+  shoot 30-add-folder
+  xdotool key Return
+  settle 3
+  shoot 31-added-by-name
+  click_at $((MX + SIZE_HEADER_X)) $((MY + HEADER_Y))
+  settle
+  shoot 32-sorted-by-size
+  click_at $((MX + 60 + 58 + 105)) $((MY + HEADER_Y))  # back to names
+  settle
+  drag $((MX + 1036)) $((MY + 400)) $((MX + 1036 + GROW_W)) $((MY + 400))
+  settle 0.5
+  drag $((MX + 600)) $((MY + 684)) $((MX + 600)) $((MY + 684 + GROW_H))
+  settle
+  read -r MX MY < <(origin_of "$MAIN")
+  shoot 33-grown
+  click_at $((MX + CONVERT_BTN_X + GROW_W)) $((MY + CONVERT_BTN_Y + GROW_H))
+  local dialog
+  dialog=$(timeout 60 xdotool search --sync --onlyvisible --name '^Converting$' | head -n1)
+  sleep 4
+  read -r DX DY < <(origin_of "$dialog")
+  click_at $((DX + STOP_BTN_X)) $((DY + COMPLETED_BTN_Y))
+  complete_run '^Convert Stopped$' 34-stopped
+  shoot 35-after-stop
+  local first
+  first=$(find "$DESKTOP/Pixvue" -type f | wc -l)
+  click_at $((MX + CONVERT_BTN_X + GROW_W)) $((MY + CONVERT_BTN_Y + GROW_H))
+  complete_run '^Convert Completed$' 36-rest-completed
+  shoot 37-all-converted
+  echo "  first run: $first files; in all: $(find "$DESKTOP/Pixvue" -type f | wc -l) files," \
+    "$(find "$DESKTOP/Pixvue" -name 'photo_*_1.*' | wc -l) of them _1 copies"
+  kill "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+}
+
+if [ "${PIXVUE_XVFB_STEPS:-all}" = list ]; then
+  echo "List run:"
+  shoot_list_screens
+  echo "Screenshots in $OUT"
+  exit 0
+fi
 
 if [ "${PIXVUE_XVFB_STEPS:-all}" != convert ]; then
   echo "English:"
