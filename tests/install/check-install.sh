@@ -328,7 +328,10 @@ check_package() {
     done
     grep -Eq "libheif1 \(>= 1\.19" <<< "$depends" || fail "Depends does not ask for libheif 1.19"
     # The ffmpeg decoder is recommended: it pulls in libavcodec, and libheif uses it where present.
-    dpkg-deb -I "$deb" | grep -Eq '^ Recommends: .*libheif-plugin-ffmpegdec \(>= 1\.19' ||
+    # Read whole first: grep -q would end the pipe early, and pipefail would count that.
+    local info
+    info=$(dpkg-deb -I "$deb")
+    grep -Eq '^ Recommends: .*libheif-plugin-ffmpegdec \(>= 1\.19' <<< "$info" ||
         fail "Recommends lacks libheif-plugin-ffmpegdec"
     # The package holds the same files under /usr and /etc, and nothing else.
     dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||; s|^\./etc/|etc/|' |
