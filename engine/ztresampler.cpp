@@ -36,7 +36,8 @@ RowResampler::RowResampler(int sourceWidth, int sourceHeight, int width, int hei
       m_across(tapsFor(sourceWidth, width)),
       m_down(tapsFor(sourceHeight, height)),
       m_ringRows(std::min(m_down.count + 1, sourceHeight)),
-      m_ring(size_t(m_ringRows) * size_t(width) * size_t(channels)),
+      m_column(size_t(sourceWidth) * size_t(channels)),
+      m_ring(size_t(m_ringRows) * m_column.size()),
       m_out(size_t(width) * size_t(channels) * size_t(bytesPerSample)) {}
 
 // Positions are taken at pixel centres; taps past an edge repeat the edge pixel.
@@ -45,93 +46,109 @@ RowResampler::Taps RowResampler::tapsFor(int sourceLength, int length) {
     const double stretch = std::max(1.0, scale);
     const double reach = kLobes * stretch;
     Taps taps;
-    taps.count = 2 * int(std::ceil(reach));
-    taps.index.resize(size_t(length) * size_t(taps.count));
-    taps.weights.resize(taps.index.size());
+    const int span = 2 * int(std::ceil(reach));
+    taps.count = std::min(span, sourceLength);
+    taps.first.resize(size_t(length));
+    taps.weights.assign(size_t(length) * size_t(taps.count), 0.0f);
+    std::vector<double> folded(size_t(taps.count));
     for (int i = 0; i < length; ++i) {
         const double centre = (i + 0.5) * scale - 0.5;
-        const int first = int(std::floor(centre - reach)) + 1;
-        int* index = &taps.index[size_t(i) * size_t(taps.count)];
-        float* weights = &taps.weights[size_t(i) * size_t(taps.count)];
+        const int start = int(std::floor(centre - reach)) + 1;
+        const int first = std::clamp(start, 0, sourceLength - taps.count);
+        std::fill(folded.begin(), folded.end(), 0.0);
         double sum = 0.0;
-        std::vector<double> raw(size_t(taps.count));
-        for (int t = 0; t < taps.count; ++t) {
-            raw[size_t(t)] = lanczos((first + t - centre) / stretch);
-            sum += raw[size_t(t)];
-            index[t] = std::clamp(first + t, 0, sourceLength - 1);
+        for (int t = 0; t < span; ++t) {
+            const double weight = lanczos((start + t - centre) / stretch);
+            folded[size_t(std::clamp(start + t, 0, sourceLength - 1) - first)] += weight;
+            sum += weight;
         }
+        taps.first[size_t(i)] = first;
+        float* weights = &taps.weights[size_t(i) * size_t(taps.count)];
         for (int t = 0; t < taps.count; ++t) {
-            weights[t] = float(raw[size_t(t)] / sum);
+            weights[t] = float(folded[size_t(t)] / sum);
         }
     }
     return taps;
 }
 
-template <typename Sample>
-void RowResampler::filterAcross(const Sample* in, float* out) const {
-    const int* index = m_across.index.data();
+template <int Channels, typename Sample>
+void RowResampler::filterAcross(const float* in, Sample* out) const {
+    const int count = m_across.count;
     const float* weights = m_across.weights.data();
-    for (int x = 0; x < m_width; ++x, out += m_channels) {
-        float sums[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        for (int t = 0; t < m_across.count; ++t, ++index, ++weights) {
-            const Sample* pixel = in + size_t(*index) * size_t(m_channels);
-            for (int c = 0; c < m_channels; ++c) {
-                sums[c] += *weights * float(pixel[c]);
+    for (int x = 0; x < m_width; ++x, out += Channels, weights += count) {
+        const float* pixel = in + size_t(m_across.first[size_t(x)]) * Channels;
+        float sums[Channels] = {};
+        for (int t = 0; t < count; ++t, pixel += Channels) {
+            for (int c = 0; c < Channels; ++c) {
+                sums[c] += weights[t] * pixel[c];
             }
         }
-        std::copy(sums, sums + m_channels, out);
+        for (int c = 0; c < Channels; ++c) {
+            out[c] = clampedSample<Sample>(sums[c]);
+        }
     }
 }
 
 template <typename Sample>
-void RowResampler::filterDown(int y, Sample* out) const {
-    const size_t rowFloats = size_t(m_width) * size_t(m_channels);
-    const int* index = &m_down.index[size_t(y) * size_t(m_down.count)];
+void RowResampler::filterAcross(const float* in, Sample* out) const {
+    if (m_channels == 4) {
+        filterAcross<4>(in, out);
+    } else {
+        filterAcross<3>(in, out);
+    }
+}
+
+void RowResampler::filterDown(int y) {
+    const size_t rowFloats = m_column.size();
+    const int first = m_down.first[size_t(y)];
     const float* weights = &m_down.weights[size_t(y) * size_t(m_down.count)];
-    std::vector<float> sums(rowFloats, 0.0f);
+    std::fill(m_column.begin(), m_column.end(), 0.0f);
+    float* sums = m_column.data();
     for (int t = 0; t < m_down.count; ++t) {
-        const float* in = &m_ring[size_t(index[t] % m_ringRows) * rowFloats];
+        const float* in = &m_ring[size_t((first + t) % m_ringRows) * rowFloats];
         const float weight = weights[t];
         for (size_t i = 0; i < rowFloats; ++i) {
             sums[i] += weight * in[i];
         }
     }
-    for (size_t i = 0; i < rowFloats; ++i) {
-        out[i] = clampedSample<Sample>(sums[i]);
+}
+
+template <typename Sample>
+void RowResampler::keepRow(const Sample* in, float* out) const {
+    for (size_t i = 0; i < m_column.size(); ++i) {
+        out[i] = float(in[i]);
     }
 }
 
-// Filters source rows across until the ring holds lastSourceRow.
+// Keeps source rows as floats in the ring until it holds lastSourceRow.
 bool RowResampler::fillRing(int lastSourceRow) {
-    const size_t rowFloats = size_t(m_width) * size_t(m_channels);
     for (; m_nextSourceRow <= lastSourceRow; ++m_nextSourceRow) {
         const void* in = m_source(m_nextSourceRow);
         if (in == nullptr) {
             return false;
         }
-        float* out = &m_ring[size_t(m_nextSourceRow % m_ringRows) * rowFloats];
+        float* out = &m_ring[size_t(m_nextSourceRow % m_ringRows) * m_column.size()];
         if (m_bytesPerSample == 2) {
-            filterAcross(static_cast<const uint16_t*>(in), out);
+            keepRow(static_cast<const uint16_t*>(in), out);
         } else {
-            filterAcross(static_cast<const uint8_t*>(in), out);
+            keepRow(static_cast<const uint8_t*>(in), out);
         }
     }
     return true;
 }
 
 const void* RowResampler::row(int y) {
-    const int* index = &m_down.index[size_t(y) * size_t(m_down.count)];
-    if (!fillRing(index[m_down.count - 1])) {
+    if (!fillRing(m_down.first[size_t(y)] + m_down.count - 1)) {
         return nullptr;
     }
+    filterDown(y);
     if (m_bytesPerSample == 2) {
-        filterDown(y, reinterpret_cast<uint16_t*>(m_out.data()));
+        filterAcross(m_column.data(), reinterpret_cast<uint16_t*>(m_out.data()));
     } else {
-        filterDown(y, m_out.data());
+        filterAcross(m_column.data(), m_out.data());
     }
     return m_out.data();
 }
-
 QImage resampled(const QImage& picture, const QSize& size) {
     if (picture.size() == size || picture.isNull() || size.isEmpty()) {
         return size.isEmpty() ? QImage() : picture;

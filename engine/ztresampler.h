@@ -7,8 +7,8 @@
 #include <vector>
 
 // Resizes a picture row by row with a separable Lanczos-3 filter (widened by the shrink factor):
-// each source row is filtered across as it arrives and kept in a ring just deep enough for the
-// filter down the columns, so neither the source nor the result has to be held whole.
+// source rows are kept in a ring just deep enough for the filter down the columns, and each
+// output row is filtered down, then across, so neither the source nor the result is held whole.
 // Samples are 8 or 16 bits, interleaved, channels each filtered on their own.
 class RowResampler {
 public:
@@ -23,10 +23,10 @@ public:
     const void* row(int y);
 
 private:
-    // The filter along one axis: for each output position, count source indices (edges
-    // repeated) and their weights.
+    // The filter along one axis: for each output position, count weights for the source
+    // pixels from its first one on (weights past an edge folded onto the edge pixel).
     struct Taps {
-        std::vector<int> index;
+        std::vector<int> first;
         std::vector<float> weights;
         int count = 0;
     };
@@ -34,9 +34,12 @@ private:
     static Taps tapsFor(int sourceLength, int length);
     bool fillRing(int lastSourceRow);
     template <typename Sample>
-    void filterAcross(const Sample* in, float* out) const;
+    void keepRow(const Sample* in, float* out) const;
+    void filterDown(int y);
+    template <int Channels, typename Sample>
+    void filterAcross(const float* in, Sample* out) const;
     template <typename Sample>
-    void filterDown(int y, Sample* out) const;
+    void filterAcross(const float* in, Sample* out) const;
 
     const int m_width;
     const int m_channels;
@@ -45,7 +48,8 @@ private:
     const Taps m_across;
     const Taps m_down;
     const int m_ringRows;
-    std::vector<float> m_ring;  // rows filtered across, source row y at slot y % m_ringRows
+    std::vector<float> m_column;  // one row filtered down, at the source's width
+    std::vector<float> m_ring;    // source rows as floats, row y at slot y % m_ringRows
     int m_nextSourceRow = 0;
     std::vector<uint8_t> m_out;
 };
