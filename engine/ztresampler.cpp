@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <thread>
 
 namespace {
 
@@ -103,9 +104,9 @@ void RowResampler::filterDown(int y) {
     const int first = m_down.first[size_t(y)];
     const float* weights = &m_down.weights[size_t(y) * size_t(m_down.count)];
     std::fill(m_column.begin(), m_column.end(), 0.0f);
-    float* sums = m_column.data();
+    float* __restrict sums = m_column.data();
     for (int t = 0; t < m_down.count; ++t) {
-        const float* in = &m_ring[size_t((first + t) % m_ringRows) * rowFloats];
+        const float* __restrict in = &m_ring[size_t((first + t) % m_ringRows) * rowFloats];
         const float weight = weights[t];
         for (size_t i = 0; i < rowFloats; ++i) {
             sums[i] += weight * in[i];
@@ -114,7 +115,7 @@ void RowResampler::filterDown(int y) {
 }
 
 template <typename Sample>
-void RowResampler::keepRow(const Sample* in, float* out) const {
+void RowResampler::keepRow(const Sample* __restrict in, float* __restrict out) const {
     for (size_t i = 0; i < m_column.size(); ++i) {
         out[i] = float(in[i]);
     }
@@ -138,6 +139,7 @@ bool RowResampler::fillRing(int lastSourceRow) {
 }
 
 const void* RowResampler::row(int y) {
+    m_nextSourceRow = std::max(m_nextSourceRow, m_down.first[size_t(y)]);
     if (!fillRing(m_down.first[size_t(y)] + m_down.count - 1)) {
         return nullptr;
     }
@@ -149,6 +151,30 @@ const void* RowResampler::row(int y) {
     }
     return m_out.data();
 }
+namespace {
+
+// Output rows [from, to) of image resized to size, into rows of stride bytes from out; false
+// when memory runs out.
+bool resampleRows(const QImage& image, const QSize& size, int channels, uchar* out,
+                  qsizetype stride, int from, int to) {
+    const int bytesPerSample = image.depth() == 64 ? 2 : 1;
+    try {
+        RowResampler resampler(image.width(), image.height(), size.width(), size.height(), channels,
+                               bytesPerSample,
+                               [&image](int y) -> const void* { return image.constScanLine(y); });
+        const size_t rowBytes = size_t(size.width()) * size_t(channels) * size_t(bytesPerSample);
+        for (int y = from; y < to; ++y) {
+            std::copy_n(static_cast<const uchar*>(resampler.row(y)), rowBytes, out + y * stride);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// The upper and the lower half are resized on two threads.
 QImage resampled(const QImage& picture, const QSize& size) {
     if (picture.size() == size || picture.isNull() || size.isEmpty()) {
         return size.isEmpty() ? QImage() : picture;
@@ -164,15 +190,15 @@ QImage resampled(const QImage& picture, const QSize& size) {
         return QImage();
     }
     const int channels = deep || alpha ? 4 : 3;
-    try {
-        RowResampler resampler(image.width(), image.height(), size.width(), size.height(), channels,
-                               deep ? 2 : 1,
-                               [&image](int y) -> const void* { return image.constScanLine(y); });
-        const size_t rowBytes = size_t(size.width()) * size_t(channels) * (deep ? 2u : 1u);
-        for (int y = 0; y < size.height(); ++y) {
-            std::copy_n(static_cast<const uchar*>(resampler.row(y)), rowBytes, out.scanLine(y));
-        }
-    } catch (const std::bad_alloc&) {
+    uchar* bits = out.bits();
+    const qsizetype stride = out.bytesPerLine();
+    const int middle = size.height() / 2;
+    bool upperDone = false;
+    std::thread upper(
+        [&] { upperDone = resampleRows(image, size, channels, bits, stride, 0, middle); });
+    const bool lowerDone = resampleRows(image, size, channels, bits, stride, middle, size.height());
+    upper.join();
+    if (!upperDone || !lowerDone) {
         return QImage();
     }
     out.setColorSpace(picture.colorSpace());

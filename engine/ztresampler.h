@@ -12,14 +12,15 @@
 // Samples are 8 or 16 bits, interleaved, channels each filtered on their own.
 class RowResampler {
 public:
-    // Hands out source row y, top to bottom, each row once; null when it cannot be had.
+    // Hands out source row y, top to bottom, each row at most once (rows no output row needs
+    // are skipped); null when it cannot be had.
     using SourceRows = std::function<const void*(int y)>;
 
     RowResampler(int sourceWidth, int sourceHeight, int width, int height, int channels,
                  int bytesPerSample, SourceRows source);
 
-    // Output row y (asked for top to bottom), valid until the next call; null when a source
-    // row could not be had.
+    // Output row y (asked for top to bottom, from any row on), valid until the next call; null
+    // when a source row could not be had.
     const void* row(int y);
 
 private:
@@ -34,7 +35,7 @@ private:
     static Taps tapsFor(int sourceLength, int length);
     bool fillRing(int lastSourceRow);
     template <typename Sample>
-    void keepRow(const Sample* in, float* out) const;
+    void keepRow(const Sample* __restrict in, float* __restrict out) const;
     void filterDown(int y);
     template <int Channels, typename Sample>
     void filterAcross(const float* in, Sample* out) const;
