@@ -7,6 +7,7 @@
 #include "ztimageorientation.h"
 #include "ztlog.h"
 #include "ztpicture.h"
+#include "ztresampler.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -490,7 +491,8 @@ private:
             return Outcome::EmptyImage;
         }
         const QSize box = scaledBox(picture.image.size(), settings.sizePercent);
-        QImage image = picture.image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QImage image =
+            resampled(picture.image, picture.image.size().scaled(box, Qt::KeepAspectRatio));
         picture.image = QImage();
         if (!settings.copiesExif()) {
             image = uprightImage(image, picture.orientation);

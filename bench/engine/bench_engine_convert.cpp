@@ -1,6 +1,7 @@
 // Converts one HEIC file through the engine with the settings of a mode and prints the wall
 // time of each conversion in seconds, one per line. Modes: jpg90 (JPG quality 90, 100 %, EXIF
-// kept), default (JPG quality 100, 100 %, EXIF kept), png (PNG, 100 %, quality 100).
+// kept), default (JPG quality 100, 100 %, EXIF kept), png (PNG, 100 %, quality 100), noexif90
+// (JPG quality 90, 100 %, EXIF left out), half90 (JPG quality 90, 50 %), bmp (BMP, 100 %).
 //   bench_engine_convert fresh  <mode> <heic> <output folder>         one conversion, decoded for
 //   it bench_engine_convert stored <mode> <heic> <output folder> [runs]  after collecting
 
@@ -17,15 +18,33 @@
 
 namespace {
 
+struct BenchMode {
+    const char* name;
+    ConvertFormat format;
+    bool keepExif;
+    const char* size;
+    const char* quality;
+};
+
+constexpr BenchMode kModes[] = {
+    {"jpg90", JPG, true, "100%", "90%"}, {"default", JPG, true, "100%", "100%"},
+    {"png", PNG, true, "100%", "100%"},  {"noexif90", JPG, false, "100%", "90%"},
+    {"half90", JPG, true, "50%", "90%"}, {"bmp", BMP, true, "100%", "100%"},
+};
+
 bool useBenchSettings(const char* mode) {
-    ZtConfig* config = ZtConfig::NewInstance();
-    const bool png = std::strcmp(mode, "png") == 0;
-    const bool jpg90 = std::strcmp(mode, "jpg90") == 0;
-    config->setConvertFormat(png ? PNG : JPG);
-    config->setKeepExif(true);
-    config->setPicSize(QStringLiteral("100%"));
-    config->setPicQuality(jpg90 ? QStringLiteral("90%") : QStringLiteral("100%"));
-    return png || jpg90 || std::strcmp(mode, "default") == 0;
+    for (const BenchMode& known : kModes) {
+        if (std::strcmp(mode, known.name) != 0) {
+            continue;
+        }
+        ZtConfig* config = ZtConfig::NewInstance();
+        config->setConvertFormat(known.format);
+        config->setKeepExif(known.keepExif);
+        config->setPicSize(QString::fromLatin1(known.size));
+        config->setPicQuality(QString::fromLatin1(known.quality));
+        return true;
+    }
+    return false;
 }
 
 // One timed conversion into an emptied folder; a negative time when it failed.
@@ -40,8 +59,7 @@ double timedConversion(ZtHeicAPI& engine, const QString& source, const QString& 
 }
 
 int usage(const char* program) {
-    std::fprintf(stderr, "usage: %s fresh|stored jpg90|default|png <heic> <output folder> [runs]\n",
-                 program);
+    std::fprintf(stderr, "usage: %s fresh|stored <mode> <heic> <output folder> [runs]\n", program);
     return 2;
 }
 

@@ -20,6 +20,9 @@ MODES = {
     "jpg90": ("JPG quality 90, 100 %, EXIF kept", ["-q", "90"], "jpg"),
     "default": ("JPG quality 100, 100 %, EXIF kept (the defaults)", ["-q", "100"], "jpg"),
     "png": ("PNG, 100 %, quality 100", [], "png"),
+    "noexif90": ("JPG quality 90, 100 %, EXIF left out", ["-q", "90"], "jpg"),
+    "half90": ("JPG quality 90, 50 % (heif-dec at full size)", ["-q", "90"], "jpg"),
+    "bmp": ("BMP, 100 % (heif-dec writes no BMP: against its PNG)", [], "png"),
 }
 
 
