@@ -21,9 +21,11 @@ double lanczos(double x) {
 }
 
 template <typename Sample>
+constexpr float kMaxSample = float((1u << (8 * sizeof(Sample))) - 1u);
+
+template <typename Sample>
 Sample clampedSample(float value) {
-    constexpr float kMax = float((1u << (8 * sizeof(Sample))) - 1u);
-    return Sample(std::clamp(value + 0.5f, 0.0f, kMax));
+    return Sample(std::clamp(value + 0.5f, 0.0f, kMaxSample<Sample>));
 }
 
 }  // namespace
@@ -84,6 +86,14 @@ void RowResampler::filterAcross(const float* in, Sample* out) const {
                 sums[c] += weights[t] * pixel[c];
             }
         }
+        if (Channels == 4) {
+            // Colours were weighted by their alpha: a transparent pixel's colour adds nothing.
+            const float alpha = std::clamp(sums[3], 0.0f, kMaxSample<Sample>);
+            const float undo = alpha > 0.0f ? kMaxSample<Sample> / alpha : 0.0f;
+            for (int c = 0; c < 3; ++c) {
+                sums[c] *= undo;
+            }
+        }
         for (int c = 0; c < Channels; ++c) {
             out[c] = clampedSample<Sample>(sums[c]);
         }
@@ -116,8 +126,20 @@ void RowResampler::filterDown(int y) {
 
 template <typename Sample>
 void RowResampler::keepRow(const Sample* __restrict in, float* __restrict out) const {
-    for (size_t i = 0; i < m_column.size(); ++i) {
-        out[i] = float(in[i]);
+    if (m_channels != 4) {
+        for (size_t i = 0; i < m_column.size(); ++i) {
+            out[i] = float(in[i]);
+        }
+        return;
+    }
+    // Colours premultiplied by alpha, so that filtering weighs pixels by their opacity.
+    constexpr float kScale = 1.0f / kMaxSample<Sample>;
+    for (size_t i = 0; i < m_column.size(); i += 4) {
+        const float alpha = float(in[i + 3]);
+        for (size_t c = 0; c < 3; ++c) {
+            out[i + c] = float(in[i + c]) * alpha * kScale;
+        }
+        out[i + 3] = alpha;
     }
 }
 

@@ -9,7 +9,8 @@
 // Resizes a picture row by row with a separable Lanczos-3 filter (widened by the shrink factor):
 // source rows are kept in a ring just deep enough for the filter down the columns, and each
 // output row is filtered down, then across, so neither the source nor the result is held whole.
-// Samples are 8 or 16 bits, interleaved, channels each filtered on their own.
+// Samples are 8 or 16 bits, interleaved; with four channels the fourth is alpha, and colours are
+// filtered weighted by it.
 class RowResampler {
 public:
     // Hands out source row y, top to bottom, each row at most once (rows no output row needs

@@ -312,6 +312,27 @@ void TestEngineFidelity::collectedAndFreshGiveTheSameFile() {
 
 // Transparency stays in PNG; JPG and BMP show the picture over white.
 void TestEngineFidelity::transparency() {
+    // Resized, the colour of a transparent pixel does not bleed into its visible neighbours.
+    QImage edge(64, 64, QImage::Format_RGBA8888);
+    edge.fill(Qt::transparent);
+    for (int y = 0; y < edge.height(); ++y) {
+        for (int x = 32; x < edge.width(); ++x) {
+            edge.setPixelColor(x, y, Qt::white);
+        }
+    }
+    const QString edgeSource = freshDir("edge") + "edge.heic";
+    QVERIFY(edge.save(edgeSource, "PNG"));
+    setMode(Png, "50%", "100%");
+    const QString edgeOut = freshDir("edgeout");
+    QVERIFY(ZtHeicAPI().convertHeicFormat(edgeSource, edgeOut));
+    const QImage half = QImage(edgeOut + filesIn(edgeOut).value(0));
+    QCOMPARE(half.size(), QSize(32, 32));
+    for (int x = 0; x < half.width(); ++x) {
+        const QColor pixel = half.pixelColor(x, 16);
+        QVERIFY2(pixel.alpha() == 0 || pixel.lightness() == 255,
+                 qPrintable(QString("column %1: %2").arg(x).arg(pixel.name(QColor::HexArgb))));
+    }
+
     if (!hasTestData()) {
         QSKIP("PIXVUE_TESTDATA does not hold the real samples");
     }
