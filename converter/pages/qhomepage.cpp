@@ -80,14 +80,20 @@ bool QHomePage::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_pPicture && watched != m_pHint) {
         return QFrame::eventFilter(watched, event);
     }
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    if (!press && event->type() != QEvent::MouseButtonRelease) {
+        return QFrame::eventFilter(watched, event);
+    }
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+    if (mouse->button() != Qt::LeftButton) {
+        return QFrame::eventFilter(watched, event);
+    }
+    if (press) {
         m_pressPos = mouse->globalPos();
         return true;
     }
     // A click, not the end of a drag.
-    if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
-        (mouse->globalPos() - m_pressPos).manhattanLength() < QApplication::startDragDistance()) {
+    if ((mouse->globalPos() - m_pressPos).manhattanLength() < QApplication::startDragDistance()) {
         slotAddBtnClicked();
         return true;
     }
