@@ -9,6 +9,8 @@ import time
 PHONE_SAMPLES = ["pillow_heif/arrow.heic", "pillow_heif/iPhoneXR.heic", "pillow_heif/pug.heic",
                  "pillow_heif/PUG3.HEIC", "libvips/heic-orientation-6.heic", "libvips/Example1.heic"]
 HUGE_SAMPLE = "pillow_heif/200MP.heic"
+# AV1 pictures and a 10-bit camera HIF, each on a row of its own.
+OTHER_SAMPLES = ["avif/kimono.avif", "avif/fox.profile0.10bpc.yuv420.avif", "pillow_heif/cat.hif"]
 PLUGINS = "/usr/lib/x86_64-linux-gnu/libheif/plugins"
 # Runs per file (median) and the modes to run, from the environment for a short run.
 RUNS = int(os.environ.get("ENGINE_BENCH_RUNS", "5"))
@@ -84,8 +86,12 @@ def bench_mode(engine, mode, data, work, env, with_huge):
         path = os.path.join(data, sample)
         if os.path.exists(path):
             phone.append(bench_file(engine, mode, path, work, RUNS, env))
+    for sample in OTHER_SAMPLES:
+        path = os.path.join(data, sample)
+        if os.path.exists(path):
+            bench_file(engine, mode, path, work, RUNS, env)
     huge = os.path.join(data, HUGE_SAMPLE)
-    if with_huge and os.path.exists(huge):
+    if with_huge and HUGE_RUNS > 0 and os.path.exists(huge):
         try:
             bench_file(engine, mode, huge, work, HUGE_RUNS, env)
         except RuntimeError as failure:

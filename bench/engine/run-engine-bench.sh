@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Converts the 12 MP phone samples and the 200 MP sample to JPG quality 90, to JPG with the
-# default settings (quality 100, EXIF kept) and to PNG, through the engine (decoded for the call,
-# and after collection) and through heif-dec, and prints median wall times, peak memory and their
-# ratios; then the default settings once with each HEVC decoder plugin of libheif.
+# Converts the 12 MP phone samples, two AVIF pictures, a 10-bit HIF and the 200 MP sample to
+# JPG quality 90, to JPG with the default settings (quality 100, EXIF kept) and to PNG, through
+# the engine (decoded for the call, and after collection) and through heif-dec, and prints
+# median wall times, peak memory and their ratios; then the default settings once with each HEVC decoder plugin of libheif.
 #   bench/engine/run-engine-bench.sh [build dir]      samples from $PIXVUE_TESTDATA
 # A shorter run: ENGINE_BENCH_RUNS=3 ENGINE_BENCH_HUGE_RUNS=1 ENGINE_BENCH_MODES="default png"
 # ENGINE_BENCH_PLUGINS=0.
