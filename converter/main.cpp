@@ -1,6 +1,6 @@
-#include "consolerequests.h"
+#include "app/consolerequests.h"
+#include "app/pixvuestartup.h"
 #include "dumpfile.h"
-#include "pixvuestartup.h"
 
 int main(int argc, char* argv[]) {
     const int answered = pixvue::answerConsoleRequest(argc, argv);

@@ -7,14 +7,14 @@
 //   bench_convert collected <sources> <output>     the same after collecting every file
 // (QT_QPA_PLATFORM=offscreen for a machine without a display)
 
-#include "heicmodeldata.h"
-#include "qconvertheicthread.h"
-#include "qconvertimagedlg.h"
-#include "qheaderviewbase.h"
-#include "qsortfilterproxymodelbase.h"
-#include "qtabledelegatebase.h"
-#include "qtablemodelbase.h"
-#include "qtableviewbase.h"
+#include "dialogs/qconvertimagedlg.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qheaderviewbase.h"
+#include "filelist/qsortfilterproxymodelbase.h"
+#include "filelist/qtabledelegatebase.h"
+#include "filelist/qtablemodelbase.h"
+#include "filelist/qtableviewbase.h"
+#include "workers/qconvertheicthread.h"
 #include "ztconfig.h"
 #include "ztdatadir.h"
 #include "ztheicapi.h"

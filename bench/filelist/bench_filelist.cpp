@@ -3,12 +3,12 @@
 // rows, scrolls the list, and prints each time with the longest gap between ticks of a 5 ms
 // timer on the GUI thread.
 
-#include "heicpaths.h"
+#include "filelist/qtablemodelbase.h"
+#include "filelist/qtableviewbase.h"
+#include "mainwindow/zentarpixvue.h"
+#include "pages/qoperatepage.h"
 #include "qimagetextbutton.h"
-#include "qoperatepage.h"
-#include "qtablemodelbase.h"
-#include "qtableviewbase.h"
-#include "zentarpixvue.h"
+#include "workers/heicpaths.h"
 #include "ztdatadir.h"
 #include "ztlogsetup.h"
 

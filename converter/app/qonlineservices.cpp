@@ -1,7 +1,7 @@
 #include "qonlineservices.h"
 
-#include "pixvuestartup.h"
-#include "zentarpixvue.h"
+#include "app/pixvuestartup.h"
+#include "mainwindow/zentarpixvue.h"
 #include "ztconfig.h"
 #include "ztlog.h"
 

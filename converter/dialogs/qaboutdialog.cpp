@@ -1,9 +1,9 @@
 #include "qaboutdialog.h"
 
-#include "dialogframe.h"
+#include "dialogs/dialogframe.h"
+#include "mainwindow/zentarpixvue.h"
 #include "qadaptivelabel.h"
 #include "qiconbutton.h"
-#include "zentarpixvue.h"
 #include "ztconfig.h"
 
 #include <QDesktopServices>

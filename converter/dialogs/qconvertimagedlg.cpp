@@ -1,10 +1,10 @@
 #include "qconvertimagedlg.h"
 
-#include "dialogframe.h"
+#include "dialogs/dialogframe.h"
 #include "qadaptivelabel.h"
-#include "qconvertheicthread.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
+#include "workers/qconvertheicthread.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "qexitdialog.h"
 
-#include "dialogframe.h"
+#include "dialogs/dialogframe.h"
 #include "qadaptivelabel.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"

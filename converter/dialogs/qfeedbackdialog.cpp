@@ -1,14 +1,14 @@
 #include "qfeedbackdialog.h"
 
-#include "dialogframe.h"
+#include "app/qthreadkeeper.h"
+#include "dialogs/dialogframe.h"
+#include "mainwindow/zentarpixvue.h"
 #include "qadaptivelabel.h"
 #include "qiconbutton.h"
 #include "qimagetextbutton.h"
 #include "qlineex.h"
 #include "qmultilinelabel.h"
-#include "qtaskthread.h"
-#include "qthreadkeeper.h"
-#include "zentarpixvue.h"
+#include "workers/qtaskthread.h"
 #include "ztlog.h"
 
 #include <QDate>

@@ -1,8 +1,8 @@
 #include "qlanguagedialog.h"
 
-#include "dialogframe.h"
+#include "app/pixvuestartup.h"
+#include "dialogs/dialogframe.h"
 #include "kitcombobox.h"
-#include "pixvuestartup.h"
 #include "qadaptivelabel.h"
 #include "qimagetextbutton.h"
 #include "qlineex.h"

@@ -1,6 +1,6 @@
 #include "qprivacydialog.h"
 
-#include "dialogframe.h"
+#include "dialogs/dialogframe.h"
 #include "qcheckboxex.h"
 #include "qimagetextbutton.h"
 #include "qmultilinelabel.h"

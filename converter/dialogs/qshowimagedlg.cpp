@@ -1,8 +1,8 @@
 #include "qshowimagedlg.h"
 
+#include "app/qthreadkeeper.h"
 #include "qimagelable.h"
-#include "qshowheicthread.h"
-#include "qthreadkeeper.h"
+#include "workers/qshowheicthread.h"
 
 #include <QLabel>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qoverlaydialog.h"
+#include "dialogs/qoverlaydialog.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,11 +1,11 @@
 #include "qstopadddelimgdlg.h"
 
-#include "dialogframe.h"
+#include "dialogs/dialogframe.h"
 #include "qadaptivelabel.h"
-#include "qaddheicthread.h"
-#include "qdetheicthread.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
+#include "workers/qaddheicthread.h"
+#include "workers/qdetheicthread.h"
 
 #include <QTimer>
 #include <QVBoxLayout>

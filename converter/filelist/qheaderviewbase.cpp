@@ -1,7 +1,7 @@
 #include "qheaderviewbase.h"
 
-#include "heicmodeldata.h"
-#include "qtableviewbase.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qtableviewbase.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>

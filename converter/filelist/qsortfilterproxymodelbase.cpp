@@ -1,6 +1,6 @@
 #include "qsortfilterproxymodelbase.h"
 
-#include "qtablemodelbase.h"
+#include "filelist/qtablemodelbase.h"
 
 QSortFilterProxyModelBase::QSortFilterProxyModelBase(QObject* parent)
     : QSortFilterProxyModel(parent) {

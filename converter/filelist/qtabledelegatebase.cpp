@@ -1,7 +1,7 @@
 #include "qtabledelegatebase.h"
 
-#include "heicmodeldata.h"
-#include "qtablemodelbase.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qtablemodelbase.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

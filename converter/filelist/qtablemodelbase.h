@@ -1,6 +1,6 @@
 #pragma once
 
-#include "heicmodeldata.h"
+#include "filelist/heicmodeldata.h"
 
 #include <QAbstractTableModel>
 #include <QList>

@@ -1,9 +1,9 @@
 #include "qtableviewbase.h"
 
-#include "heicmodeldata.h"
-#include "qheaderviewbase.h"
-#include "qtabledelegatebase.h"
-#include "qtablemodelbase.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qheaderviewbase.h"
+#include "filelist/qtabledelegatebase.h"
+#include "filelist/qtablemodelbase.h"
 #include "qztscrollbar.h"
 
 #include <QAbstractProxyModel>

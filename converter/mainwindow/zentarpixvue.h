@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cframelesswindow.h"
+#include "mainwindow/cframelesswindow.h"
 
 #include <QList>
 #include <QStringList>

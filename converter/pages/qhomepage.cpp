@@ -1,6 +1,6 @@
 #include "qhomepage.h"
 
-#include "qaddfilesdialog.h"
+#include "pages/qaddfilesdialog.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
 #include "qmultilinelabel.h"

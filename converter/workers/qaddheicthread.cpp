@@ -1,9 +1,9 @@
 #include "qaddheicthread.h"
 
-#include "heicmodeldata.h"
-#include "heicpaths.h"
-#include "qbgcollectheicthread.h"
-#include "qtablemodelbase.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qtablemodelbase.h"
+#include "workers/heicpaths.h"
+#include "workers/qbgcollectheicthread.h"
 #include "ztconfig.h"
 #include "ztlog.h"
 #include "ztpicturetypes.h"

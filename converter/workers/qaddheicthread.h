@@ -1,6 +1,6 @@
 #pragma once
 
-#include "guihandoff.h"
+#include "workers/guihandoff.h"
 
 #include <QElapsedTimer>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "qconvertheicthread.h"
 
-#include "heicmodeldata.h"
-#include "qtablemodelbase.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qtablemodelbase.h"
 #include "ztlog.h"
 
 #include <QModelIndexList>

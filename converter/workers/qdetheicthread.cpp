@@ -1,10 +1,10 @@
 #include "qdetheicthread.h"
 
-#include "heicmodeldata.h"
-#include "heicpaths.h"
-#include "qbgcollectheicthread.h"
-#include "qtablemodelbase.h"
-#include "qtableviewbase.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qtablemodelbase.h"
+#include "filelist/qtableviewbase.h"
+#include "workers/heicpaths.h"
+#include "workers/qbgcollectheicthread.h"
 #include "ztheicapi.h"
 #include "ztlog.h"
 

@@ -3,18 +3,18 @@
 // What a conversion run through the real main window needs: dropping a folder on it, setting the
 // operate page's controls as a user does, clicking "Convert" and reading the output folder.
 
+#include "dialogs/qconvertimagedlg.h"
+#include "dialogs/qexitdialog.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qtablemodelbase.h"
+#include "filelist/qtableviewbase.h"
 #include "guitestsupport.h"
-#include "heicmodeldata.h"
-#include "heicpaths.h"
+#include "mainwindow/zentarpixvue.h"
+#include "pages/qoperatepage.h"
 #include "qadaptivelabel.h"
 #include "qcheckboxex.h"
-#include "qconvertimagedlg.h"
-#include "qexitdialog.h"
 #include "qimagetextbutton.h"
-#include "qoperatepage.h"
-#include "qtablemodelbase.h"
-#include "qtableviewbase.h"
-#include "zentarpixvue.h"
+#include "workers/heicpaths.h"
 #include "ztconfig.h"
 
 #include <QApplication>

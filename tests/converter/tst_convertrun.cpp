@@ -2,11 +2,11 @@
 // it, the operate page's controls set, "Convert" clicked, and the output folder read back: upright
 // pictures of the right size, EXIF and colour profile where they belong, one file per image,
 // failures for the broken samples, and nothing overwritten by a second run.
+#include "app/pixvuestartup.h"
 #include "convertrunsupport.h"
 #include "enginetestsupport.h"
-#include "heicpaths.h"
-#include "pixvuestartup.h"
-#include "qconvertheicthread.h"
+#include "workers/heicpaths.h"
+#include "workers/qconvertheicthread.h"
 #include "ztheicapi.h"
 
 #include <QAbstractItemModelTester>

@@ -2,12 +2,12 @@
 // them removed while the store is being filled, a conversion stopped in the middle, the files
 // dropped again and the window closed while a conversion runs. Whatever is listed is either
 // converted whole or not written, and the lists and the store stay consistent.
+#include "app/pixvuestartup.h"
+#include "app/qthreadkeeper.h"
 #include "convertrunsupport.h"
 #include "enginetestsupport.h"
-#include "heicpaths.h"
-#include "pixvuestartup.h"
-#include "qconvertheicthread.h"
-#include "qthreadkeeper.h"
+#include "workers/heicpaths.h"
+#include "workers/qconvertheicthread.h"
 #include "ztheicapi.h"
 
 #include <QAbstractItemModelTester>

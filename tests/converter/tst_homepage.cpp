@@ -1,17 +1,17 @@
 // The home page's file dialog, the "Add files" dialog itself and the Chinese translation of the
 // start-up.
+#include "app/pixvuestartup.h"
+#include "dialogs/qexitdialog.h"
 #include "guitestsupport.h"
-#include "pixvuestartup.h"
-#include "qaddfilesdialog.h"
-#include "qexitdialog.h"
-#include "qhomepage.h"
+#include "mainwindow/qmenudialog.h"
+#include "mainwindow/zentarpixvue.h"
+#include "pages/qaddfilesdialog.h"
+#include "pages/qhomepage.h"
 #include "qiconbutton.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
-#include "qmenudialog.h"
 #include "qmenuitemex.h"
 #include "qmultilinelabel.h"
-#include "zentarpixvue.h"
 #include "ztdatadir.h"
 
 #include <QApplication>

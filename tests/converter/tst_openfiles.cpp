@@ -1,10 +1,10 @@
 // Files named on the command line: paths from the arguments, the message that hands them to
 // the running instance, and the main window taking them as a drop.
+#include "app/pixvueopenfiles.h"
+#include "app/pixvuestartup.h"
+#include "app/qsingleinstance.h"
 #include "guitestsupport.h"
-#include "pixvueopenfiles.h"
-#include "pixvuestartup.h"
-#include "qsingleinstance.h"
-#include "zentarpixvue.h"
+#include "mainwindow/zentarpixvue.h"
 
 #include <QFile>
 #include <QTemporaryDir>

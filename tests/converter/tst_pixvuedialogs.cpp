@@ -1,12 +1,12 @@
 // The language, about and exit dialogs.
+#include "app/pixvuestartup.h"
+#include "dialogs/qaboutdialog.h"
+#include "dialogs/qexitdialog.h"
+#include "dialogs/qlanguagedialog.h"
 #include "guitestsupport.h"
-#include "pixvuestartup.h"
-#include "qaboutdialog.h"
 #include "qadaptivelabel.h"
-#include "qexitdialog.h"
 #include "qiconbutton.h"
 #include "qimagetextbutton.h"
-#include "qlanguagedialog.h"
 #include "ztconfig.h"
 
 #include <QApplication>

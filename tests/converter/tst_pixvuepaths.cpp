@@ -1,5 +1,5 @@
+#include "app/pixvuepaths.h"
 #include "guitestsupport.h"
-#include "pixvuepaths.h"
 
 #include <QApplication>
 

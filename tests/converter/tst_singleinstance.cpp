@@ -1,6 +1,6 @@
 // The single-instance guard within one process: lock, message, activation, stale locks.
+#include "app/qsingleinstance.h"
 #include "guitestsupport.h"
-#include "qsingleinstance.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,9 +2,9 @@
 
 // Folders of named files, and waiting for an operate page's workers.
 
+#include "filelist/heicmodeldata.h"
+#include "filelist/qtablemodelbase.h"
 #include "guitestsupport.h"
-#include "heicmodeldata.h"
-#include "qtablemodelbase.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +42,7 @@ inline QStringList rowPaths(const QHeicModel& model) {
 
 }  // namespace filelisttest
 
-#include "qoperatepage.h"
+#include "pages/qoperatepage.h"
 
 namespace filelisttest {
 

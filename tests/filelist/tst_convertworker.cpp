@@ -1,14 +1,14 @@
 // The convert worker and its progress dialog on real files in real folders. The pictures are
 // small JPEGs named .heic, which the engine converts like any picture, so that many files go
 // through quickly; the HEIC samples are the end-to-end tests' part.
-#include "dialogframe.h"
+#include "app/pixvuestartup.h"
+#include "dialogs/dialogframe.h"
+#include "dialogs/qconvertimagedlg.h"
 #include "filelisttestsupport.h"
-#include "pixvuestartup.h"
 #include "qadaptivelabel.h"
-#include "qconvertheicthread.h"
-#include "qconvertimagedlg.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
+#include "workers/qconvertheicthread.h"
 #include "ztconfig.h"
 
 #include <QAbstractItemModelTester>

@@ -1,13 +1,13 @@
 // The file list's view, header and delegate as a user works them.
+#include "app/pixvuestartup.h"
+#include "filelist/qheaderviewbase.h"
+#include "filelist/qtabledelegatebase.h"
+#include "filelist/qtableviewbase.h"
 #include "filelisttestsupport.h"
-#include "heicpaths.h"
-#include "pixvuestartup.h"
-#include "qheaderviewbase.h"
+#include "pages/qoperatepage.h"
 #include "qimagetextbutton.h"
-#include "qoperatepage.h"
-#include "qtabledelegatebase.h"
-#include "qtableviewbase.h"
 #include "qztscrollbar.h"
+#include "workers/heicpaths.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -1,12 +1,12 @@
 // The feedback dialog: its input rules, the verification code and the upload of today's log
 // against the test web service.
-#include "dialogframe.h"
+#include "app/pixvuestartup.h"
+#include "dialogs/dialogframe.h"
+#include "dialogs/qfeedbackdialog.h"
 #include "guitestsupport.h"
 #include "httptestsupport.h"
-#include "pixvuestartup.h"
 #include "pixvuetestservice.h"
 #include "qadaptivelabel.h"
-#include "qfeedbackdialog.h"
 #include "qimagetextbutton.h"
 #include "qmultilinelabel.h"
 #include "ztdatadir.h"

@@ -6,16 +6,16 @@
 #include "galleryoperate.h"
 #include "galleryregistry.h"
 
-#include "heicmodeldata.h"
+#include "dialogs/qconvertimagedlg.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qtabledelegatebase.h"
+#include "filelist/qtablemodelbase.h"
+#include "filelist/qtableviewbase.h"
+#include "mainwindow/zentarpixvue.h"
+#include "pages/qoperatepage.h"
 #include "qadaptivelabel.h"
-#include "qconvertheicthread.h"
-#include "qconvertimagedlg.h"
 #include "qimagetextbutton.h"
-#include "qoperatepage.h"
-#include "qtabledelegatebase.h"
-#include "qtablemodelbase.h"
-#include "qtableviewbase.h"
-#include "zentarpixvue.h"
+#include "workers/qconvertheicthread.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,19 +4,19 @@
 #include "gallerycanvas.h"
 #include "galleryregistry.h"
 
-#include "qaboutdialog.h"
+#include "dialogs/qaboutdialog.h"
+#include "dialogs/qcheckupdatedialog.h"
+#include "dialogs/qexitdialog.h"
+#include "dialogs/qfeedbackdialog.h"
+#include "dialogs/qlanguagedialog.h"
+#include "dialogs/qprivacydialog.h"
+#include "mainwindow/qmenudialog.h"
+#include "mainwindow/zentarpixvue.h"
+#include "pages/qhomepage.h"
 #include "qadaptivelabel.h"
-#include "qcheckupdatedialog.h"
-#include "qexitdialog.h"
-#include "qfeedbackdialog.h"
-#include "qhomepage.h"
 #include "qiconbutton.h"
 #include "qimagetextbutton.h"
-#include "qlanguagedialog.h"
-#include "qmenudialog.h"
 #include "qmenuitemex.h"
-#include "qprivacydialog.h"
-#include "zentarpixvue.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

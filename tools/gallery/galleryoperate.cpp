@@ -1,7 +1,7 @@
 #include "galleryoperate.h"
 
-#include "qoperatepage.h"
-#include "qtableviewbase.h"
+#include "filelist/qtableviewbase.h"
+#include "pages/qoperatepage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,14 +5,14 @@
 #include "galleryoperate.h"
 #include "galleryregistry.h"
 
-#include "heicmodeldata.h"
-#include "qheaderviewbase.h"
-#include "qoperatepage.h"
-#include "qshowimagedlg.h"
-#include "qstopadddelimgdlg.h"
-#include "qtablemodelbase.h"
-#include "qtableviewbase.h"
-#include "zentarpixvue.h"
+#include "dialogs/qshowimagedlg.h"
+#include "dialogs/qstopadddelimgdlg.h"
+#include "filelist/heicmodeldata.h"
+#include "filelist/qheaderviewbase.h"
+#include "filelist/qtablemodelbase.h"
+#include "filelist/qtableviewbase.h"
+#include "mainwindow/zentarpixvue.h"
+#include "pages/qoperatepage.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
