@@ -6,7 +6,7 @@
 #include "app/qexitsignals.h"
 #include "app/qonlineservices.h"
 #include "app/qsingleinstance.h"
-#include "app/qthreadkeeper.h"
+#include "core/qthreadkeeper.h"
 #include "mainwindow/zentarpixvue.h"
 #include "pages/qoperatepage.h"
 #include "pixvueresources.h"
@@ -90,8 +90,7 @@ void startVersionCheck(zentarPixvue* window) {
     auto* check = new QCheckVersionThread(window);
     QObject::connect(check, &QCheckVersionThread::signalUpdateInfo, window,
                      &zentarPixvue::slotUpdateInfo);
-    QObject::connect(check, &QThread::finished, check, &QObject::deleteLater);
-    window->threadKeeper()->adopt(check);
+    window->threadKeeper()->keep(check);
     check->start(QThread::InheritPriority);
 }
 

@@ -1,6 +1,6 @@
 #include "qcheckupdatedialog.h"
 
-#include "app/qthreadkeeper.h"
+#include "core/qthreadkeeper.h"
 #include "dialogs/dialogframe.h"
 #include "mainwindow/zentarpixvue.h"
 #include "qadaptivelabel.h"

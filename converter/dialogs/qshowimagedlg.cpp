@@ -1,6 +1,6 @@
 #include "qshowimagedlg.h"
 
-#include "app/qthreadkeeper.h"
+#include "core/qthreadkeeper.h"
 #include "qimagelable.h"
 #include "workers/qshowheicthread.h"
 

@@ -1,6 +1,6 @@
 #include "zentarpixvue.h"
 
-#include "app/qthreadkeeper.h"
+#include "core/qthreadkeeper.h"
 #include "dialogs/qaboutdialog.h"
 #include "dialogs/qcheckupdatedialog.h"
 #include "dialogs/qconvertimagedlg.h"

@@ -1,6 +1,6 @@
 #include "qoperatepage.h"
 
-#include "app/qthreadkeeper.h"
+#include "core/qthreadkeeper.h"
 #include "filelist/heicmodeldata.h"
 #include "filelist/qheaderviewbase.h"
 #include "filelist/qsortfilterproxymodelbase.h"
@@ -452,8 +452,7 @@ QAddHeicThread* QOperatePage::newAddWorker() {
     connect(worker, &QAddHeicThread::signalAddCompleted, this, &QOperatePage::slotAddHeicCompleted);
     connect(worker, &QAddHeicThread::signalFilesRefused, this,
             [this](int nCount) { m_nRefused += nCount; });
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    m_pWorkers->adopt(worker, [] { QAddHeicThread::setStopFlag(true); });
+    m_pWorkers->keep(worker, [] { QAddHeicThread::setStopFlag(true); });
     return worker;
 }
 
@@ -472,11 +471,10 @@ void QOperatePage::startCollect() {
         m_pCollect->cancel();  // the new run covers what the old one had left
     }
     auto* worker = new QBGCollectHeicThread(this);
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     connect(worker, &QBGCollectHeicThread::signalExceedMemoryLimit, this,
             [] { LOG(INFO) << "collect stopped: the memory budget is spent"; });
     QPointer<QBGCollectHeicThread> guard(worker);
-    m_pWorkers->adopt(worker, [guard] {
+    m_pWorkers->keep(worker, [guard] {
         QBGCollectHeicThread::setStopFlag(true);
         if (guard) {
             guard->cancel();
@@ -491,8 +489,7 @@ void QOperatePage::startDelete() {
     emit signalStopOp(1);
     auto* worker = new QDetHeicThread(m_pTableView, m_pModel, this);
     connect(worker, &QDetHeicThread::signalDelCompleted, this, &QOperatePage::slotDelHeicCompleted);
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    m_pWorkers->adopt(worker, [] { QDetHeicThread::setStopFlag(true); });
+    m_pWorkers->keep(worker, [] { QDetHeicThread::setStopFlag(true); });
     worker->startDelete();
 }
 

@@ -3,7 +3,7 @@
 // dropped again and the window closed while a conversion runs. Whatever is listed is either
 // converted whole or not written, and the lists and the store stay consistent.
 #include "app/pixvuestartup.h"
-#include "app/qthreadkeeper.h"
+#include "core/qthreadkeeper.h"
 #include "convertrunsupport.h"
 #include "enginetestsupport.h"
 #include "workers/heicpaths.h"

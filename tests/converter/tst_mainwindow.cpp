@@ -2,7 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "app/pixvuestartup.h"
 #include "app/qonlineservices.h"
-#include "app/qthreadkeeper.h"
+#include "core/qthreadkeeper.h"
 #include "dialogs/qaboutdialog.h"
 #include "dialogs/qexitdialog.h"
 #include "dialogs/qlanguagedialog.h"

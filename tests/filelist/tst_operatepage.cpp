@@ -1,7 +1,7 @@
 // The operate page's settings, output directory and conversion request, and the overlays the
 // main window shows for it.
 #include "app/pixvuestartup.h"
-#include "app/qthreadkeeper.h"
+#include "core/qthreadkeeper.h"
 #include "dialogs/qshowimagedlg.h"
 #include "dialogs/qstopadddelimgdlg.h"
 #include "filelist/qheaderviewbase.h"

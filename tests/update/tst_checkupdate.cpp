@@ -1,7 +1,7 @@
 // The version check, the update dialog's pages and the installer download against the test
 // web service.
 #include "app/pixvuestartup.h"
-#include "app/qthreadkeeper.h"
+#include "core/qthreadkeeper.h"
 #include "dialogs/qcheckupdatedialog.h"
 #include "dialogs/qfeedbackdialog.h"
 #include "guitestsupport.h"

@@ -21,6 +21,8 @@ public:
     // Keeps thread until it has finished. requestStop asks it to end soon (sets its stop flag);
     // it is called on the keeper's thread.
     void adopt(QThread* thread, StopRequest requestStop = {});
+    // Adopts thread and deletes it once it has finished: for workers started and forgotten.
+    void keep(QThread* thread, StopRequest requestStop = {});
 
     // Asks every kept thread to stop, then waits for each to finish.
     void stopAll();

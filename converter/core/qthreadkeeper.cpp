@@ -17,6 +17,13 @@ void QThreadKeeper::adopt(QThread* thread, StopRequest requestStop) {
     connect(thread, &QObject::destroyed, this, [this, thread] { forget(thread); });
 }
 
+void QThreadKeeper::keep(QThread* thread, StopRequest requestStop) {
+    if (thread != nullptr) {
+        connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+        adopt(thread, std::move(requestStop));
+    }
+}
+
 void QThreadKeeper::forget(QThread* thread) {
     for (int i = m_kept.size() - 1; i >= 0; --i) {
         if (m_kept[i].thread.isNull() || m_kept[i].thread.data() == thread) {
