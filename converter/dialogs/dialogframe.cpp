@@ -69,6 +69,23 @@ QImageTextButton* createDialogButton(const char* image, const QString& text, con
     return button;
 }
 
+ConfirmCancelRow createConfirmCancelRow(const QString& confirm, const QString& cancel,
+                                        QWidget* parent) {
+    ConfirmCancelRow row;
+    row.confirm = createDialogButton(":/Img/res/btn/btn_dlgno.png", confirm, "#FFFFFF", parent);
+    row.cancel = createDialogButton(":/Img/res/btn/btn_dlgyes.png", cancel, "#444444", parent);
+    row.cancel->setTextFont(16, 50);
+    row.layout = new QHBoxLayout();
+    row.layout->setContentsMargins(0, 0, 0, 0);
+    row.layout->setSpacing(0);
+    row.layout->addSpacing(238);
+    row.layout->addWidget(row.confirm);
+    row.layout->addSpacing(20);
+    row.layout->addWidget(row.cancel);
+    row.layout->addStretch();
+    return row;
+}
+
 QPixmap messageIcon(MessageIcon icon, const QSize& size) {
     const QPixmap icons = loadKitPixmap(QStringLiteral(":/Img/res/png_msgicon.png"));
     const int rowHeight = icons.width();

@@ -12,6 +12,7 @@ class QImageLable;
 class QImageTextButton;
 class QPixmap;
 class QSize;
+class QHBoxLayout;
 class QLineEx;
 class QVBoxLayout;
 class QWidget;
@@ -30,6 +31,16 @@ DialogFrame buildDialogFrame(CFramelessDialog* dialog, const QString& title);
 // A 96 x 32 dialog button of the image with one text colour in every state.
 QImageTextButton* createDialogButton(const char* image, const QString& text, const char* textColor,
                                      QWidget* parent);
+
+// The Confirm and Cancel buttons at the right of a dialog's bottom row, with the dialog's
+// translations of their texts; the dialog connects them.
+struct ConfirmCancelRow {
+    QImageTextButton* confirm = nullptr;
+    QImageTextButton* cancel = nullptr;
+    QHBoxLayout* layout = nullptr;
+};
+ConfirmCancelRow createConfirmCancelRow(const QString& confirm, const QString& cancel,
+                                        QWidget* parent);
 
 // The rows of the message icon image.
 enum MessageIcon { FailureIcon = 0, WarningIcon = 1, SuccessIcon = 2, InformationIcon = 3 };

@@ -7,7 +7,6 @@
 #include "ztconfig.h"
 #include "ztlog.h"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -56,23 +55,13 @@ QLayout* QPrivacyDialog::createChoiceRows() {
 }
 
 QLayout* QPrivacyDialog::createButtonRow() {
-    m_pBtnConfirm =
-        pixvue::createDialogButton(":/Img/res/btn/btn_dlgno.png", tr("Confirm"), "#FFFFFF", this);
-    m_pBtnCancel =
-        pixvue::createDialogButton(":/Img/res/btn/btn_dlgyes.png", tr("Cancel"), "#444444", this);
-    m_pBtnCancel->setTextFont(16, 50);
+    const pixvue::ConfirmCancelRow row =
+        pixvue::createConfirmCancelRow(tr("Confirm"), tr("Cancel"), this);
+    m_pBtnConfirm = row.confirm;
+    m_pBtnCancel = row.cancel;
     connect(m_pBtnConfirm, &QImageTextButton::clicked, this, &QPrivacyDialog::slotBtnClicked);
     connect(m_pBtnCancel, &QImageTextButton::clicked, this, &QPrivacyDialog::close);
-
-    auto* row = new QHBoxLayout();
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    row->addSpacing(238);
-    row->addWidget(m_pBtnConfirm);
-    row->addSpacing(20);
-    row->addWidget(m_pBtnCancel);
-    row->addStretch();
-    return row;
+    return row.layout;
 }
 
 void QPrivacyDialog::slotBtnClicked() {
