@@ -42,8 +42,7 @@ QFaultPost::QFaultPost(QWidget* parent)
 QFaultPost::~QFaultPost() {
     // The upload blocks on its own event loop; quitting the thread ends that loop early.
     for (QTaskThread* task : findChildren<QTaskThread*>()) {
-        task->quit();
-        task->wait();
+        task->stopAndWait();
     }
 }
 

@@ -1,8 +1,6 @@
 #include "qtaskthread.h"
 
-#include "zthttpserver.h"
-
-QTaskThread::QTaskThread(QObject* parent) : QThread(parent) {}
+QTaskThread::QTaskThread(QObject* parent) : ZtRequestThread(parent) {}
 
 void QTaskThread::setBugReport(const QString& mail, const QString& description,
                                const QString& dumpFileName) {
@@ -11,9 +9,10 @@ void QTaskThread::setBugReport(const QString& mail, const QString& description,
     m_strDumpFileName = dumpFileName;
 }
 
-void QTaskThread::run() {
-    ZtHttpServer server;
-    const RetValue result =
-        server.ServerUploadBugReport(m_strMail, m_strDescription, m_strDumpFileName);
-    emit signalUplaodCompleted(result == RetSuccess, server.getLastError());
+RetValue QTaskThread::request(ZtHttpServer& server) {
+    return server.ServerUploadBugReport(m_strMail, m_strDescription, m_strDumpFileName);
+}
+
+void QTaskThread::report(bool success, int errorCode) {
+    emit signalUplaodCompleted(success, errorCode);
 }

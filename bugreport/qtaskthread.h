@@ -1,11 +1,12 @@
 #pragma once
 
+#include "ztrequestthread.h"
+
 #include <QString>
-#include <QThread>
 
 // Uploads one bug report (mail, description, dump file name) to the web service and reports
 // the result by a queued signal.
-class QTaskThread : public QThread {
+class QTaskThread : public ZtRequestThread {
     Q_OBJECT
 
 public:
@@ -18,7 +19,8 @@ signals:
     void signalUplaodCompleted(bool success, int errorCode);
 
 protected:
-    void run() override;
+    RetValue request(ZtHttpServer& server) override;
+    void report(bool success, int errorCode) override;
 
 private:
     QString m_strMail;

@@ -167,3 +167,71 @@ bool ZtHttpOp::awaitReply(QEventLoop& loop, QNetworkReply* reply, const QString&
     reply->deleteLater();
     return succeeded;
 }
+
+bool ZtHttpOp::httpDownload(const QString& url, QIODevice& target, const ZtDownloadHooks& hooks) {
+    QEventLoop loop;
+    QNetworkAccessManager manager;
+    QNetworkRequest request = makeRequest(url);
+    // Every redirect is checked like the address itself.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    QNetworkReply* reply = manager.get(request);
+    const bool succeeded = streamReply(loop, reply, target, hooks);
+    delete reply;
+    return succeeded;
+}
+
+bool ZtHttpOp::streamReply(QEventLoop& loop, QNetworkReply* reply, QIODevice& target,
+                           const ZtDownloadHooks& hooks) {
+    qint64 received = 0;
+    bool writeFailed = false;
+    const auto writeBlock = [&] {
+        const QByteArray block = reply->readAll();
+        if (block.isEmpty() || writeFailed) {
+            return;
+        }
+        if (target.write(block) != block.size()) {
+            LOG(ERROR) << "cannot write the download: " << target.errorString();
+            writeFailed = true;
+            reply->abort();
+            return;
+        }
+        received += block.size();
+        if (hooks.progress) {
+            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+            hooks.progress(received, length.isValid() ? length.toLongLong() : -1);
+        }
+    };
+    connect(reply, &QNetworkReply::readyRead, &loop, writeBlock);
+    connect(reply, &QNetworkReply::redirected, &loop, [&](const QUrl& address) {
+        if (hooks.allowRedirect && hooks.allowRedirect(address)) {
+            emit reply->redirectAllowed();
+        } else {
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished()) {
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!reply->isFinished()) {
+        reply->abort();  // the thread was asked to quit
+    }
+    writeBlock();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    LOG(INFO) << "download status code " << status;
+    QNetworkReply::NetworkError error = reply->error();
+    if (error == QNetworkReply::NoError && (status < 200 || status > 299)) {
+        error = QNetworkReply::ProtocolFailure;  // no content in such an answer
+    }
+    if (writeFailed) {
+        error = QNetworkReply::UnknownContentError;
+    }
+    if (error != QNetworkReply::NoError) {
+        m_nNetworkError = static_cast<qint32>(error);
+        LOG(ERROR) << QStringLiteral("DownLoading error,ErrorCode is [%1],ErrorDes is [%2]")
+                          .arg(m_nNetworkError)
+                          .arg(reply->errorString());
+    }
+    return error == QNetworkReply::NoError;
+}

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "ztserverdefine.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 class QEventLoop;
+class QIODevice;
 class QHttpMultiPart;
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -25,6 +28,10 @@ public:
                                  const QString& logName, QByteArray& reply);
     bool httpRequestPostFile(const QString& url, const QString& mail, const QString& problem,
                              const QString& bugReportName, QByteArray& reply);
+    // GETs url block by block into target. An answer without content (not 2xx) fails with
+    // ProtocolFailure, a block that cannot be written with UnknownContentError; quitting the
+    // calling thread's event loops aborts with OperationCanceledError.
+    bool httpDownload(const QString& url, QIODevice& target, const ZtDownloadHooks& hooks);
 
     qint32 networkError() const { return m_nNetworkError; }
 
@@ -39,6 +46,8 @@ private:
                               const QByteArray& nameField, const QString& nameValue,
                               const QString& filePath, const QString& fileName,
                               FileText text = AsStored);
+    bool streamReply(QEventLoop& loop, QNetworkReply* reply, QIODevice& target,
+                     const ZtDownloadHooks& hooks);
     bool awaitReply(QEventLoop& loop, QNetworkReply* reply, const QString& url, QByteArray& out);
 
     qint32 m_nNetworkError = 0;

@@ -203,6 +203,15 @@ ZtHttpServer::ZtHttpServer()
 
 ZtHttpServer::~ZtHttpServer() = default;
 
+RetValue ZtHttpServer::ServerDownloadFile(const QString& url, QIODevice& target,
+                                          const ZtDownloadHooks& hooks) {
+    ZtHttpOp op;
+    if (op.httpDownload(url, target, hooks)) {
+        return RetSuccess;
+    }
+    return settle(RetFail, op.networkError());
+}
+
 RetValue ZtHttpServer::settle(RetValue result, qint32 lastError) {
     if (lastError != 0) {
         setLastError(lastError);

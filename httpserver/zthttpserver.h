@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+class QIODevice;
+
 // The client of the maker's web service. Every operation blocks the calling thread until
 // the reply arrived or the request failed, returns RetSuccess or RetFail, and on failure
 // leaves the cause in getLastError(), which no later success resets.
@@ -28,6 +30,9 @@ public:
     RetValue ServerUploadLog(QString logs);
     RetValue ServerUploadData(QString mail, QString devModel, ZtJsonParse info, bool success);
     RetValue ServerUserOperation(QString softType, QString operateType);
+    // Streams the file at url (a full address, not under the service) into target.
+    RetValue ServerDownloadFile(const QString& url, QIODevice& target,
+                                const ZtDownloadHooks& hooks);
 
     // Transfer time-out of every later request, in milliseconds without progress;
     // msecs <= 0 restores the default (PIXVUE_HTTP_TIMEOUT_MS, else 30 s).

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QUrl;
+
 // Result of every server-client operation; on anything but RetSuccess read getLastError().
 enum RetValue : qint32 { RetFail = 0, RetSuccess = 1 };
 
@@ -30,6 +34,14 @@ struct FirmwareInfo {
     QString uploadDate;
     QString md5sum;
     QString url;
+};
+
+// What a streamed download reports while it runs, on the downloading thread.
+struct ZtDownloadHooks {
+    // Bytes written so far and the announced total (-1 when unknown), after every block.
+    std::function<void(qint64 received, qint64 total)> progress;
+    // Whether a redirect to this address may be followed; without it none is.
+    std::function<bool(const QUrl& address)> allowRedirect;
 };
 
 Q_DECLARE_METATYPE(UpdateInfo)

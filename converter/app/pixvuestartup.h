@@ -4,6 +4,7 @@
 // translation, main window, the network services the user agreed to, event loop, clean-up and
 // restart.
 
+#include "core/pixvueexit.h"
 #include "ztconfig.h"
 
 #include <QString>
@@ -16,7 +17,6 @@ namespace pixvue {
 inline constexpr const char* kInstanceIdentifier = "zentarPixvue";
 inline constexpr const char* kRaiseMessage = "raise_window_noop";
 inline constexpr int kMessageTimeoutMs = 4000;
-inline constexpr int kRestartExitCode = 8888;
 // The desktop entry that the installation puts in the menu (window-to-entry matching).
 inline constexpr const char* kDesktopFileName = "com.zentar.Pixvue";
 inline constexpr const char* kTranslationFile = ":/translation/zentarpixvue_zh.qm";

@@ -1,7 +1,6 @@
 #include "qaboutdialog.h"
 
 #include "dialogs/dialogframe.h"
-#include "mainwindow/zentarpixvue.h"
 #include "qadaptivelabel.h"
 #include "qiconbutton.h"
 #include "ztconfig.h"
@@ -9,7 +8,8 @@
 #include <QDesktopServices>
 #include <QVBoxLayout>
 
-QAboutDialog::QAboutDialog(QWidget* parent) : CFramelessDialog(parent) {
+QAboutDialog::QAboutDialog(const QUrl& homePage, QWidget* parent)
+    : CFramelessDialog(parent), m_homePage(homePage) {
     const pixvue::DialogFrame frame = pixvue::buildDialogFrame(this, tr("About"));
 
     m_pBtnZentar =
@@ -34,5 +34,5 @@ QAboutDialog::QAboutDialog(QWidget* parent) : CFramelessDialog(parent) {
 }
 
 void QAboutDialog::slotBtnZentarClicked() {
-    QDesktopServices::openUrl(zentarPixvue::webPage(zentarPixvue::kHomePagePath));
+    QDesktopServices::openUrl(m_homePage);
 }

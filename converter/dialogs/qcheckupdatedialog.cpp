@@ -2,7 +2,6 @@
 
 #include "core/qthreadkeeper.h"
 #include "dialogs/dialogframe.h"
-#include "mainwindow/zentarpixvue.h"
 #include "qadaptivelabel.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
@@ -11,102 +10,20 @@
 #include "qprogressex.h"
 #include "workers/qtaskthread.h"
 #include "ztconfig.h"
-#include "ztdatadir.h"
 #include "ztlog.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QMovie>
-#include <QNetworkAccessManager>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-namespace pixvue {
-
 namespace {
-
-const qint64 kKiB = 1024;
-const qint64 kMiB = kKiB * 1024;
-const qint64 kGiB = kMiB * 1024;
-
-QString withTwoDecimals(qint64 bytes, qint64 unit, const char* suffix) {
-    return QString::number(double(bytes) / double(unit), 'f', 2) + QLatin1String(suffix);
-}
-
-}  // namespace
-
-QString readableSize(qint64 bytes) {
-    if (bytes <= kKiB) {
-        return QString::number(bytes) + QLatin1String(" B");
-    }
-    if (bytes < kMiB) {
-        return withTwoDecimals(bytes, kKiB, " KB");
-    }
-    if (bytes < kGiB) {
-        return withTwoDecimals(bytes, kMiB, " MB");
-    }
-    return withTwoDecimals(bytes, kGiB, " GB");
-}
-
-qint64 downloadPercent(qint64 bytesRead, qint64 totalBytes) {
-    if (totalBytes < 0) {
-        return -1;
-    }
-    return bytesRead * 100 / (totalBytes + 1);
-}
-
-bool isSafeVersionText(const QString& version) {
-    static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9._-]+$"));
-    return version != QLatin1String(".") && version != QLatin1String("..") &&
-           allowed.match(version).hasMatch();
-}
-
-bool isTrustedDownloadUrl(const QUrl& url) {
-    const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("https")) {
-        return !url.host().isEmpty();
-    }
-    if (scheme != QLatin1String("http")) {
-        return false;
-    }
-    const QString host = url.host().toLower();
-    return host == QLatin1String("localhost") || QHostAddress(host).isLoopback();
-}
-
-QString updateDirectory() {
-    return ztlog::dataDirectory() + QStringLiteral("Update");
-}
-
-QString installerPath(const QString& version) {
-    return updateDirectory() + QStringLiteral("/Update_Pixvue_V") + version +
-           QStringLiteral(".run");
-}
-
-bool isDistributionPackage() {
-#ifdef PIXVUE_DISTRIBUTION_PACKAGE
-    return true;
-#else
-    return false;
-#endif
-}
-
-}  // namespace pixvue
-
-namespace {
-
-// Refusals of a download before any request, shown as its error code.
-const int kRefusedVersionCode = QNetworkReply::ProtocolInvalidOperationError;
-const int kRefusedAddressCode = QNetworkReply::ProtocolUnknownError;
 
 const FontSpec kPageFont(14, 50);
 const char kTextColor[] = "#444444";
@@ -261,14 +178,28 @@ void QCheckedPage::slotBtnUpdateClicked() {
 
 // --- download -----------------------------------------------------------------------------
 
-QUpdatePage::QUpdatePage(QStackedWidget* stack, QWidget* parent)
-    : QBaseUpdateVerPage(parent), m_pStack(stack) {
-    m_pManager = new QNetworkAccessManager(this);
+QUpdatePage::QUpdatePage(QStackedWidget* stack, const QUrl& downloadPage, QWidget* parent)
+    : QBaseUpdateVerPage(parent), m_pStack(stack), m_downloadPage(downloadPage) {
+    m_pDownload = new QInstallerDownload(this);
+    connect(m_pDownload, &QInstallerDownload::signalProgress, this,
+            &QUpdatePage::slotDownloadProcess);
+    connect(m_pDownload, &QInstallerDownload::signalDownloaded, this,
+            &QUpdatePage::slotReplyFinished);
+    connect(m_pDownload, &QInstallerDownload::signalFailed, this,
+            [this](int code) { slotError(QNetworkReply::NetworkError(code)); });
     createWidgets();
 }
 
 QUpdatePage::~QUpdatePage() {
     cancelDownload();
+}
+
+bool QUpdatePage::isDownloading() const {
+    return m_pDownload->isDownloading();
+}
+
+QString QUpdatePage::targetPath() const {
+    return m_pDownload->targetPath();
 }
 
 void QUpdatePage::createWidgets() {
@@ -310,95 +241,16 @@ void QUpdatePage::downloadNewVersion(const UpdateInfo& info) {
         LOG(INFO) << "no download: the package manager updates the program";
         return;
     }
-    cancelDownload();
     m_updateInfo = info;
-    if (!pixvue::isSafeVersionText(info.version)) {
-        LOG(ERROR) << "refused version text [" << info.version
-                   << "]: only letters, digits, '.', '_' and '-' may name the installer";
-        m_strTarget.clear();
-        showDownloadStart(info);
-        showFailure(kRefusedVersionCode);
-        return;
-    }
-    const QString dir = pixvue::updateDirectory();
-    if (!QDir().exists(dir) && !QDir().mkdir(dir)) {
-        LOG(ERROR) << "cannot create the folder " << dir;
-    }
-    m_strTarget = pixvue::installerPath(info.version);
-    if (QFile::exists(m_strTarget)) {
-        LOG(INFO) << "the new version [" << info.version << "] file has been downloaded";
+    const QInstallerDownload::Start start = m_pDownload->start(info.version, info.downloadUrl);
+    if (start == QInstallerDownload::AlreadyDownloaded) {
         updateVersion();
         return;
     }
     showDownloadStart(info);
-    const QUrl url = QUrl::fromUserInput(info.downloadUrl);
-    if (refuseUnsafeDownload(url)) {
-        return;
+    if (start == QInstallerDownload::Refused) {
+        showFailure(m_pDownload->refusalCode());
     }
-    m_pFile = new QFile(m_strTarget + QStringLiteral(".tmp"), this);
-    if (!m_pFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        LOG(ERROR) << "open file fail :" << m_pFile->fileName();
-        const int fileError = int(m_pFile->error());
-        delete m_pFile;
-        m_pFile = nullptr;
-        showFailure(fileError);
-        return;
-    }
-    m_nReceived = 0;
-    QNetworkRequest request(url);
-    // Every redirect is checked like the address itself.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
-    m_pReply = m_pManager->get(request);
-    connect(m_pReply, &QNetworkReply::redirected, this, &QUpdatePage::checkRedirect);
-    connect(m_pReply, &QNetworkReply::finished, this, &QUpdatePage::slotReplyFinished);
-    connect(m_pReply, &QNetworkReply::readyRead, this, &QUpdatePage::slotReadyRead);
-    connect(m_pReply, &QNetworkReply::downloadProgress, this, &QUpdatePage::slotDownloadProcess);
-    connect(m_pReply, &QNetworkReply::errorOccurred, this, &QUpdatePage::slotError);
-}
-
-bool QUpdatePage::refuseUnsafeDownload(const QUrl& url) {
-    if (!url.isValid()) {
-        LOG(ERROR) << QStringLiteral("InValid URL:%1,error info:%2")
-                          .arg(m_updateInfo.downloadUrl, url.errorString());
-        showFailure(kRefusedAddressCode);
-        return true;
-    }
-    if (!pixvue::isTrustedDownloadUrl(url)) {
-        LOG(ERROR) << "refused download address " << url.toString()
-                   << ": an installer is fetched over https only";
-        showFailure(kRefusedAddressCode);
-        return true;
-    }
-    return false;
-}
-
-void QUpdatePage::checkRedirect(const QUrl& url) {
-    if (m_pReply.isNull()) {
-        return;
-    }
-    if (pixvue::isTrustedDownloadUrl(url)) {
-        emit m_pReply->redirectAllowed();
-        return;
-    }
-    LOG(ERROR) << "refused redirect of the download to " << url.toString()
-               << ": an installer is fetched over https only";
-    m_pReply->abort();
-}
-
-void QUpdatePage::slotReadyRead() {
-    if (m_pFile == nullptr || m_pReply.isNull()) {
-        return;
-    }
-    const QByteArray data = m_pReply->readAll();
-    if (data.isEmpty()) {
-        return;
-    }
-    m_pFile->write(data);
-    m_nReceived += data.size();
-    // Qt reports progress at most every 100 ms; the sizes follow every block that arrives.
-    const QVariant length = m_pReply->header(QNetworkRequest::ContentLengthHeader);
-    slotDownloadProcess(m_nReceived, length.isValid() ? length.toLongLong() : -1);
 }
 
 void QUpdatePage::slotDownloadProcess(qint64 bytesRead, qint64 totalBytes) {
@@ -421,95 +273,15 @@ void QUpdatePage::showFailure(int errorCode) {
 }
 
 void QUpdatePage::slotError(QNetworkReply::NetworkError code) {
-    const QString description = m_pReply.isNull() ? QString() : m_pReply->errorString();
-    LOG(ERROR) << QStringLiteral("DownLoading error,ErrorCode is [%1],ErrorDes is [%2]")
-                      .arg(int(code))
-                      .arg(description);
     showFailure(int(code));
 }
 
-void QUpdatePage::dropReply() {
-    if (!m_pReply.isNull()) {
-        m_pReply->disconnect(this);
-        m_pReply->deleteLater();
-    }
-    m_pReply = nullptr;
-}
-
 void QUpdatePage::slotReplyFinished() {
-    if (m_pReply.isNull()) {
-        return;
-    }
-    const int status = m_pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    QNetworkReply::NetworkError error = m_pReply->error();
-    if (error == QNetworkReply::NoError && (status < 200 || status > 299)) {
-        error = QNetworkReply::ProtocolFailure;  // no installer in an answer without content
-    }
-    LOG(INFO) << "download status code " << status;
-    if (error != QNetworkReply::NoError) {
-        LOG(ERROR) << "Download fail";
-        delete m_pFile;  // closes it; the partial .tmp file stays until the next attempt
-        m_pFile = nullptr;
-        dropReply();
-        showFailure(int(error));
-        return;
-    }
-    slotReadyRead();
-    LOG(INFO) << "Download Success " << m_pFile->fileName();
-    dropReply();
-    if (finishFile()) {
-        updateVersion();
-    }
-}
-
-// Closes the complete .tmp file and gives it the installer's name.
-bool QUpdatePage::finishFile() {
-    const QString temporary = m_pFile->fileName();
-    const bool written = m_pFile->flush() && m_pFile->error() == QFileDevice::NoError;
-    m_pFile->close();
-    delete m_pFile;
-    m_pFile = nullptr;
-    QFile::remove(m_strTarget);
-    if (!written || !QFile::rename(temporary, m_strTarget)) {
-        LOG(ERROR) << "cannot complete the installer " << m_strTarget;
-        showFailure(QNetworkReply::UnknownContentError);
-        return false;
-    }
-    return true;
+    updateVersion();
 }
 
 void QUpdatePage::cancelDownload() {
-    if (m_pReply.isNull()) {
-        return;
-    }
-    LOG(INFO) << "download of " << m_strTarget << " cancelled";
-    QNetworkReply* reply = m_pReply;
-    reply->disconnect(this);
-    m_pReply = nullptr;
-    reply->abort();
-    reply->deleteLater();
-    if (m_pFile != nullptr) {
-        m_pFile->close();
-        m_pFile->remove();
-        delete m_pFile;
-        m_pFile = nullptr;
-    }
-}
-
-bool QUpdatePage::startInstaller(QString* error) {
-    // The owner may run it; the group and others keep what they had.
-    QFile::setPermissions(m_strTarget, QFile::permissions(m_strTarget) | QFile::ExeOwner |
-                                           QFile::ReadOwner | QFile::WriteOwner);
-    QProcess installer;
-    installer.setProgram(m_strTarget);
-    installer.setArguments(QStringList(m_strTarget));
-    if (!installer.startDetached()) {
-        *error = installer.errorString();
-        LOG(ERROR) << "cannot start the installer " << m_strTarget << ": " << *error;
-        return false;
-    }
-    emit signalInstallerStarted(m_strTarget);
-    return true;
+    m_pDownload->cancel();
 }
 
 // The download has ended (or was there already): the bar full, the outcome in words.
@@ -519,7 +291,7 @@ void QUpdatePage::showEnd(const QString& status) {
     m_pProgress->setValue(100);
     m_pPercent->setText(QStringLiteral("100%"));
     m_pPercent->move(m_pProgress->geometry().right() + 1 - m_pPercent->width(), 55);
-    const qint64 size = QFileInfo(m_strTarget).size();
+    const qint64 size = QFileInfo(targetPath()).size();
     m_pSize->setText(QStringLiteral("%1 / %1").arg(pixvue::readableSize(size)));
     m_pStatus->setText(status);
 }
@@ -529,17 +301,19 @@ void QUpdatePage::updateVersion() {
         LOG(INFO) << "no installer: the package manager updates the program";
         return;
     }
-    LOG(INFO) << "installer " << m_strTarget;
+    LOG(INFO) << "installer " << targetPath();
     QString error;
-    if (startInstaller(&error)) {
+    if (m_pDownload->startInstaller(&error)) {
+        emit signalInstallerStarted(targetPath());
         showEnd(tr("The installer of %1 has been started").arg(m_updateInfo.version));
         return;
     }
     showEnd(tr("The installer could not be started: %1").arg(error));
     m_pBtnUpdate->setEnabled(true);
-    QWidget* parent = zentarPixvue::mainWindow();
+    // Over the window that opened the dialog.
+    QWidget* parent = window()->parentWidget();
     QMessageboxEx box(tr("Update fail"), tr("Please manually click the upgrade package to upgrade"),
-                      1, 0, parent != nullptr ? parent : window());
+                      1, 0, parent != nullptr ? parent->window() : window());
     box.setButtonText(tr("OK"), QString());
     if (box.exec() == QDialog::Accepted) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(pixvue::updateDirectory()));
@@ -564,7 +338,7 @@ bool QUpdatePage::eventFilter(QObject* watched, QEvent* event) {
             m_pLink->setTextColor(QColor("#0081FF"));
         } else if (event->type() == QEvent::MouseButtonPress &&
                    static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            QDesktopServices::openUrl(zentarPixvue::webPage(kDownloadPagePath));
+            QDesktopServices::openUrl(m_downloadPage);
             return true;
         }
     }
@@ -573,7 +347,9 @@ bool QUpdatePage::eventFilter(QObject* watched, QEvent* event) {
 
 // --- dialog -------------------------------------------------------------------------------
 
-QCheckUpdateDialog::QCheckUpdateDialog(bool infoKnown, QWidget* parent) : CFramelessDialog(parent) {
+QCheckUpdateDialog::QCheckUpdateDialog(bool infoKnown, QThreadKeeper& keeper,
+                                       const QUrl& downloadPage, QWidget* parent)
+    : CFramelessDialog(parent), m_pKeeper(&keeper) {
     const pixvue::DialogFrame frame = pixvue::buildDialogFrame(this, tr("Check for updates"));
     setDialogSize(470, 270);
     frame.layout->addStretch();
@@ -581,7 +357,7 @@ QCheckUpdateDialog::QCheckUpdateDialog(bool infoKnown, QWidget* parent) : CFrame
     m_pStack = new QStackedWidget(this);
     m_pStack->setGeometry(kShadowMargin, 75, 470, 225);  // below the rule
     m_pCheckingPage = new QCheckingPage(m_pStack, m_pStack);
-    m_pUpdatePage = new QUpdatePage(m_pStack, m_pStack);
+    m_pUpdatePage = new QUpdatePage(m_pStack, downloadPage, m_pStack);
     m_pCheckedPage = new QCheckedPage(m_pUpdatePage, m_pStack);
     m_pStack->addWidget(m_pCheckingPage);
     m_pStack->addWidget(m_pCheckedPage);
@@ -601,7 +377,9 @@ void QCheckUpdateDialog::setPackageManaged(bool bManaged) {
 }
 
 QCheckUpdateDialog::~QCheckUpdateDialog() {
-    stopServiceThread(m_pCheckThread);
+    if (!m_pCheckThread.isNull()) {
+        m_pCheckThread->stopAndWait();
+    }
 }
 
 QCheckVersionThread* QCheckUpdateDialog::checkThread() const {
@@ -614,10 +392,7 @@ void QCheckUpdateDialog::startCheck() {
             &QCheckingPage::slotCheckCompleted);
     connect(m_pCheckThread, &QCheckVersionThread::signalUpdateInfo, m_pCheckingPage,
             &QCheckingPage::slotUpdateInfo);
-    connect(m_pCheckThread, &QThread::finished, m_pCheckThread, &QObject::deleteLater);
-    if (zentarPixvue* window = zentarPixvue::mainWindow()) {
-        window->threadKeeper()->adopt(m_pCheckThread);
-    }
+    m_pKeeper->keep(m_pCheckThread);
     m_pCheckThread->start(QThread::InheritPriority);
 }
 

@@ -1,44 +1,26 @@
 #pragma once
 
 #include "cframelessdialog.h"
+#include "core/qinstallerdownload.h"
 #include "ztserverdefine.h"
 
 #include <QFrame>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QUrl>
 #include <QVariant>
 
 class QAdaptiveLabel;
 class QCheckVersionThread;
-class QFile;
-class QImageLable;
 class QImageTextButton;
+class QInstallerDownload;
 class QLabel;
 class QMovie;
 class QMultiLineLabel;
-class QNetworkAccessManager;
 class QProgressEx;
 class QStackedWidget;
 class QTextEdit;
-
-namespace pixvue {
-
-// Readable byte counts: "512 B", "1.50 KB", "3.00 MB", "1.25 GB" (a negative count in B).
-QString readableSize(qint64 bytes);
-// bytesRead x 100 / (totalBytes + 1); -1 when the total is unknown (negative).
-qint64 downloadPercent(qint64 bytesRead, qint64 totalBytes);
-// A version that can name a file: letters, digits, ".", "_" and "-", not "." or "..".
-bool isSafeVersionText(const QString& version);
-// Installers are fetched over https only; plain http only from this machine.
-bool isTrustedDownloadUrl(const QUrl& url);
-// The data directory's "Update" folder and the installer of version inside it.
-QString updateDirectory();
-QString installerPath(const QString& version);
-// Built for a distribution's package: the package manager updates the program, which never
-// downloads or starts an installer itself.
-bool isDistributionPackage();
-
-}  // namespace pixvue
+class QThreadKeeper;
 
 // The common base of the update dialog's pages.
 class QBaseUpdateVerPage : public QFrame {
@@ -111,14 +93,15 @@ private:
     QMultiLineLabel* m_pPackage = nullptr;
 };
 
-// Page 2: the download of the installer into the data directory, then its start.
+// Page 2: the download of the installer into the data directory, then its start. The link
+// opens the download page.
 class QUpdatePage : public QBaseUpdateVerPage {
     Q_OBJECT
 
 public:
     static constexpr const char* kDownloadPagePath = "/cn/product-pixvue-download.html";
 
-    QUpdatePage(QStackedWidget* stack, QWidget* parent = nullptr);
+    QUpdatePage(QStackedWidget* stack, const QUrl& downloadPage, QWidget* parent = nullptr);
     ~QUpdatePage() override;
 
     void downloadNewVersion(const UpdateInfo& info);
@@ -131,10 +114,10 @@ public:
     // The end of a download (or an installer already there): the bar full, status in words.
     void showEnd(const QString& status);
 
-    bool isDownloading() const { return !m_pReply.isNull(); }
+    bool isDownloading() const;
     // Refuses every download and installer start.
     void setPackageManaged(bool bManaged) { m_bPackageManaged = bManaged; }
-    QString targetPath() const { return m_strTarget; }
+    QString targetPath() const;
     QProgressEx* progressBar() const { return m_pProgress; }
     QAdaptiveLabel* percentLabel() const { return m_pPercent; }
     QAdaptiveLabel* sizeLabel() const { return m_pSize; }
@@ -148,8 +131,8 @@ signals:
     void signalInstallerStarted(const QString& path);
 
 public slots:
+    // The installer is complete: it is started.
     void slotReplyFinished();
-    void slotReadyRead();
     void slotDownloadProcess(qint64 bytesRead, qint64 totalBytes);
     void slotError(QNetworkReply::NetworkError code);
     void slotBtnUpdateClicked();
@@ -160,20 +143,12 @@ protected:
 
 private:
     void createWidgets();
-    bool refuseUnsafeDownload(const QUrl& url);
-    void checkRedirect(const QUrl& url);
     void showFailure(int errorCode);
-    void dropReply();
-    bool finishFile();
-    bool startInstaller(QString* error);
 
     QStackedWidget* m_pStack;
+    QUrl m_downloadPage;
     UpdateInfo m_updateInfo;
-    QNetworkAccessManager* m_pManager = nullptr;
-    QPointer<QNetworkReply> m_pReply;
-    QFile* m_pFile = nullptr;
-    QString m_strTarget;
-    qint64 m_nReceived = 0;
+    QInstallerDownload* m_pDownload = nullptr;
     QProgressEx* m_pProgress = nullptr;
     QAdaptiveLabel* m_pPercent = nullptr;
     QAdaptiveLabel* m_pSize = nullptr;
@@ -183,14 +158,16 @@ private:
     bool m_bPackageManaged = false;
 };
 
-// "Check for updates": checks now (infoKnown false) or shows an offer already known.
+// "Check for updates": checks now (infoKnown false) or shows an offer already known. keeper
+// (outliving the dialog) keeps the check; downloadPage is the link of a failed download.
 class QCheckUpdateDialog : public CFramelessDialog {
     Q_OBJECT
 
 public:
     enum PageIndex { CheckingPage = 0, CheckedPage = 1, UpdatePage = 2 };
 
-    QCheckUpdateDialog(bool infoKnown, QWidget* parent = nullptr);
+    QCheckUpdateDialog(bool infoKnown, QThreadKeeper& keeper, const QUrl& downloadPage,
+                       QWidget* parent = nullptr);
     ~QCheckUpdateDialog() override;
 
     void setUpdateInfo(const UpdateInfo& info);
@@ -210,6 +187,7 @@ protected:
 private:
     void startCheck();
 
+    QThreadKeeper* m_pKeeper;
     QStackedWidget* m_pStack = nullptr;
     QCheckingPage* m_pCheckingPage = nullptr;
     QCheckedPage* m_pCheckedPage = nullptr;

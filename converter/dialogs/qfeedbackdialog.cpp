@@ -2,7 +2,6 @@
 
 #include "core/qthreadkeeper.h"
 #include "dialogs/dialogframe.h"
-#include "mainwindow/zentarpixvue.h"
 #include "qadaptivelabel.h"
 #include "qiconbutton.h"
 #include "qimagetextbutton.h"
@@ -129,7 +128,8 @@ void QVerCodeLabel::paintEvent(QPaintEvent* event) {
 
 // --- dialog -------------------------------------------------------------------------------
 
-QFeedbackDialog::QFeedbackDialog(QWidget* parent) : CFramelessDialog(parent) {
+QFeedbackDialog::QFeedbackDialog(QThreadKeeper& keeper, QWidget* parent)
+    : CFramelessDialog(parent), m_pKeeper(&keeper) {
     const pixvue::DialogFrame frame = pixvue::buildDialogFrame(this, tr("Feedback"));
     setDialogSize(600, 380);
     setTitleSize(QSize(600, 44));
@@ -144,7 +144,9 @@ QFeedbackDialog::QFeedbackDialog(QWidget* parent) : CFramelessDialog(parent) {
 }
 
 QFeedbackDialog::~QFeedbackDialog() {
-    stopServiceThread(m_pThread);
+    if (!m_pThread.isNull()) {
+        m_pThread->stopAndWait();
+    }
 }
 
 void QFeedbackDialog::createContentArea() {
@@ -361,10 +363,7 @@ void QFeedbackDialog::submit() {
     m_pThread = new QFeedbackThread(this);
     connect(m_pThread, &QFeedbackThread::signalFeedbackCompleted, this,
             &QFeedbackDialog::slotFeedbackCompleted);
-    connect(m_pThread, &QThread::finished, m_pThread, &QObject::deleteLater);
-    if (zentarPixvue* window = zentarPixvue::mainWindow()) {
-        window->threadKeeper()->adopt(m_pThread);
-    }
+    m_pKeeper->keep(m_pThread);
     m_pBusy->show();
     m_pBusyMovie->start();
     m_pMessage->hide();

@@ -8,6 +8,7 @@
 
 class QAdaptiveLabel;
 class QFeedbackThread;
+class QThreadKeeper;
 class QIconButton;
 class QImageTextButton;
 class QLineEdit;
@@ -48,7 +49,8 @@ public:
     static constexpr const char* kChatSignature =
         "7a3c9e51d2b84f06a1e5c7d9b3f20846e1a5c9d7b3f1e08264a9c5e7d1b3f90a2c4e6a8b0d2f4a6c";
 
-    explicit QFeedbackDialog(QWidget* parent = nullptr);
+    // keeper (outliving the dialog) keeps the upload.
+    explicit QFeedbackDialog(QThreadKeeper& keeper, QWidget* parent = nullptr);
     ~QFeedbackDialog() override;
 
     // The chat link opened by QQChat.
@@ -100,6 +102,7 @@ private:
     QImageTextButton* m_pBtnSubmit = nullptr;
     QImageTextButton* m_pBtnContinue = nullptr;
     QImageTextButton* m_pBtnChat = nullptr;
+    QThreadKeeper* m_pKeeper;
     QPointer<QFeedbackThread> m_pThread;
     int m_nCodeRowBottom = 0;
 };

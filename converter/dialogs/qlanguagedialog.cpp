@@ -1,6 +1,6 @@
 #include "qlanguagedialog.h"
 
-#include "app/pixvuestartup.h"
+#include "core/pixvueexit.h"
 #include "dialogs/dialogframe.h"
 #include "kitcombobox.h"
 #include "qadaptivelabel.h"
@@ -72,23 +72,13 @@ QLayout* QLanguageDialog::createNoteRows() {
 }
 
 QLayout* QLanguageDialog::createButtonRow() {
-    m_pBtnConfirm =
-        pixvue::createDialogButton(":/Img/res/btn/btn_dlgno.png", tr("Confirm"), "#FFFFFF", this);
-    m_pBtnCancel =
-        pixvue::createDialogButton(":/Img/res/btn/btn_dlgyes.png", tr("Cancel"), "#444444", this);
-    m_pBtnCancel->setTextFont(16, 50);
+    const pixvue::ConfirmCancelRow row =
+        pixvue::createConfirmCancelRow(tr("Confirm"), tr("Cancel"), this);
+    m_pBtnConfirm = row.confirm;
+    m_pBtnCancel = row.cancel;
     connect(m_pBtnConfirm, &QImageTextButton::clicked, this, &QLanguageDialog::slotBtnClicked);
     connect(m_pBtnCancel, &QImageTextButton::clicked, this, &QLanguageDialog::close);
-
-    auto* row = new QHBoxLayout();
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    row->addSpacing(238);
-    row->addWidget(m_pBtnConfirm);
-    row->addSpacing(20);
-    row->addWidget(m_pBtnCancel);
-    row->addStretch();
-    return row;
+    return row.layout;
 }
 
 void QLanguageDialog::slotComboBoxSelectChanged(int index) {

@@ -14,19 +14,10 @@ const int kImageSize = 600;
 const int kTitleHeight = 54;  // the main window's title bar
 const int kCloseInset = 20;
 
-// The keeper of the window that shows the dialog: it outlives the dialog and waits for
-// the worker when the program ends.
-QThreadKeeper* windowKeeper(QWidget* parent) {
-    if (parent == nullptr) {
-        return nullptr;
-    }
-    return parent->window()->findChild<QThreadKeeper*>(QString(), Qt::FindDirectChildrenOnly);
-}
-
 }  // namespace
 
-QShowImageDlg::QShowImageDlg(const QString& strFilePath, QWidget* parent)
-    : QOverlayDialog(parent), m_strFilePath(strFilePath) {
+QShowImageDlg::QShowImageDlg(const QString& strFilePath, QThreadKeeper& keeper, QWidget* parent)
+    : QOverlayDialog(parent), m_strFilePath(strFilePath), m_pKeeper(&keeper) {
     const QPixmap close(QStringLiteral(":/Img/res/png_close.png"));
     m_pLblClose = new QLabel(this);
     m_pLblClose->setPixmap(close);
@@ -53,11 +44,11 @@ QShowImageDlg::~QShowImageDlg() {
     if (!m_pWorker || !m_pWorker->isRunning()) {
         return;
     }
-    // Closed while decoding: the window's keeper takes the worker, which ends on its own and
-    // is waited for when the program ends; without a keeper the dialog waits.
-    if (QThreadKeeper* keeper = windowKeeper(parentWidget())) {
+    // Closed while decoding: the keeper takes the worker, which ends on its own and is waited
+    // for when the program ends; without the keeper (gone first) the dialog waits.
+    if (!m_pKeeper.isNull()) {
         disconnect(m_pWorker, nullptr, this, nullptr);
-        m_pWorker->setParent(keeper);
+        m_pWorker->setParent(m_pKeeper);
     } else {
         m_pWorker->wait();
     }
@@ -83,10 +74,7 @@ void QShowImageDlg::placeChildren() {
 void QShowImageDlg::startWorker() {
     m_pWorker = new QShowHeicThread(this);
     connect(m_pWorker, &QShowHeicThread::signalShowImge, this, &QShowImageDlg::slotShowImage);
-    connect(m_pWorker, &QThread::finished, m_pWorker, &QObject::deleteLater);
-    if (QThreadKeeper* keeper = windowKeeper(parentWidget())) {
-        keeper->adopt(m_pWorker);
-    }
+    m_pKeeper->keep(m_pWorker);
     m_pWorker->startShow(m_strFilePath);
 }
 

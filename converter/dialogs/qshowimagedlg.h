@@ -10,15 +10,16 @@ class QImageLable;
 class QLabel;
 class QMovie;
 class QShowHeicThread;
+class QThreadKeeper;
 
 // The large preview of one HEIC file over the main window: a loading animation while the
 // preview worker decodes, then the first image scaled into 600 x 600, or the load-failure
-// image. Only the close mark closes it.
+// image. Only the close mark closes it. keeper takes the worker.
 class QShowImageDlg : public QOverlayDialog {
     Q_OBJECT
 
 public:
-    QShowImageDlg(const QString& strFilePath, QWidget* parent = nullptr);
+    QShowImageDlg(const QString& strFilePath, QThreadKeeper& keeper, QWidget* parent = nullptr);
     ~QShowImageDlg() override;
 
     QLabel* closeMark() const { return m_pLblClose; }
@@ -39,6 +40,7 @@ private:
     void placeChildren();
 
     QString m_strFilePath;
+    QPointer<QThreadKeeper> m_pKeeper;
     QLabel* m_pLblClose = nullptr;
     QLabel* m_pLblLoading = nullptr;
     QMovie* m_pMovie = nullptr;

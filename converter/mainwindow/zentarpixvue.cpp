@@ -189,7 +189,7 @@ void zentarPixvue::slotConvertImage(QVariant& listIndex, QString strPath) {
 }
 
 void zentarPixvue::slotShowImage(QString strFilePath) {
-    auto* dialog = new QShowImageDlg(strFilePath, this);
+    auto* dialog = new QShowImageDlg(strFilePath, *m_pThreads, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->showOver(this);
 }
@@ -299,19 +299,20 @@ void zentarPixvue::showPrivacyDialog() {
 }
 
 void zentarPixvue::showAboutDialog() {
-    auto* dialog = new QAboutDialog(this);
+    auto* dialog = new QAboutDialog(webPage(kHomePagePath), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
 }
 
 void zentarPixvue::showCheckUpdateDialog() {
-    auto* dialog = new QCheckUpdateDialog(false, this);
+    auto* dialog =
+        new QCheckUpdateDialog(false, *m_pThreads, webPage(QUpdatePage::kDownloadPagePath), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
 }
 
 void zentarPixvue::showFeedbackDialog() {
-    auto* dialog = new QFeedbackDialog(this);
+    auto* dialog = new QFeedbackDialog(*m_pThreads, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
 }
@@ -322,7 +323,8 @@ void zentarPixvue::slotUpdateInfo(QVariant info) {
     if (!record.hasNewVersion) {
         return;
     }
-    auto* dialog = new QCheckUpdateDialog(true, this);
+    auto* dialog =
+        new QCheckUpdateDialog(true, *m_pThreads, webPage(QUpdatePage::kDownloadPagePath), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setModal(true);
     dialog->setUpdateInfo(record);

@@ -1,7 +1,6 @@
 #include "qtaskthread.h"
 
 #include "ztconfig.h"
-#include "zthttpserver.h"
 #include "ztlog.h"
 
 namespace {
@@ -11,28 +10,28 @@ const int kUpdateInfoTypeId = qRegisterMetaType<UpdateInfo>("UpdateInfo");
 }  // namespace
 
 QCheckVersionThread::QCheckVersionThread(QObject* parent)
-    : QThread(parent), m_strCurrentVersion(ZtConfig::NewInstance()->getSoftwareVersion()) {
+    : ZtRequestThread(parent), m_strCurrentVersion(ZtConfig::NewInstance()->getSoftwareVersion()) {
     Q_UNUSED(kUpdateInfoTypeId);
 }
 
-void QCheckVersionThread::run() {
-    ZtHttpServer server;
-    const RetValue result = server.ServerCheckSoftwareVersion(m_strCurrentVersion, m_updateInfo);
-    if (result != RetSuccess) {
+RetValue QCheckVersionThread::request(ZtHttpServer& server) {
+    return server.ServerCheckSoftwareVersion(m_strCurrentVersion, m_updateInfo);
+}
+
+void QCheckVersionThread::report(bool success, int errorCode) {
+    if (!success) {
         m_updateInfo.hasNewVersion = false;
-    }
-    if (result == RetSuccess && m_updateInfo.hasNewVersion) {
-        LOG(INFO) << "New versions of the software are available!";
-    } else if (result == RetSuccess) {
-        LOG(INFO) << "The software is already up to date!";
-    } else {
         LOG(INFO) << "Check software version fail!";
+    } else if (m_updateInfo.hasNewVersion) {
+        LOG(INFO) << "New versions of the software are available!";
+    } else {
+        LOG(INFO) << "The software is already up to date!";
     }
-    emit signalCheckCompleted(result == RetSuccess, server.getLastError());
+    emit signalCheckCompleted(success, errorCode);
     emit signalUpdateInfo(QVariant::fromValue(m_updateInfo));
 }
 
-QFeedbackThread::QFeedbackThread(QObject* parent) : QThread(parent) {}
+QFeedbackThread::QFeedbackThread(QObject* parent) : ZtRequestThread(parent) {}
 
 void QFeedbackThread::setFeedback(const QString& mail, const QString& content,
                                   const QString& logFileName) {
@@ -41,16 +40,10 @@ void QFeedbackThread::setFeedback(const QString& mail, const QString& content,
     m_strLogFileName = logFileName;
 }
 
-void QFeedbackThread::run() {
-    ZtHttpServer server;
-    const RetValue result = server.ServerUploadFeedback(m_strMail, m_strContent, m_strLogFileName);
-    emit signalFeedbackCompleted(result == RetSuccess, server.getLastError());
+RetValue QFeedbackThread::request(ZtHttpServer& server) {
+    return server.ServerUploadFeedback(m_strMail, m_strContent, m_strLogFileName);
 }
 
-void stopServiceThread(QThread* thread) {
-    if (thread == nullptr || !thread->isRunning()) {
-        return;
-    }
-    thread->quit();
-    thread->wait();
+void QFeedbackThread::report(bool success, int errorCode) {
+    emit signalFeedbackCompleted(success, errorCode);
 }

@@ -1,16 +1,15 @@
 #pragma once
 
 // The converter's threads that talk to the web service: the version check and the feedback
-// upload. Each owns its server-client object and reports by a queued signal. quit() aborts
-// a request under way, so that an owner can always stop and wait for them.
+// upload. Each reports by a queued signal; quit() aborts a request under way.
 
+#include "ztrequestthread.h"
 #include "ztserverdefine.h"
 
 #include <QString>
-#include <QThread>
 #include <QVariant>
 
-class QCheckVersionThread : public QThread {
+class QCheckVersionThread : public ZtRequestThread {
     Q_OBJECT
 
 public:
@@ -24,14 +23,15 @@ signals:
     void signalCheckCompleted(bool bSuc, int nErrorCode);
 
 protected:
-    void run() override;
+    RetValue request(ZtHttpServer& server) override;
+    void report(bool success, int errorCode) override;
 
 private:
     QString m_strCurrentVersion;
     UpdateInfo m_updateInfo;
 };
 
-class QFeedbackThread : public QThread {
+class QFeedbackThread : public ZtRequestThread {
     Q_OBJECT
 
 public:
@@ -44,13 +44,11 @@ signals:
     void signalFeedbackCompleted(bool bSuc, int nErrorCode);
 
 protected:
-    void run() override;
+    RetValue request(ZtHttpServer& server) override;
+    void report(bool success, int errorCode) override;
 
 private:
     QString m_strMail;
     QString m_strContent;
     QString m_strLogFileName;
 };
-
-// Stops a thread of this file and waits for it (quit aborts its request).
-void stopServiceThread(QThread* thread);

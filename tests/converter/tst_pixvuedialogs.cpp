@@ -126,7 +126,7 @@ void TestPixvueDialogs::exitAcceptsOnlyYes() {
 }
 
 void TestPixvueDialogs::aboutShowsTheVersion() {
-    QAboutDialog dialog;
+    QAboutDialog dialog(QUrl("https://www.pixvue.example/en/home.html"));
     const QString version = ZtConfig::NewInstance()->getSoftwareVersion();
     QCOMPARE(dialog.versionLabel()->text(), QStringLiteral("Version : ") + version);
     QCOMPARE(dialog.logoButton()->cursor().shape(), Qt::PointingHandCursor);

@@ -27,6 +27,7 @@
 namespace {
 
 const char kOffered[] = "2.0.2";
+const QUrl kDownloadPage("https://www.pixvue.example/en/product-pixvue-download.html");
 const qint64 kThreeMiB = 3 * 1024 * 1024;
 
 QJsonObject offer(const QString& version, const QString& url,
@@ -96,6 +97,7 @@ private:
     QString marker() const { return m_bin.path() + "/installer-ran"; }
 
     PixvueTestService m_service;
+    QThreadKeeper m_keeper;  // after the service: the checks end first
     QTemporaryDir m_bin;
 };
 
@@ -134,7 +136,7 @@ void TestCheckUpdate::stateOneShowsTheOfferInTheLanguage() {
     httptest::setLanguage(language);
     m_service.setReply("/client/queryVersion",
                        ScriptedReply::envelope(1, "", offer(kOffered, m_service.url("/x.run"))));
-    QCheckUpdateDialog dialog(false);
+    QCheckUpdateDialog dialog(false, m_keeper, kDownloadPage);
     QCOMPARE(dialog.size(), QSize(530, 330));
     QCOMPARE(dialog.stack()->currentIndex(), int(QCheckUpdateDialog::CheckingPage));
     QVERIFY(dialog.checkingPage()->isAnimating());
@@ -163,7 +165,7 @@ void TestCheckUpdate::noOfferReadsAsLatest() {
     const ScriptedReply replies[] = {ScriptedReply::envelope(0), ScriptedReply::httpError(500),
                                      ScriptedReply::raw("<html>")};
     m_service.setReply("/client/queryVersion", replies[kind]);
-    QCheckUpdateDialog dialog(false);
+    QCheckUpdateDialog dialog(false, m_keeper, kDownloadPage);
     QVERIFY(
         guitest::waitFor([&] { return dialog.checkingPage()->statusLabel()->text() == status; }));
     QCOMPARE(dialog.stack()->currentIndex(), int(QCheckUpdateDialog::CheckingPage));
@@ -217,7 +219,7 @@ void TestCheckUpdate::sizeAndPercentTexts() {
     QCOMPARE(pixvue::readableSize(1024LL * 1024 * 1024 * 5 / 4), QStringLiteral("1.25 GB"));
     QCOMPARE(pixvue::readableSize(-1), QStringLiteral("-1 B"));
 
-    QCheckUpdateDialog dialog(true);
+    QCheckUpdateDialog dialog(true, m_keeper, kDownloadPage);
     QUpdatePage* page = dialog.updatePage();
     page->slotDownloadProcess(1536, kThreeMiB);
     QCOMPARE(page->sizeLabel()->text(), QStringLiteral("1.50 KB / 3.00 MB"));
@@ -237,7 +239,7 @@ void TestCheckUpdate::sizeAndPercentTexts() {
 void TestCheckUpdate::downloadShowsProgressAndCancels() {
     m_service.setReply("/download/setup.run",
                        ScriptedReply::stallAfterHeaders(QByteArray(int(kThreeMiB), 'x'), 1536));
-    auto* dialog = new QCheckUpdateDialog(true);
+    auto* dialog = new QCheckUpdateDialog(true, m_keeper, kDownloadPage);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setUpdateInfo(updateInfo(kOffered, m_service.url("/download/setup.run")));
     dialog->show();
@@ -262,7 +264,7 @@ void TestCheckUpdate::downloadShowsProgressAndCancels() {
 
 void TestCheckUpdate::httpErrorKeepsTheTemporaryFile() {
     m_service.setReply("/download/setup.run", ScriptedReply::httpError(404, "gone"));
-    QCheckUpdateDialog dialog(true);
+    QCheckUpdateDialog dialog(true, m_keeper, kDownloadPage);
     dialog.show();
     dialog.updatePage()->downloadNewVersion(
         updateInfo(kOffered, m_service.url("/download/setup.run")));
@@ -282,7 +284,7 @@ void TestCheckUpdate::completeDownloadStartsTheInstaller() {
     const QByteArray script = installerScript(marker());
     m_service.setReply("/download/setup.run",
                        ScriptedReply::raw(script, "application/octet-stream"));
-    QCheckUpdateDialog dialog(true);
+    QCheckUpdateDialog dialog(true, m_keeper, kDownloadPage);
     dialog.show();
     QSignalSpy started(dialog.updatePage(), &QUpdatePage::signalInstallerStarted);
     dialog.updatePage()->downloadNewVersion(
@@ -305,7 +307,7 @@ void TestCheckUpdate::completeDownloadStartsTheInstaller() {
 void TestCheckUpdate::presentInstallerStartsWithoutRequest() {
     QVERIFY(QDir().mkpath(pixvue::updateDirectory()));
     QVERIFY(writeFile(installer(), installerScript(marker())));
-    QCheckUpdateDialog dialog(true);
+    QCheckUpdateDialog dialog(true, m_keeper, kDownloadPage);
     dialog.setUpdateInfo(updateInfo(kOffered, m_service.url("/download/setup.run")));
     dialog.checkedPage()->updateButton()->click();
     QVERIFY(guitest::waitFor([&] { return QFile::exists(marker()); }));
@@ -316,7 +318,7 @@ void TestCheckUpdate::presentInstallerStartsWithoutRequest() {
 
     // Where the package manager updates, the offer is shown but nothing is fetched or started.
     QFile::remove(marker());
-    QCheckUpdateDialog packaged(true);
+    QCheckUpdateDialog packaged(true, m_keeper, kDownloadPage);
     packaged.setPackageManaged(true);
     packaged.show();
     packaged.setUpdateInfo(updateInfo(kOffered, m_service.url("/download/setup.run")));
@@ -355,7 +357,7 @@ void TestCheckUpdate::unsafeVersionOrAddressIsRefused() {
     QFETCH(QString, address);
     QFETCH(int, code);
     m_service.setReply("/download/setup.run", ScriptedReply::raw("x", "application/octet-stream"));
-    QCheckUpdateDialog dialog(true);
+    QCheckUpdateDialog dialog(true, m_keeper, kDownloadPage);
     dialog.show();
     QUpdatePage* page = dialog.updatePage();
     const QString url = address.contains("%1") ? address.arg(m_service.port()) : address;
@@ -384,7 +386,7 @@ void TestCheckUpdate::installerThatCannotStartOffersTheFolder() {
                                               11)));
     guitest::DialogAnswers answers;
     answers.reject();
-    QCheckUpdateDialog dialog(true);
+    QCheckUpdateDialog dialog(true, m_keeper, kDownloadPage);
     QSignalSpy closed(dialog.updatePage(), &QUpdatePage::signalClose);
     dialog.updatePage()->downloadNewVersion(updateInfo(kOffered, m_service.url("/x.run")));
     QCOMPARE(answers.askedClasses(), QStringList("QMessageboxEx"));
@@ -398,7 +400,7 @@ void TestCheckUpdate::redirectsAreCheckedLikeTheAddress() {
     m_service.setReply("/download/moved",
                        ScriptedReply::redirect(302, "http://198.51.100.7/x.run"));
     {
-        QCheckUpdateDialog dialog(true);
+        QCheckUpdateDialog dialog(true, m_keeper, kDownloadPage);
         QUpdatePage* page = dialog.updatePage();
         page->downloadNewVersion(updateInfo(kOffered, m_service.url("/download/moved")));
         QVERIFY(guitest::waitFor([&] { return !page->isDownloading(); }));
@@ -412,7 +414,7 @@ void TestCheckUpdate::redirectsAreCheckedLikeTheAddress() {
     m_service.setReply("/download/here", ScriptedReply::raw(script, "application/octet-stream"));
     m_service.setReply("/download/moved",
                        ScriptedReply::redirect(302, m_service.url("/download/here").toUtf8()));
-    QCheckUpdateDialog dialog(true);
+    QCheckUpdateDialog dialog(true, m_keeper, kDownloadPage);
     dialog.updatePage()->downloadNewVersion(updateInfo(kOffered, m_service.url("/download/moved")));
     QVERIFY(guitest::waitFor([&] { return QFile::exists(marker()); }));
     QCOMPARE(readFile(installer()).toUtf8(), script.trimmed());
@@ -421,7 +423,7 @@ void TestCheckUpdate::redirectsAreCheckedLikeTheAddress() {
 void TestCheckUpdate::runningChecksAreStoppedOnClose() {
     m_service.setReply("/client/queryVersion", ScriptedReply::neverReply());
     {
-        auto* dialog = new QCheckUpdateDialog(false);
+        auto* dialog = new QCheckUpdateDialog(false, m_keeper, kDownloadPage);
         QVERIFY(m_service.waitForRequests(1, 60000));
         QVERIFY(dialog->checkThread() != nullptr && dialog->checkThread()->isRunning());
         delete dialog;  // waits for the check, which its quit aborts
@@ -429,7 +431,7 @@ void TestCheckUpdate::runningChecksAreStoppedOnClose() {
     m_service.clearRequests();
     zentarPixvue window;
     pixvue::startVersionCheck(&window);
-    auto* dialog = new QCheckUpdateDialog(false, &window);
+    auto* dialog = new QCheckUpdateDialog(false, *window.threadKeeper(), kDownloadPage, &window);
     QVERIFY(m_service.waitForRequests(2, 60000));
     QCOMPARE(window.threadKeeper()->runningCount(), 2);
     window.stopBackgroundWork();

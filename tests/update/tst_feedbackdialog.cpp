@@ -1,6 +1,7 @@
 // The feedback dialog: its input rules, the verification code and the upload of today's log
 // against the test web service.
 #include "app/pixvuestartup.h"
+#include "core/qthreadkeeper.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/qfeedbackdialog.h"
 #include "guitestsupport.h"
@@ -63,6 +64,7 @@ private:
     void fill(QFeedbackDialog& dialog, const QString& content, const QString& mail) const;
 
     PixvueTestService m_service;
+    QThreadKeeper m_keeper;  // after the service: the uploads end first
     LinkRecorder m_links;
 };
 
@@ -93,7 +95,7 @@ void TestFeedbackDialog::fill(QFeedbackDialog& dialog, const QString& content,
 }
 
 void TestFeedbackDialog::codeIsReadableAndCaseless() {
-    QFeedbackDialog dialog;
+    QFeedbackDialog dialog(m_keeper);
     // Capitals and digits that no reader confuses, each dark on the light ground.
     const QString confusable = QStringLiteral("IL1O0S5Z2B8");
     for (int i = 0; i < 20; ++i) {
@@ -137,7 +139,7 @@ void TestFeedbackDialog::mailPatternAnywhereInTheText() {
     QVERIFY(!QFeedbackDialog::isValidMail("someone.example.com"));
     QVERIFY(!QFeedbackDialog::isValidMail("someone@EXAMPLE.COM"));
 
-    QFeedbackDialog dialog;
+    QFeedbackDialog dialog(m_keeper);
     fill(dialog, "Words", "someone@example.com, more words");
     QVERIFY(dialog.submitButton()->isEnabled());
     dialog.slotEditingFinished();
@@ -157,7 +159,7 @@ void TestFeedbackDialog::mailPatternAnywhereInTheText() {
 }
 
 void TestFeedbackDialog::submitFollowsMailAndContent() {
-    QFeedbackDialog dialog;
+    QFeedbackDialog dialog(m_keeper);
     QCOMPARE(dialog.size(), QSize(660, 440));
     QVERIFY(!dialog.submitButton()->isEnabled());
     QVERIFY(!dialog.continueButton()->isVisibleTo(&dialog));
@@ -185,7 +187,7 @@ void TestFeedbackDialog::submitFollowsMailAndContent() {
 }
 
 void TestFeedbackDialog::contentIsLimitedAtTheCursor() {
-    QFeedbackDialog dialog;
+    QFeedbackDialog dialog(m_keeper);
     QPlainTextEdit* edit = dialog.contentEdit();
     edit->insertPlainText(QString(310, 'a'));
     QCOMPARE(edit->toPlainText(), QString(300, 'a'));
@@ -209,7 +211,7 @@ void TestFeedbackDialog::contentIsLimitedAtTheCursor() {
 
 void TestFeedbackDialog::failedUploadKeepsEverything() {
     m_service.setReply("/client/problem", ScriptedReply::httpError(500, "down"));
-    QFeedbackDialog dialog;
+    QFeedbackDialog dialog(m_keeper);
     fill(dialog, "  It crashed  ", kMail);
     const QString code = dialog.codeLabel()->code();
     dialog.codeEdit()->setText(code);
@@ -252,7 +254,7 @@ void TestFeedbackDialog::failedUploadKeepsEverything() {
 void TestFeedbackDialog::uploadSendsTodaysLog() {
     m_service.setReply("/client/problem", ScriptedReply::envelope(0));
     LOG(INFO) << "a line before the feedback in " << QDir::homePath() << "/Pictures";
-    QFeedbackDialog dialog;
+    QFeedbackDialog dialog(m_keeper);
     fill(dialog, "  Thanks for the tool \n", "  " + QString(kMail) + " ");
     dialog.codeEdit()->setText(dialog.codeLabel()->code().toLower());  // any case
     dialog.submitButton()->click();
@@ -290,7 +292,7 @@ void TestFeedbackDialog::uploadSendsTodaysLog() {
 }
 
 void TestFeedbackDialog::chatLinkOpensTheContact() {
-    QFeedbackDialog dialog;
+    QFeedbackDialog dialog(m_keeper);
     // Nothing here handles the chat client's links: the button is hidden.
     QVERIFY(!QFeedbackDialog::isChatAvailable());
     QVERIFY(!dialog.chatButton()->isVisibleTo(&dialog));
@@ -309,7 +311,7 @@ void TestFeedbackDialog::chatLinkOpensTheContact() {
 
 void TestFeedbackDialog::closingDuringUploadWaitsForIt() {
     m_service.setReply("/client/problem", ScriptedReply::neverReply());
-    auto* dialog = new QFeedbackDialog;
+    auto* dialog = new QFeedbackDialog(m_keeper);
     fill(*dialog, "Slow service", kMail);
     dialog->codeEdit()->setText(dialog->codeLabel()->code());
     dialog->submitButton()->click();

@@ -4,6 +4,7 @@
 #include "gallerycanvas.h"
 #include "galleryregistry.h"
 
+#include "core/qthreadkeeper.h"
 #include "dialogs/qaboutdialog.h"
 #include "dialogs/qcheckupdatedialog.h"
 #include "dialogs/qexitdialog.h"
@@ -52,7 +53,7 @@ void shootDialogs(GalleryCanvas& canvas) {
         canvas.shoot("QLanguageDialog_changed", &language, kDesktop, 0);
     }
     {
-        QAboutDialog about;
+        QAboutDialog about(zentarPixvue::webPage(zentarPixvue::kHomePagePath));
         canvas.shoot("QAboutDialog", &about, kDesktop, 0);
     }
     {
@@ -81,17 +82,19 @@ UpdateInfo sampleOffer(const GalleryCanvas& canvas) {
 }
 
 void shootUpdateDialog(GalleryCanvas& canvas) {
-    QCheckUpdateDialog dialog(true);
+    QThreadKeeper keeper;
+    const QUrl downloadPage = zentarPixvue::webPage(QUpdatePage::kDownloadPagePath);
+    QCheckUpdateDialog dialog(true, keeper, downloadPage);
     canvas.shoot("QCheckUpdateDialog_checking", &dialog, kDesktop, 0);
     dialog.checkingPage()->slotUpdateInfo(QVariant::fromValue(UpdateInfo()));
     canvas.shoot("QCheckUpdateDialog_latest", &dialog, kDesktop, 0);
     {
-        QCheckUpdateDialog failed(true);
+        QCheckUpdateDialog failed(true, keeper, downloadPage);
         failed.checkingPage()->slotCheckCompleted(false, QNetworkReply::HostNotFoundError);
         failed.checkingPage()->slotUpdateInfo(QVariant::fromValue(UpdateInfo()));
         canvas.shoot("QCheckUpdateDialog_checkfailed", &failed, kDesktop, 0);
         // Built for a distribution's package.
-        QCheckUpdateDialog packaged(true);
+        QCheckUpdateDialog packaged(true, keeper, downloadPage);
         packaged.setPackageManaged(true);
         packaged.checkingPage()->slotUpdateInfo(QVariant::fromValue(UpdateInfo()));
         canvas.shoot("QCheckUpdateDialog_latest_packaged", &packaged, kDesktop, 0);
@@ -118,7 +121,7 @@ void shootUpdateDialog(GalleryCanvas& canvas) {
     QCoreApplication::sendEvent(page->linkLabel(), &enter);
     canvas.shoot("QCheckUpdateDialog_download_failed_linkhover", &dialog, kDesktop, 0);
 
-    QCheckUpdateDialog ended(true);
+    QCheckUpdateDialog ended(true, keeper, downloadPage);
     ended.updatePage()->showDownloadStart(offer);
     ended.updatePage()->showEnd(
         QCoreApplication::translate("QUpdatePage", "The installer of %1 has been started")
@@ -128,7 +131,8 @@ void shootUpdateDialog(GalleryCanvas& canvas) {
 PIXVUE_GALLERY_ENTRY("converter", shootUpdateDialog)
 
 void shootFeedbackDialog(GalleryCanvas& canvas) {
-    QFeedbackDialog dialog;
+    QThreadKeeper keeper;
+    QFeedbackDialog dialog(keeper);
     canvas.shoot("QFeedbackDialog_empty", &dialog, kDesktop, 0);
 
     dialog.contentEdit()->setPlainText(

@@ -5,6 +5,7 @@
 #include "galleryoperate.h"
 #include "galleryregistry.h"
 
+#include "core/qthreadkeeper.h"
 #include "dialogs/qshowimagedlg.h"
 #include "dialogs/qstopadddelimgdlg.h"
 #include "filelist/heicmodeldata.h"
@@ -114,12 +115,12 @@ void shootOperatePage(GalleryCanvas& canvas) {
     const QStringList files = listFiles(scratch);
     for (const auto& shot : {qMakePair(QString("QShowImageDlg"), files.at(0)),
                              qMakePair(QString("QShowImageDlg_loadfail"), files.at(5))}) {
-        QShowImageDlg preview(shot.second, &window);
+        QShowImageDlg preview(shot.second, *window.threadKeeper(), &window);
         waitFor([&preview] { return preview.isLoaded(); });
         preview.hide();
         shootOver(canvas, shot.first, window, &preview);
     }
-    QShowImageDlg loading(files.at(1));
+    QShowImageDlg loading(files.at(1), *window.threadKeeper());
     loading.hide();
     shootOver(canvas, "QShowImageDlg_loading", window, &loading);
     waitFor([&loading] { return loading.isLoaded(); });
@@ -129,7 +130,7 @@ void shootOperatePage(GalleryCanvas& canvas) {
     page->headerView()->setSortIndicator(2, Qt::DescendingOrder);
     view->selectAll();
     canvas.shoot("zentarPixvue_operate_grown_sorted", &window, kDesktop, 0);
-    QShowImageDlg grownPreview(files.at(0), &window);
+    QShowImageDlg grownPreview(files.at(0), *window.threadKeeper(), &window);
     waitFor([&grownPreview] { return grownPreview.isLoaded(); });
     grownPreview.hide();
     grownPreview.setFixedSize(window.size());
