@@ -155,6 +155,9 @@ bool ZtHttpOp::awaitReply(QEventLoop& loop, QNetworkReply* reply, const QString&
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
+    if (!reply->isFinished()) {
+        reply->abort();  // the thread was asked to quit: no answer, not an empty one
+    }
     bool succeeded = false;
     if (reply->error() != QNetworkReply::NoError) {
         m_nNetworkError = static_cast<qint32>(reply->error());

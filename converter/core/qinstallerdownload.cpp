@@ -173,10 +173,20 @@ QInstallerDownload::Start QInstallerDownload::start(const QString& version,
         return Refused;
     }
     m_pThread = new QInstallerDownloadThread(url, m_strTarget + QStringLiteral(".tmp"), this);
+    // The words of a thread that was cancelled meanwhile are queued but stale.
+    const quint64 run = ++m_nRun;
     connect(m_pThread, &QInstallerDownloadThread::signalProgress, this,
-            &QInstallerDownload::signalProgress);
+            [this, run](qint64 bytesRead, qint64 totalBytes) {
+                if (run == m_nRun) {
+                    emit signalProgress(bytesRead, totalBytes);
+                }
+            });
     connect(m_pThread, &QInstallerDownloadThread::signalCompleted, this,
-            &QInstallerDownload::slotThreadCompleted);
+            [this, run](bool success, int errorCode) {
+                if (run == m_nRun) {
+                    finishRun(success, errorCode);
+                }
+            });
     m_pThread->start(QThread::InheritPriority);
     return Started;
 }
@@ -197,13 +207,11 @@ bool QInstallerDownload::createTemporaryFile() {
     return false;
 }
 
-void QInstallerDownload::slotThreadCompleted(bool success, int errorCode) {
-    // Queued: a thread cancelled meanwhile has been dropped, and its word is stale.
-    if (sender() != m_pThread) {
-        return;
-    }
+void QInstallerDownload::finishRun(bool success, int errorCode) {
+    ++m_nRun;
     m_pThread->wait();
-    delete m_pThread;
+    m_pThread->deleteLater();
+    m_pThread = nullptr;
     if (!success) {
         LOG(ERROR) << "Download fail";
         emit signalFailed(errorCode);
@@ -233,9 +241,9 @@ void QInstallerDownload::cancel() {
         return;
     }
     LOG(INFO) << "download of " << m_strTarget << " cancelled";
+    ++m_nRun;
     QInstallerDownloadThread* thread = m_pThread;
     m_pThread = nullptr;
-    thread->disconnect(this);
     thread->stopAndWait();
     delete thread;
     QFile::remove(m_strTarget + QStringLiteral(".tmp"));

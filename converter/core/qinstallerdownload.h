@@ -67,10 +67,11 @@ signals:
 private:
     Start refuse(int code);
     bool createTemporaryFile();
-    void slotThreadCompleted(bool success, int errorCode);
+    void finishRun(bool success, int errorCode);
     bool finishFile();
 
     QPointer<QInstallerDownloadThread> m_pThread;
     QString m_strTarget;
     int m_nRefusalCode = 0;
+    quint64 m_nRun = 0;  // counts starts, ends and cancels
 };

@@ -3,7 +3,6 @@
 #include "core/qthreadkeeper.h"
 #include "dialogs/dialogframe.h"
 #include "qadaptivelabel.h"
-#include "qimagelable.h"
 #include "qimagetextbutton.h"
 #include "qmessageboxex.h"
 #include "qmultilinelabel.h"
