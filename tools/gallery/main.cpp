@@ -4,6 +4,7 @@
 
 #include "gallerycanvas.h"
 #include "galleryregistry.h"
+#include "kitfont.h"
 
 #ifdef GALLERY_WITH_PIXVUE_RESOURCES
 #include "pixvueresources.h"
@@ -14,7 +15,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFont>
 #include <QStringList>
 #include <QTranslator>
 
@@ -94,16 +94,13 @@ int main(int argc, char* argv[]) {
 #ifdef GALLERY_WITH_PIXVUE_RESOURCES
     pixvue::initResources();
     KitTheme::setCurrent(pixvue::kitTheme());
-    pixvue::installFontSubstitutions();
 #else
     std::fputs("pixvue-gallery: built without the converter's images\n", stderr);
 #endif
 #ifdef GALLERY_WITH_QFAULTPOST_RESOURCES
     qfaultpost::initResources();
 #endif
-    QFont font(QStringLiteral("Microsoft YaHei"));
-    font.setPixelSize(14);
-    QApplication::setFont(font);
+    kitfont::applyDesignFont();
 
     QString outDir;
     QStringList languages;
