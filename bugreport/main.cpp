@@ -1,6 +1,6 @@
 #include "faultpostsetup.h"
+#include "kitfont.h"
 #include "kittheme.h"
-#include "pixvueresources.h"
 #include "qfaultpost.h"
 #include "qfaultpostresources.h"
 #include "ztconfig.h"
@@ -9,7 +9,6 @@
 #include "ztlogsetup.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QTranslator>
 
 int main(int argc, char* argv[]) {
@@ -22,10 +21,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     qfaultpost::initResources();
     KitTheme::setCurrent(qfaultpost::kitTheme());
-    pixvue::installFontSubstitutions();
-    QFont font(QString::fromLatin1(pixvue::kDesignFontFamily));
-    font.setPixelSize(14);
-    QApplication::setFont(font);
+    kitfont::applyDesignFont();
 
     QTranslator translator;
     qfaultpost::loadTranslation(translator);

@@ -127,51 +127,35 @@ void ZtConfig::writeUserValue(const QString& section, const QString& key, const 
 }
 
 void ZtConfig::setConvertFormat(ConvertFormat format) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    writeUserValue("ConvertFormat", "ConvertFormat", static_cast<int>(format));
-    m_eConvertFormat = format;
+    storeChoice("ConvertFormat", "ConvertFormat", m_eConvertFormat, format);
 }
 
 void ZtConfig::setOutPutType(OutPut_Type type) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    writeUserValue("OutPutType", "OutPutType", static_cast<int>(type));
-    m_eOutPutType = type;
+    storeChoice("OutPutType", "OutPutType", m_eOutPutType, type);
 }
 
 void ZtConfig::setPicSize(const QString& size) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    writeUserValue("PicSize", "PicSize", size);
-    m_strPicSize = size;
+    storeChoice("PicSize", "PicSize", m_strPicSize, size);
 }
 
 void ZtConfig::setPicQuality(const QString& quality) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    writeUserValue("PicQuality", "PicQuality", quality);
-    m_strPicQuality = quality;
+    storeChoice("PicQuality", "PicQuality", m_strPicQuality, quality);
 }
 
 void ZtConfig::setKeepExif(bool keep) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    writeUserValue("KeepExif", "KeepExif", keep);
-    m_bKeepExif = keep;
+    storeChoice("KeepExif", "KeepExif", m_bKeepExif, keep);
 }
 
 void ZtConfig::setLanguageType(Language language) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    writeUserValue("Language", "LanguageType", static_cast<int>(language));
-    m_eLanguage = language;
+    storeChoice("Language", "LanguageType", m_eLanguage, language);
 }
 
 void ZtConfig::setOutputDir(const QString& dir) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    writeUserValue("OutputDir", "OutputDir", dir);
-    m_strOutputDir = dir;
+    storeChoice("OutputDir", "OutputDir", m_strOutputDir, dir);
 }
 
 void ZtConfig::setWindowSize(const QSize& size) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    writeUserValue("WindowSize", "WindowSize", size);
-    m_windowSize = size;
+    storeChoice("WindowSize", "WindowSize", m_windowSize, size);
 }
 
 QString ZtConfig::getHostIpAddress() const {

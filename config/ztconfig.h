@@ -8,6 +8,7 @@
 
 #include <QVariant>
 #include <mutex>
+#include <type_traits>
 
 enum ConvertFormat : qint32 { JPG = 0, PNG = 1, BMP = 2 };
 enum OutPut_Type : qint32 { DefaultOutPut = 0, CustomOutPut = 1 };
@@ -116,6 +117,17 @@ private:
     QString readUrlValue(const char* section, const char* key, const char* defaultValue) const;
     Language initialLanguage(const QString& user) const;
     void writeUserValue(const QString& section, const QString& key, const QVariant& value);
+    // Writes a user's choice to its key and keeps it in member, under the lock.
+    template <typename T>
+    void storeChoice(const char* section, const char* key, T& member, const T& value) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if constexpr (std::is_enum_v<T>) {
+            writeUserValue(section, key, static_cast<int>(value));
+        } else {
+            writeUserValue(section, key, QVariant::fromValue(value));
+        }
+        member = value;
+    }
 
     static ZtConfig* m_pInstance;
 

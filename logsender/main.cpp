@@ -1,5 +1,5 @@
-#include "exitsignals.h"
 #include "ztconfig.h"
+#include "ztexitsignals.h"
 #include "ztlog.h"
 #include "ztlogsender.h"
 #include "ztlogsetup.h"
@@ -13,9 +13,9 @@ int main(int argc, char* argv[]) {
     ZtConfig::NewInstance();  // created here, before the sender thread reads it
 
     auto* sender = new ZtLogSender();
-    ExitSignals exitSignals;
+    ZtExitSignals exitSignals;
     QObject::connect(
-        &exitSignals, &ExitSignals::signalExitRequested, sender,
+        &exitSignals, &ZtExitSignals::signalExitRequested, sender,
         [sender] { sender->setExit(true); }, Qt::DirectConnection);
     // The last upload after an exit request ends the process.
     QObject::connect(sender, &QThread::finished, &app, &QCoreApplication::quit,

@@ -1,43 +1,72 @@
 #include "cframelessdialog.h"
 
 #include "kittheme.h"
-#include "stateframes.h"
-#include "ztlog.h"
 
-#include <qdrawutil.h>
 #include <QMouseEvent>
 #include <QPainter>
 
-CFramelessDialog::CFramelessDialog(QWidget* parent) : QDialog(parent) {
+namespace {
+
+// Holds an answerer for the dialogs made under its parent widget.
+class ExecAnswererHolder : public QObject {
+public:
+    ExecAnswererHolder(QWidget& owner, CFramelessDialog::ExecAnswerer answerer)
+        : QObject(&owner), m_answerer(std::move(answerer)) {}
+
+    CFramelessDialog::ExecAnswerer m_answerer;
+};
+
+ExecAnswererHolder* holderOf(const QWidget& owner) {
+    for (QObject* child : owner.children()) {
+        if (auto* holder = dynamic_cast<ExecAnswererHolder*>(child)) {
+            return holder;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CFramelessDialog::CFramelessDialog(QWidget* parent) : QDialog(parent), m_frame(*this) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setModal(true);
     setShadowImage(KitTheme::current().shadowImage);
 }
 
-namespace {
-
-CFramelessDialog::ExecAnswerer& execAnswerer() {
-    static CFramelessDialog::ExecAnswerer answerer;
-    return answerer;
-}
-
-}  // namespace
-
 void CFramelessDialog::setExecAnswerer(ExecAnswerer answerer) {
-    execAnswerer() = std::move(answerer);
+    m_execAnswerer = std::move(answerer);
 }
 
-bool CFramelessDialog::hasExecAnswerer() {
-    return static_cast<bool>(execAnswerer());
+void CFramelessDialog::setExecAnswerer(QWidget& owner, ExecAnswerer answerer) {
+    delete holderOf(owner);
+    if (answerer) {
+        new ExecAnswererHolder(owner, std::move(answerer));
+    }
+}
+
+bool CFramelessDialog::hasExecAnswerer() const {
+    return static_cast<bool>(findExecAnswerer());
+}
+
+CFramelessDialog::ExecAnswerer CFramelessDialog::findExecAnswerer() const {
+    if (m_execAnswerer) {
+        return m_execAnswerer;
+    }
+    for (const QWidget* owner = this; owner != nullptr; owner = owner->parentWidget()) {
+        if (const ExecAnswererHolder* holder = holderOf(*owner)) {
+            return holder->m_answerer;
+        }
+    }
+    return {};
 }
 
 int CFramelessDialog::exec() {
-    if (!execAnswerer()) {
+    // A copy: the answerer may replace itself while it runs.
+    const ExecAnswerer answerer = findExecAnswerer();
+    if (!answerer) {
         return QDialog::exec();
     }
-    // A copy: the answerer may replace itself while it runs.
-    const ExecAnswerer answerer = execAnswerer();
     const int answer = answerer(*this);
     setResult(answer);
     return answer;
@@ -48,66 +77,46 @@ void CFramelessDialog::setDialogSize(int width, int height) {
 }
 
 void CFramelessDialog::setTitleSize(const QSize& size) {
-    m_titleSize = size;
+    m_frame.setTitleSize(size);
     update();
 }
 
 void CFramelessDialog::setTitleColor(const QColor& color) {
-    m_titleColor = color;
+    m_frame.setTitleColor(color);
     update();
 }
 
 void CFramelessDialog::setBodyColor(const QColor& color) {
-    m_bodyColor = color;
+    m_frame.setBodyColor(color);
     update();
 }
 
 void CFramelessDialog::setShadowImage(const QString& path) {
-    m_shadow = loadKitPixmap(path);
-    if (!m_shadow.isNull() &&
-        (m_shadow.width() < 2 * kShadowMargin || m_shadow.height() < 2 * kShadowMargin)) {
-        LOG(ERROR) << "Shadow image " << path << " is smaller than its margins";
-        m_shadow = QPixmap();
-    }
+    m_frame.setShadowImage(path);
     update();
 }
 
-QRect CFramelessDialog::titleBand() const {
-    return QRect(QPoint(kShadowMargin, kShadowMargin), m_titleSize);
-}
-
 void CFramelessDialog::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        m_pressPos = event->pos();
-        if (titleBand().contains(m_pressPos)) {
-            m_bDragging = true;
-        }
-    }
+    m_frame.press(*event);
     QDialog::mousePressEvent(event);
 }
 
 void CFramelessDialog::mouseMoveEvent(QMouseEvent* event) {
-    if (m_bDragging) {
-        move(pos() + (event->pos() - m_pressPos));
-    }
+    m_frame.move(*event);
     QDialog::mouseMoveEvent(event);
 }
 
 void CFramelessDialog::mouseReleaseEvent(QMouseEvent* event) {
-    m_bDragging = false;
+    m_frame.release();
     QDialog::mouseReleaseEvent(event);
 }
 
 void CFramelessDialog::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QRect area = contentsRect();
-    if (!m_shadow.isNull()) {
-        const QMargins margins(kShadowMargin, kShadowMargin, kShadowMargin, kShadowMargin);
-        qDrawBorderPixmap(&painter, area, margins, m_shadow, m_shadow.rect(), margins,
-                          QTileRules(Qt::StretchTile));
-    }
-    painter.fillRect(area.adjusted(kShadowMargin, kShadowMargin, -kShadowMargin, -kShadowMargin),
-                     m_bodyColor);
-    painter.fillRect(titleBand(), m_titleColor);
+    m_frame.paint(painter);
+}
+
+void CFramelessDialog::resizeEvent(QResizeEvent* event) {
+    m_frame.updateShape();
+    QDialog::resizeEvent(event);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "kitframe.h"
 #include "widgetkit_global.h"
 
 #include <QColor>
 #include <QDialog>
-#include <QPixmap>
 
 #include <functional>
 
@@ -14,16 +14,19 @@ class ZTWIDGETKIT_EXPORT CFramelessDialog : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kShadowMargin = 30;
+    static constexpr int kShadowMargin = KitFrame::kShadowMargin;
 
     explicit CFramelessDialog(QWidget* parent = nullptr);
 
     // Answers modal dialogs without a person (tests, scripted runs): while an answerer is set,
     // exec() shows nothing and returns what the answerer returns. It may click the dialog's
-    // buttons first, as a user would.
+    // buttons first, as a user would. An answerer set on this dialog comes first, then one set
+    // for the nearest owner (this dialog or a widget above it), which answers every dialog made
+    // under that owner.
     using ExecAnswerer = std::function<int(CFramelessDialog&)>;
-    static void setExecAnswerer(ExecAnswerer answerer);
-    static bool hasExecAnswerer();
+    void setExecAnswerer(ExecAnswerer answerer);
+    static void setExecAnswerer(QWidget& owner, ExecAnswerer answerer);
+    bool hasExecAnswerer() const;
 
     int exec() override;
 
@@ -34,21 +37,22 @@ public:
     void setBodyColor(const QColor& color);
     void setShadowImage(const QString& path);
 
-    QSize titleSize() const { return m_titleSize; }
-    QRect titleBand() const;
-    bool isDragging() const { return m_bDragging; }
+    QSize titleSize() const { return m_frame.titleSize(); }
+    QRect titleBand() const { return m_frame.titleBand(); }
+    bool isDragging() const { return m_frame.isDragging(); }
+    // The shadow margin is drawn where the desktop blends windows, cut off otherwise.
+    KitFrame& frame() { return m_frame; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QPoint m_pressPos{-1, -1};
-    bool m_bDragging = false;
-    QSize m_titleSize{0, 0};
-    QColor m_titleColor{"#FFFFFF"};
-    QColor m_bodyColor{"#FFFFFF"};
-    QPixmap m_shadow;
+    ExecAnswerer findExecAnswerer() const;
+
+    KitFrame m_frame;
+    ExecAnswerer m_execAnswerer;
 };

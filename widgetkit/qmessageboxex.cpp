@@ -52,7 +52,7 @@ QMessageboxEx::QMessageboxEx(const QString& title, const QString& text, int icon
     layout->addSpacing(40);
     layout->addLayout(createMessageRow());
     layout->addSpacing(58);
-    layout->addLayout(createButtonRow());
+    layout->addLayout(createOwnButtonRow());
     layout->addStretch();
 
     applyIcon();
@@ -94,23 +94,32 @@ QLayout* QMessageboxEx::createMessageRow() {
     return row;
 }
 
-QLayout* QMessageboxEx::createButtonRow() {
-    m_pBtnYes = createDialogButton(KitTheme::current().dialogYesButton, QColor("#444444"), this);
-    m_pBtnNo = createDialogButton(KitTheme::current().dialogNoButton, QColor("#FFFFFF"), this);
-    m_pBtnYes->setText(tr("YES"));
-    m_pBtnNo->setText(tr("NO"));
+QMessageboxEx::ButtonRow QMessageboxEx::createButtonRow(const QString& yes, const QString& no,
+                                                        QWidget* parent) {
+    ButtonRow row;
+    row.yes = createDialogButton(KitTheme::current().dialogYesButton, QColor("#444444"), parent);
+    row.no = createDialogButton(KitTheme::current().dialogNoButton, QColor("#FFFFFF"), parent);
+    row.yes->setText(yes);
+    row.no->setText(no);
+
+    row.layout = new QHBoxLayout();
+    row.layout->setContentsMargins(0, 0, 0, 0);
+    row.layout->setSpacing(0);
+    row.layout->addStretch();
+    row.layout->addWidget(row.yes);
+    row.layout->addSpacing(20);
+    row.layout->addWidget(row.no);
+    row.layout->addSpacing(20);
+    return row;
+}
+
+QLayout* QMessageboxEx::createOwnButtonRow() {
+    const ButtonRow row = createButtonRow(tr("YES"), tr("NO"), this);
+    m_pBtnYes = row.yes;
+    m_pBtnNo = row.no;
     connect(m_pBtnYes, &QImageTextButton::clicked, this, &QMessageboxEx::slotBtnClicked);
     connect(m_pBtnNo, &QImageTextButton::clicked, this, &QMessageboxEx::close);
-
-    auto* row = new QHBoxLayout();
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    row->addStretch();
-    row->addWidget(m_pBtnYes);
-    row->addSpacing(20);
-    row->addWidget(m_pBtnNo);
-    row->addSpacing(20);
-    return row;
+    return row.layout;
 }
 
 void QMessageboxEx::applyIcon() {

@@ -8,6 +8,7 @@ class QImageLable;
 class QImageTextButton;
 class QLineEx;
 class QMultiLineLabel;
+class QHBoxLayout;
 
 // The kit's message box: a title, an optional icon, a text and YES and/or NO buttons.
 // exec() gives Accepted only after YES; NO and the close button reject.
@@ -22,6 +23,14 @@ public:
 
     void setButtonText(const QString& yes, const QString& no);
 
+    // The YES and NO buttons at the right of a message box's bottom row; the owner connects them.
+    struct ButtonRow {
+        QHBoxLayout* layout = nullptr;
+        QImageTextButton* yes = nullptr;
+        QImageTextButton* no = nullptr;
+    };
+    static ButtonRow createButtonRow(const QString& yes, const QString& no, QWidget* parent);
+
     QImageTextButton* yesButton() const { return m_pBtnYes; }
     QImageTextButton* noButton() const { return m_pBtnNo; }
     QIconButton* closeButton() const { return m_pBtnClose; }
@@ -33,7 +42,7 @@ public slots:
 private:
     QLayout* createTitleRow();
     QLayout* createMessageRow();
-    QLayout* createButtonRow();
+    QLayout* createOwnButtonRow();
     void applyIcon();
     void applyButtonMode();
 

@@ -3,22 +3,22 @@
 #include "app/consolerequests.h"
 #include "app/pixvueopenfiles.h"
 #include "app/pixvuepaths.h"
-#include "app/qexitsignals.h"
 #include "app/qonlineservices.h"
 #include "app/qsingleinstance.h"
 #include "core/qthreadkeeper.h"
+#include "kitfont.h"
 #include "mainwindow/zentarpixvue.h"
 #include "pages/qoperatepage.h"
 #include "pixvueresources.h"
 #include "workers/qtaskthread.h"
 #include "ztdatadir.h"
+#include "ztexitsignals.h"
 #include "ztheicapi.h"
 #include "ztlog.h"
 #include "ztlogsetup.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFont>
 #include <QIcon>
 #include <QProcess>
 #include <QTimer>
@@ -71,10 +71,7 @@ QString prepareDataDirectory() {
 void applyApplicationLook() {
     initResources();
     KitTheme::setCurrent(kitTheme());
-    installFontSubstitutions();
-    QFont font(QString::fromLatin1(kDesignFontFamily));
-    font.setPixelSize(14);
-    QApplication::setFont(font);
+    kitfont::applyDesignFont();
     setApplicationIcon();
 }
 
@@ -135,8 +132,8 @@ std::unique_ptr<zentarPixvue> createMainWindow(QSingleInstance& instance) {
 }
 
 // The session's end (SIGTERM, SIGHUP) ends the loop as a confirmed exit would.
-void endOnExitSignals(QExitSignals& exitSignals) {
-    QObject::connect(&exitSignals, &QExitSignals::signalExitRequested, qApp, [] {
+void endOnExitSignals(ZtExitSignals& exitSignals) {
+    QObject::connect(&exitSignals, &ZtExitSignals::signalExitRequested, qApp, [] {
         LOG(INFO) << "the system asked the program to end";
         QCoreApplication::exit(0);
     });
@@ -167,7 +164,7 @@ int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
     if (!paths.isEmpty()) {
         window->openPaths(paths);
     }
-    QExitSignals exitSignals;
+    ZtExitSignals exitSignals;
     endOnExitSignals(exitSignals);
     std::unique_ptr<QOnlineServices> services = startOnlineServices(window.get(), *config);
     quitAfterStartWhenAsked();

@@ -4,6 +4,7 @@
 #include "qadaptivelabel.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
+#include "qmessageboxex.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -37,23 +38,12 @@ QLayout* QExitDialog::createMessageRow() {
 }
 
 QLayout* QExitDialog::createButtonRow() {
-    m_pBtnYes =
-        pixvue::createDialogButton(":/Img/res/btn/btn_dlgyes.png", tr("YES"), "#444444", this);
-    m_pBtnYes->setTextFont(16, 50);
-    m_pBtnNo = pixvue::createDialogButton(":/Img/res/btn/btn_dlgno.png", tr("NO"), "#FFFFFF", this);
-    m_pBtnNo->setTextFont(16, 50);
+    const QMessageboxEx::ButtonRow row = QMessageboxEx::createButtonRow(tr("YES"), tr("NO"), this);
+    m_pBtnYes = row.yes;
+    m_pBtnNo = row.no;
     connect(m_pBtnYes, &QImageTextButton::clicked, this, &QExitDialog::slotBtnClicked);
     connect(m_pBtnNo, &QImageTextButton::clicked, this, &QExitDialog::close);
-
-    auto* row = new QHBoxLayout();
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    row->addStretch();
-    row->addWidget(m_pBtnYes);
-    row->addSpacing(20);
-    row->addWidget(m_pBtnNo);
-    row->addSpacing(20);
-    return row;
+    return row.layout;
 }
 
 void QExitDialog::slotBtnClicked() {

@@ -1,34 +1,21 @@
 #include "qoverlaydialog.h"
 
+#include "kitframe.h"
+
 #include <QPainter>
-#include <QX11Info>
 
 namespace {
 
 const QColor kDimColor(0, 18, 55, 128);
 
-// 0: ask the window system; 1 / 2: a test's answer (no / yes).
-int g_blendsForTest = 0;
-
 }  // namespace
 
-QOverlayDialog::QOverlayDialog(QWidget* parent) : QDialog(parent) {
+QOverlayDialog::QOverlayDialog(QWidget* parent)
+    : QDialog(parent), m_bDesktopBlends(kitframe::desktopBlendsWindows()) {
     setFixedSize(kWidth, kHeight);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setModal(true);
-}
-
-bool QOverlayDialog::desktopBlendsWindows() {
-    if (g_blendsForTest != 0) {
-        return g_blendsForTest == 2;
-    }
-    // Wayland always composites; the offscreen platform keeps the alpha of each window.
-    return !QX11Info::isPlatformX11() || QX11Info::isCompositingManagerRunning();
-}
-
-void QOverlayDialog::setDesktopBlendsWindowsForTest(bool blends) {
-    g_blendsForTest = blends ? 2 : 1;
 }
 
 void QOverlayDialog::showOver(QWidget* owner) {

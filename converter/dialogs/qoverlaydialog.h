@@ -20,10 +20,10 @@ public:
     // Shows the overlay on top of owner's window, at its size.
     void showOver(QWidget* owner);
 
-    // Whether the desktop shows what lies beneath a translucent window.
-    static bool desktopBlendsWindows();
-    // For tests: answers desktopBlendsWindows() from now on.
-    static void setDesktopBlendsWindowsForTest(bool blends);
+    // Whether the desktop shows what lies beneath this translucent window; it follows the
+    // desktop unless set (tests).
+    bool desktopBlendsWindows() const { return m_bDesktopBlends; }
+    void setDesktopBlendsWindows(bool blends) { m_bDesktopBlends = blends; }
 
     bool coversWithPicture() const { return !m_backdrop.isNull(); }
 
@@ -32,4 +32,5 @@ protected:
 
 private:
     QPixmap m_backdrop;  // the covered window, where the desktop does not blend
+    bool m_bDesktopBlends;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/cframelesswindow.h"
+#include "cframelesswindow.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,5 +1,6 @@
 // Every image the windows name loads with its frame layout; every translated text is translated.
 
+#include "kitfont.h"
 #include "pixvueresources.h"
 #include "qfaultpostresources.h"
 
@@ -330,9 +331,9 @@ void TestAssets::typosOfTheSourceTextsStay() {
 }
 
 void TestAssets::chineseTextsHaveGlyphs() {
-    const QString family = pixvue::installFontSubstitutions();
+    const QString family = kitfont::installFontSubstitutions();
     QVERIFY2(!family.isEmpty(), "no CJK font installed (fonts-wqy-microhei)");
-    QFont font(QString::fromLatin1(pixvue::kDesignFontFamily));
+    QFont font(QString::fromLatin1(kitfont::kDesignFontFamily));
     font.setPixelSize(14);
     QCOMPARE(QFontInfo(font).family(), family);
 

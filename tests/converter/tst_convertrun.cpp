@@ -258,6 +258,7 @@ void TestConvertRun::avifFolderToJpg() {
     answers.answer(convertrun::yesToExit());
     auto window = convertrun::openFreshWindow();
     QVERIFY(window);
+    answers.answerFor(*window);
     QOperatePage& page = *window->operatePage();
     QVERIFY(convertrun::dropAndWait(*window, folder));
     QStringList listed;
@@ -292,6 +293,7 @@ void TestConvertRun::runPass(const QString& label, Sizes& sizes) {
     answers.answer(convertrun::yesToExit());
     auto window = convertrun::openFreshWindow();
     QVERIFY(window);
+    answers.answerFor(*window);
     QOperatePage& page = *window->operatePage();
     QAbstractItemModelTester tester(page.model().data(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);

@@ -3,8 +3,8 @@
 // dropped again and the window closed while a conversion runs. Whatever is listed is either
 // converted whole or not written, and the lists and the store stay consistent.
 #include "app/pixvuestartup.h"
-#include "core/qthreadkeeper.h"
 #include "convertrunsupport.h"
+#include "core/qthreadkeeper.h"
 #include "enginetestsupport.h"
 #include "workers/heicpaths.h"
 #include "workers/qconvertheicthread.h"
@@ -185,6 +185,7 @@ void TestConvertSoak::longSession() {
     answers.answer(convertrun::yesToExit());
     auto window = convertrun::openFreshWindow();
     QVERIFY(window);
+    answers.answerFor(*window);
     QOperatePage& page = *window->operatePage();
     QAbstractItemModelTester tester(page.model().data(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);

@@ -231,6 +231,7 @@ void TestMainWindow::dropTakesPicturesAndCountsTheRest() {
         return int(QDialog::Accepted);
     });
     zentarPixvue window;
+    answers.answerFor(window);
     QSignalSpy completed(window.operatePage(), &QOperatePage::signalOpCompleted);
     const auto url = [&dir](const char* name) { return QUrl::fromLocalFile(dir.filePath(name)); };
     guitest::dropUrls(window, {url("mixed"), url("notes.txt"), url("photo.png"), url("IMG.AVIF")});
@@ -311,6 +312,7 @@ void TestMainWindow::menuItemsReachTheirActions() {
     QDesktopServices::setUrlHandler("https", &catcher, "open");
     QDesktopServices::setUrlHandler("http", &catcher, "open");
     zentarPixvue window;
+    answers.answerFor(window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QEvent enter(QEvent::Enter);
@@ -402,6 +404,7 @@ void TestMainWindow::menuItemsReachTheirActions() {
 void TestMainWindow::closeAsksFirst() {
     guitest::DialogAnswers answers;
     zentarPixvue window;
+    answers.answerFor(window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -426,6 +429,7 @@ void TestMainWindow::closeWithYesEndsTheLoop() {
     guitest::DialogAnswers answers;
     answers.answer(clickOnExitDialog(&QExitDialog::yesButton));
     zentarPixvue window;
+    answers.answerFor(window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTimer::singleShot(0, &window, [&window] { window.closeButton()->click(); });
@@ -443,6 +447,7 @@ void TestMainWindow::closeStopsBackgroundThreads() {
     guitest::DialogAnswers answers;
     answers.accept();
     zentarPixvue window;
+    answers.answerFor(window);
     window.show();
     std::atomic<bool> stop{false};
     std::atomic<bool> ran{false};

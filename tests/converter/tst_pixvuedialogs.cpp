@@ -114,6 +114,7 @@ void TestPixvueDialogs::exitAcceptsOnlyYes() {
     answers.answer(clickOnExitDialog(&QExitDialog::closeButton));
     for (int expected : {int(QDialog::Accepted), int(QDialog::Rejected), int(QDialog::Rejected)}) {
         QExitDialog dialog;
+        answers.answerFor(dialog);
         QCOMPARE(dialog.exec(), expected);
     }
     QCOMPARE(answers.unexpected(), 0);

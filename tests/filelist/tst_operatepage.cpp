@@ -154,6 +154,7 @@ void TestOperatePage::outputDirectoryRule() {
     });
     const QString before = page.pathEdit()->text();
     guitest::DialogAnswers answers;
+    answers.answerFor(page);
     QString warning;
     answers.answer([&warning](CFramelessDialog& dialog) {
         auto& box = static_cast<QMessageboxEx&>(dialog);
@@ -330,8 +331,8 @@ void TestOperatePage::overlayDimsTheWindowItCovers() {
     auto dimmed = [](int channel, int dim) { return (dim * 128 + channel * 127) / 255; };
 
     // Where the desktop blends, the overlay is the dim colour at half opacity.
-    QOverlayDialog::setDesktopBlendsWindowsForTest(true);
     QStopAddDelImgDlg blended(1, &window);
+    blended.setDesktopBlendsWindows(true);
     blended.showOver(&window);
     QVERIFY(!blended.coversWithPicture());
     QColor own = blended.grab().toImage().pixelColor(inside);
@@ -339,12 +340,11 @@ void TestOperatePage::overlayDimsTheWindowItCovers() {
     QCOMPARE(blended.grab().toImage().pixelColor(5, 5).alpha(), 0);  // the shadow margin
 
     // Elsewhere it dims a picture of the window, opaque, instead of nearly black.
-    QOverlayDialog::setDesktopBlendsWindowsForTest(false);
     QStopAddDelImgDlg pictured(1, &window);
+    pictured.setDesktopBlendsWindows(false);
     pictured.showOver(&window);
     QVERIFY(pictured.coversWithPicture());
     own = pictured.grab().toImage().pixelColor(inside);
-    QOverlayDialog::setDesktopBlendsWindowsForTest(true);
     QCOMPARE(own.alpha(), 255);
     QVERIFY(qAbs(own.red() - dimmed(beneath.red(), 0)) <= 2);
     QVERIFY(qAbs(own.green() - dimmed(beneath.green(), 18)) <= 2);

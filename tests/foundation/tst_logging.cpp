@@ -1,3 +1,4 @@
+#include "ztexitsignals.h"
 #include "ztfuncname.h"
 
 #include <QDir>
@@ -7,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -29,6 +32,7 @@ private slots:
     void modulesShareOneDailyFile();
     void programPastMidnightMovesToNewFile();
     void linesReachTheFileBeforeACrash();
+    void exitSignalsArriveAndCloseTheirPipe();
 
 private:
     QProcess* startProbe(const QString& dataHome, const QStringList& arguments,
@@ -180,5 +184,35 @@ void TestLogging::linesReachTheFileBeforeACrash() {
     QCOMPARE(files.size(), 1);
     QCOMPARE(parseFile(files.first()).size(), 3);
 }
+namespace {
+
+int openDescriptorCount() {
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+        .size();
+}
+
+}  // namespace
+
+// SIGTERM and SIGHUP reach the event loop as a signal and a flag; SIGINT does when asked for;
+// nothing stays open or installed afterwards.
+void TestLogging::exitSignalsArriveAndCloseTheirPipe() {
+    const int descriptorsBefore = openDescriptorCount();
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        ZtExitSignals exitSignals(nullptr, ZtExitSignals::Interrupt::StopThenExit);
+        QSignalSpy spy(&exitSignals, &ZtExitSignals::signalExitRequested);
+        QVERIFY(!ZtExitSignals::exitRequested());
+        QCOMPARE(::raise(signalNumber), 0);
+        QVERIFY(ZtExitSignals::exitRequested());
+        QVERIFY(spy.wait(60000));
+    }
+    QCOMPARE(openDescriptorCount(), descriptorsBefore);
+    struct sigaction current {};
+    sigaction(SIGTERM, nullptr, &current);
+    QVERIFY(current.sa_handler == SIG_DFL);
+    sigaction(SIGINT, nullptr, &current);
+    QVERIFY(current.sa_handler == SIG_DFL);
+}
+
 QTEST_GUILESS_MAIN(TestLogging)
 #include "tst_logging.moc"

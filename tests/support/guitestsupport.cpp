@@ -80,12 +80,18 @@ QString sample(const QString& relativePath) {
     return testDataDir() + "/" + relativePath;
 }
 
-DialogAnswers::DialogAnswers() {
-    CFramelessDialog::setExecAnswerer([this](CFramelessDialog& dialog) { return respond(dialog); });
+DialogAnswers::~DialogAnswers() {
+    for (const QPointer<QWidget>& owner : m_owners) {
+        if (owner) {
+            CFramelessDialog::setExecAnswerer(*owner, {});
+        }
+    }
 }
 
-DialogAnswers::~DialogAnswers() {
-    CFramelessDialog::setExecAnswerer({});
+void DialogAnswers::answerFor(QWidget& owner) {
+    CFramelessDialog::setExecAnswerer(owner,
+                                      [this](CFramelessDialog& dialog) { return respond(dialog); });
+    m_owners.append(&owner);
 }
 
 void DialogAnswers::answer(Answer answer) {

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -37,17 +38,20 @@ QString testDataDir();
 bool hasTestData();
 QString sample(const QString& relativePath);
 
-// Answers the modal dialogs the code under test opens, in order, without showing them.
+// Answers the modal dialogs made under the owners it is handed, in order, without showing them.
 // Each answer may click the dialog's buttons and returns exec()'s result. A dialog that
 // finds no answer left is rejected and counted as unexpected.
 class DialogAnswers {
 public:
     using Answer = std::function<int(CFramelessDialog&)>;
 
-    DialogAnswers();
+    DialogAnswers() = default;
     ~DialogAnswers();
     DialogAnswers(const DialogAnswers&) = delete;
     DialogAnswers& operator=(const DialogAnswers&) = delete;
+
+    // Answers the dialogs made under owner (a window, a page, or a dialog itself).
+    void answerFor(QWidget& owner);
 
     void answer(Answer answer);
     void accept();  // QDialog::Accepted without a click
@@ -63,6 +67,7 @@ private:
     int respond(CFramelessDialog& dialog);
 
     QList<Answer> m_answers;
+    QList<QPointer<QWidget>> m_owners;
     QStringList m_askedClasses;
     int m_nAsked = 0;
     int m_nUnexpected = 0;

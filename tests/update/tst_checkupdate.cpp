@@ -387,6 +387,7 @@ void TestCheckUpdate::installerThatCannotStartOffersTheFolder() {
     guitest::DialogAnswers answers;
     answers.reject();
     QCheckUpdateDialog dialog(true, m_keeper, kDownloadPage);
+    answers.answerFor(dialog);
     QSignalSpy closed(dialog.updatePage(), &QUpdatePage::signalClose);
     dialog.updatePage()->downloadNewVersion(updateInfo(kOffered, m_service.url("/x.run")));
     QCOMPARE(answers.askedClasses(), QStringList("QMessageboxEx"));

@@ -1,6 +1,7 @@
 #include "kittestimages.h"
 
 #include "cframelessdialog.h"
+#include "cframelesswindow.h"
 #include "kitcombobox.h"
 #include "kittheme.h"
 #include "qiconbutton.h"
@@ -30,6 +31,7 @@ private slots:
     }
     void dialogPaintsShadowBodyAndTitle();
     void dialogMovesOnlyByTitleBand();
+    void windowShapesItselfWhereNothingBlends();
     void messageBoxModeZeroAcceptsOnYesRejectsOnClose();
     void messageBoxButtonModesAndIcons();
     void menuItemHighlightsAndClicks();
@@ -57,6 +59,15 @@ void drag(QWidget* widget, QPoint from, QPoint to, Qt::MouseButton button = Qt::
     sendMouse(widget, QEvent::MouseButtonRelease, to, button, Qt::NoButton);
 }
 
+// What the frame paints, without the widget's shape applied.
+QImage framePainted(const QWidget& widget, const KitFrame& frame) {
+    QImage image(widget.size(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    frame.paint(painter);
+    return image;
+}
+
 }  // namespace
 
 void TestKitDialogs::dialogPaintsShadowBodyAndTitle() {
@@ -78,9 +89,48 @@ void TestKitDialogs::dialogPaintsShadowBodyAndTitle() {
     QCOMPARE(painted.pixelColor(40, 60), QColor("#F3F6FD"));
     QCOMPARE(painted.pixelColor(229, 129), QColor("#F3F6FD"));
 
+    // Offscreen the desktop blends, so the margin is drawn and the shape is whole.
+    QVERIFY(kitframe::desktopBlendsWindows());
+    QVERIFY(dialog.frame().drawsShadow());
+    QVERIFY(dialog.mask().isEmpty());
+
+    // Where nothing blends, the margin is neither drawn nor part of the dialog's shape.
+    dialog.frame().setDrawsShadow(false);
+    QCOMPARE(dialog.mask(), QRegion(29, 29, 202, 102));  // with a 1-pixel outline
+    const QImage unshadowed = framePainted(dialog, dialog.frame());
+    QCOMPARE(unshadowed.pixelColor(5, 5).alpha(), 0);
+    QCOMPARE(unshadowed.pixelColor(28, 28).alpha(), 0);
+    QCOMPARE(unshadowed.pixelColor(29, 29), QColor("#C5CCDC"));
+    QCOMPARE(unshadowed.pixelColor(40, 40), QColor("#718AB9"));
+    QCOMPARE(unshadowed.pixelColor(229, 129), QColor("#F3F6FD"));
+    dialog.frame().setDrawsShadow(true);
+    QVERIFY(dialog.mask().isEmpty());
+
     // A shadow image too small for its margins is refused rather than drawn broken.
     dialog.setShadowImage(writeSolid(m_dir, "small-shadow.png", QSize(20, 20), Qt::black));
     QCOMPARE(paintedImage(&dialog).pixelColor(5, 5).alpha(), 0);
+}
+
+// The main window's frame: shadow as the dialog's; without blending its shape keeps a thin
+// strip on the right and bottom, where a resizable window is grabbed.
+void TestKitDialogs::windowShapesItselfWhereNothingBlends() {
+    CFramelessWindow window;
+    window.setResizable(400, 300);
+    window.resize(460, 360);
+    window.setTitleSize(QSize(400, 40));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.frame().drawsShadow());
+    QVERIFY(window.mask().isEmpty());
+    window.frame().setDrawsShadow(false);
+    QCOMPARE(window.mask(), QRegion(29, 29, 405, 305));
+    QCOMPARE(window.resizeEdgesAt(QPoint(431, 200)), Qt::Edges(Qt::RightEdge));
+    window.resize(560, 360);
+    QCOMPARE(window.mask(), QRegion(29, 29, 505, 305));
+    QCOMPARE(window.titleArea(), QRect(30, 30, 500, 40));
+    const QImage unshadowed = framePainted(window, window.frame());
+    QCOMPARE(unshadowed.pixelColor(5, 5).alpha(), 0);
+    QCOMPARE(unshadowed.pixelColor(532, 200), QColor("#C5CCDC"));  // the grip strip
 }
 
 void TestKitDialogs::dialogMovesOnlyByTitleBand() {
@@ -275,22 +325,31 @@ void TestKitDialogs::kitResourcesLoad() {
 
 void TestKitDialogs::execAnswererStandsInForTheUser() {
     int asked = 0;
-    CFramelessDialog::setExecAnswerer([&asked](CFramelessDialog& dialog) {
+    const CFramelessDialog::ExecAnswerer answerer = [&asked](CFramelessDialog& dialog) {
         ++asked;
         auto& box = static_cast<QMessageboxEx&>(dialog);
         QTest::mouseClick(asked == 1 ? box.yesButton() : box.noButton(), Qt::LeftButton);
         return dialog.result();
-    });
+    };
+    // One dialog's own answerer, and an owner's for every dialog made under it.
     QMessageboxEx first("Title", "Text", 0, 2);
+    first.setExecAnswerer(answerer);
     QCOMPARE(first.exec(), int(QDialog::Accepted));
-    QMessageboxEx second("Title", "Text", 0, 2);
+    QWidget owner;
+    QWidget page(&owner);
+    CFramelessDialog::setExecAnswerer(owner, answerer);
+    QMessageboxEx second("Title", "Text", 0, 2, &page);
+    QVERIFY(second.hasExecAnswerer());
     QCOMPARE(second.exec(), int(QDialog::Rejected));
     QVERIFY(!second.isVisible());
     QCOMPARE(asked, 2);
 
-    CFramelessDialog::setExecAnswerer({});
-    QVERIFY(!CFramelessDialog::hasExecAnswerer());
-    QMessageboxEx third("Title", "Text", 0, 2);
+    // Nothing is answered elsewhere, nor once the owner's answerer is gone.
+    QMessageboxEx stranger("Title", "Text", 0, 2);
+    QVERIFY(!stranger.hasExecAnswerer());
+    CFramelessDialog::setExecAnswerer(owner, {});
+    QVERIFY(!second.hasExecAnswerer());
+    QMessageboxEx third("Title", "Text", 0, 2, &page);
     QTimer::singleShot(0, third.yesButton(),
                        [&third] { QTest::mouseClick(third.yesButton(), Qt::LeftButton); });
     QCOMPARE(third.exec(), int(QDialog::Accepted));

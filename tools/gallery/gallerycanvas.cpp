@@ -50,6 +50,7 @@ void GalleryCanvas::shoot(const QString& name, QWidget* widget, const QColor& ba
     const QString path = QDir(m_strOutDir).filePath(m_strGroup + "/" + name + ".png");
     if (save(image, path)) {
         m_shots.append({m_strGroup, name, image});
+        m_shotFiles.append(path);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 class QWidget;
@@ -29,6 +30,8 @@ public:
     // Writes the contact sheets; true when every file was written.
     bool finish();
     int writtenFiles() const { return m_nWritten; }
+    // The files of the shots written so far, in order.
+    const QStringList& shotFiles() const { return m_shotFiles; }
 
     // Puts a widget into a look without a real mouse.
     static void hover(QWidget* widget);
@@ -49,6 +52,7 @@ private:
     QString m_strLanguage;
     QString m_strGroup = QStringLiteral("misc");
     QVector<Shot> m_shots;
+    QStringList m_shotFiles;
     int m_nWritten = 0;
     bool m_bFailed = false;
 };

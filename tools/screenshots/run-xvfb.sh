@@ -11,6 +11,8 @@
 #   PIXVUE_XVFB_STEPS=list                      only the list run: a folder of 40 photos added
 #                                               through "Add files", sorted, the window grown, a
 #                                               run stopped, then the rest converted
+#   PIXVUE_XVFB_COMPOSITOR=0                    no xcompmgr: the bare X server, where windows and
+#                                               dialogs show without their shadow margin
 #   PIXVUE_BIN_DIR=...                          another build's bin folder
 #   PIXVUE_TESTDATA=...                         the samples (operate page shots need them)
 set -euo pipefail
@@ -79,12 +81,14 @@ export DISPLAY=:$DISPLAY_NO QT_QPA_PLATFORM=xcb
 Xvfb "$DISPLAY" -screen 0 1600x1000x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
 PIDS+=($!)
 for _ in $(seq 300); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
-xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
-COMPOSITOR=$!
-PIDS+=($COMPOSITOR)
-# Without it the translucent windows would be shot as the bare X server shows them.
-sleep 0.5
-kill -0 "$COMPOSITOR" 2>/dev/null || { echo "xcompmgr did not start:" >&2; cat "$WORK/xcompmgr.log" >&2; exit 1; }
+if [ "${PIXVUE_XVFB_COMPOSITOR:-1}" != 0 ]; then
+  xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
+  COMPOSITOR=$!
+  PIDS+=($COMPOSITOR)
+  # Without it the translucent windows would be shot as the bare X server shows them.
+  sleep 0.5
+  kill -0 "$COMPOSITOR" 2>/dev/null || { echo "xcompmgr did not start:" >&2; cat "$WORK/xcompmgr.log" >&2; exit 1; }
+fi
 # The desktop behind the window.
 xprop -root >/dev/null
 command -v xsetroot >/dev/null && xsetroot -solid '#5B6B82' || true

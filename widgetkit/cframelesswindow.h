@@ -1,17 +1,19 @@
 #pragma once
 
+#include "kitframe.h"
+#include "widgetkit_global.h"
+
 #include <QColor>
 #include <QMainWindow>
-#include <QPixmap>
 
 // A frameless, translucent main window with a 30-pixel soft shadow on every side, a coloured
 // title area by which alone it is dragged, and a plain body. A resizable one grows from its
 // smallest size by a drag on the shadow along its right or bottom edge.
-class CFramelessWindow : public QMainWindow {
+class ZTWIDGETKIT_EXPORT CFramelessWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    static constexpr int kShadowMargin = 30;
+    static constexpr int kShadowMargin = KitFrame::kShadowMargin;
 
     explicit CFramelessWindow(QWidget* parent = nullptr);
 
@@ -28,8 +30,10 @@ public:
     void setTitleColor(const QColor& color);
     void setBackgroundColor(const QColor& color);
 
-    QRect titleArea() const;
-    bool isDragging() const { return m_bDragging; }
+    QRect titleArea() const { return m_frame.titleBand(); }
+    bool isDragging() const { return m_frame.isDragging(); }
+    // The shadow margin is drawn where the desktop blends windows, cut off otherwise.
+    KitFrame& frame() { return m_frame; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,12 +45,9 @@ protected:
     virtual void resizeFinished() {}
 
 private:
-    QPoint m_pressPos{-1, -1};
-    bool m_bDragging = false;
-    QSize m_titleSize;
-    QColor m_titleColor{"#FFFFFF"};
-    QColor m_backgroundColor{"#FFFFFF"};
-    QPixmap m_shadow;
+    void updateResizeCursor(const QPoint& pos);
+
+    KitFrame m_frame;
     bool m_bResizable = false;
     Qt::Edges m_resizeEdges;
     QSize m_pressSize;

@@ -1,17 +1,20 @@
 #include "cframelesswindow.h"
 
-#include <qdrawutil.h>
+#include "kittheme.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace {
-const int kResizeGrip = 12;  // pixels of the shadow that resize the window
+const int kResizeGrip = 12;       // pixels of the shadow that resize the window
+const int kShapedResizeGrip = 4;  // the same, where the shadow is cut off
 }  // namespace
 
-CFramelessWindow::CFramelessWindow(QWidget* parent)
-    : QMainWindow(parent), m_shadow(QStringLiteral(":/Img/res/shadow_main.png")) {
+CFramelessWindow::CFramelessWindow(QWidget* parent) : QMainWindow(parent), m_frame(*this) {
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setAttribute(Qt::WA_TranslucentBackground);
+    m_frame.setTitleSize(QSize());
+    m_frame.setShadowImage(KitTheme::current().shadowImage);
 }
 
 void CFramelessWindow::setFixedSize(int width, int height) {
@@ -22,6 +25,7 @@ void CFramelessWindow::setResizable(int minWidth, int minHeight) {
     setMinimumSize(minWidth + 2 * kShadowMargin, minHeight + 2 * kShadowMargin);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     m_bResizable = true;
+    m_frame.setGripWidth(kShapedResizeGrip);
     setMouseTracking(true);
 }
 
@@ -47,50 +51,36 @@ Qt::Edges CFramelessWindow::resizeEdgesAt(const QPoint& pos) const {
 }
 
 void CFramelessWindow::resizeEvent(QResizeEvent* event) {
-    if (m_bResizable && m_titleSize.isValid()) {
-        m_titleSize.setWidth(contentSize().width());
+    const QSize titleSize = m_frame.titleSize();
+    if (m_bResizable && titleSize.isValid()) {
+        m_frame.setTitleSize(QSize(contentSize().width(), titleSize.height()));
     }
+    m_frame.updateShape();
     QMainWindow::resizeEvent(event);
 }
 
 void CFramelessWindow::setTitleSize(const QSize& size) {
-    m_titleSize = size;
+    m_frame.setTitleSize(size);
 }
 
 void CFramelessWindow::setTitleColor(const QColor& color) {
-    m_titleColor = color;
+    m_frame.setTitleColor(color);
     update();
 }
 
 void CFramelessWindow::setBackgroundColor(const QColor& color) {
-    m_backgroundColor = color;
-}
-
-QRect CFramelessWindow::titleArea() const {
-    return QRect(QPoint(kShadowMargin, kShadowMargin), m_titleSize);
+    m_frame.setBodyColor(color);
 }
 
 void CFramelessWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QRect area = contentsRect();
-    if (m_shadow.width() >= 2 * kShadowMargin && m_shadow.height() >= 2 * kShadowMargin) {
-        const QMargins margins(kShadowMargin, kShadowMargin, kShadowMargin, kShadowMargin);
-        qDrawBorderPixmap(&painter, area, margins, m_shadow, m_shadow.rect(), margins,
-                          QTileRules(Qt::StretchTile));
-    }
-    painter.fillRect(area.adjusted(kShadowMargin, kShadowMargin, -kShadowMargin, -kShadowMargin),
-                     m_backgroundColor);
-    if (m_titleSize.isValid()) {
-        painter.fillRect(titleArea(), m_titleColor);
-    }
+    m_frame.paint(painter);
 }
 
 void CFramelessWindow::mousePressEvent(QMouseEvent* event) {
+    m_frame.press(*event);
     if (event->button() == Qt::LeftButton) {
-        m_pressPos = event->pos();
-        m_bDragging = m_titleSize.isValid() && titleArea().contains(m_pressPos);
-        m_resizeEdges = resizeEdgesAt(m_pressPos);
+        m_resizeEdges = resizeEdgesAt(event->pos());
         m_pressSize = size();
         m_pressGlobal = event->globalPos();
     }
@@ -98,8 +88,8 @@ void CFramelessWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void CFramelessWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (m_bDragging) {
-        move(pos() + (event->pos() - m_pressPos));
+    if (m_frame.isDragging()) {
+        m_frame.move(*event);
     } else if (isResizing()) {
         const QPoint delta = event->globalPos() - m_pressGlobal;
         QSize wanted = m_pressSize;
@@ -111,20 +101,24 @@ void CFramelessWindow::mouseMoveEvent(QMouseEvent* event) {
         }
         resize(wanted.expandedTo(minimumSize()));
     } else if (m_bResizable && event->buttons() == Qt::NoButton) {
-        const Qt::Edges edges = resizeEdgesAt(event->pos());
-        if (edges == (Qt::RightEdge | Qt::BottomEdge)) {
-            setCursor(Qt::SizeFDiagCursor);
-        } else if (edges != Qt::Edges()) {
-            setCursor(edges & Qt::RightEdge ? Qt::SizeHorCursor : Qt::SizeVerCursor);
-        } else {
-            unsetCursor();
-        }
+        updateResizeCursor(event->pos());
     }
     QMainWindow::mouseMoveEvent(event);
 }
 
+void CFramelessWindow::updateResizeCursor(const QPoint& pos) {
+    const Qt::Edges edges = resizeEdgesAt(pos);
+    if (edges == (Qt::RightEdge | Qt::BottomEdge)) {
+        setCursor(Qt::SizeFDiagCursor);
+    } else if (edges != Qt::Edges()) {
+        setCursor(edges & Qt::RightEdge ? Qt::SizeHorCursor : Qt::SizeVerCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
 void CFramelessWindow::mouseReleaseEvent(QMouseEvent* event) {
-    m_bDragging = false;
+    m_frame.release();
     if (isResizing()) {
         m_resizeEdges = Qt::Edges();
         if (size() != m_pressSize) {
