@@ -8,6 +8,7 @@
 #include "ztlog.h"
 #include "ztpicture.h"
 #include "ztresampler.h"
+#include "ztrowencoder.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -24,6 +25,7 @@
 #include <unistd.h>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <utility>
@@ -429,6 +431,178 @@ struct Target {
     QDateTime modified;
 };
 
+// The size a picture of size, turned upright when turned, gets from the size setting: taken on
+// the stored picture, so that a turned and an unturned conversion agree.
+QSize outputSize(QSize size, bool swapped, int percent) {
+    if (swapped) {
+        size.transpose();
+    }
+    QSize scaled = size.scaled(scaledBox(size, percent), Qt::KeepAspectRatio);
+    if (swapped) {
+        scaled.transpose();
+    }
+    return scaled;
+}
+
+// An output file being written, under a name reserved for it until it is committed.
+class PendingOutput : public EncodedOutput {
+public:
+    explicit PendingOutput(const QString& path) : m_file(path) {}
+
+    // Unbuffered, because a buffered QSaveFile loses a short write on a full disk and still
+    // commits.
+    bool open() { return m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    bool append(const char* data, qint64 size) override {
+        m_lastPiece = size;
+        m_refused = m_file.write(data, size) != size;
+        return !m_refused;
+    }
+    // Whether a write failed (rather than the bytes not being made).
+    bool refused() const { return m_refused; }
+    bool writeAt(qint64 offset, const char* data, qint64 size) override {
+        return m_file.seek(offset) && append(data, size);
+    }
+    Outcome failure() const { return writeFailure(m_file.fileName(), m_lastPiece); }
+    Outcome commit(const QDateTime& modified) {
+        if (modified.isValid()) {
+            m_file.setFileTime(modified, QFileDevice::FileModificationTime);
+        }
+        return m_file.commit() ? Outcome::Written : failure();
+    }
+
+private:
+    QSaveFile m_file;
+    qint64 m_lastPiece = 0;
+    bool m_refused = false;
+};
+
+// Takes the pictures of a HEIF file as they decode and encodes each into a file of its own,
+// none of them under its final name before all are done.
+class StreamedConversion : public HeicPictureSink {
+public:
+    StreamedConversion(const ConversionSettings& settings, std::function<QString()> choosePath)
+        : m_settings(settings), m_choosePath(std::move(choosePath)) {}
+
+    void restart() override {
+        m_outputs.clear();
+        m_failure = Outcome::Written;
+        m_exifFailed = false;
+    }
+
+    int take(const HeicStreamedPicture& picture, RgbRowSource& rows) override {
+        m_failure = convert(picture, rows);
+        return m_failure == Outcome::Written ? HeicDecodeOk : HeicDecodeEncodeError;
+    }
+
+    Outcome failure() const { return m_failure; }
+    QSize lastSize() const { return m_size; }
+
+    // Puts every picture under its final name; the number of pictures written.
+    int commit(const QDateTime& modified, Outcome* outcome) {
+        int written = 0;
+        *outcome = Outcome::Written;
+        for (Output& output : m_outputs) {
+            *outcome = output.file->commit(modified);
+            output.name->release();
+            if (*outcome != Outcome::Written) {
+                break;
+            }
+            ++written;
+        }
+        m_outputs.clear();
+        if (*outcome == Outcome::Written && m_exifFailed) {
+            *outcome = Outcome::ExifFailed;
+        }
+        return written;
+    }
+
+private:
+    struct Output {
+        std::unique_ptr<ReservedOutput> name;
+        std::unique_ptr<PendingOutput> file;
+    };
+
+    Outcome convert(const HeicStreamedPicture& picture, RgbRowSource& rows) {
+        m_size = QSize(picture.width, picture.height);
+        if (m_size.isEmpty()) {
+            return Outcome::EmptyImage;
+        }
+        const bool swapped = picture.turned && picture.orientation >= 5;
+        const QSize size = outputSize(m_size, swapped, m_settings.sizePercent);
+        if (size.isEmpty()) {
+            return Outcome::SizeZero;
+        }
+        RowPicture source;
+        source.width = picture.width;
+        source.height = picture.height;
+        source.channels = picture.channels;
+        source.bytesPerSample = picture.bitsPerSample / 8;
+        source.icc = QByteArray(reinterpret_cast<const char*>(picture.icc->data()),
+                                int(picture.icc->size()));
+        source.rows = [&rows](int y) -> const void* { return rows.row(y); };
+
+        Output output{std::make_unique<ReservedOutput>(), nullptr};
+        output.file = std::make_unique<PendingOutput>(output.name->reserve(m_choosePath));
+        if (!output.file->open()) {
+            return output.file->failure();
+        }
+        if (m_settings.copiesExif()) {
+            // EXIF is put into the encoded bytes, then the whole file is written.
+            MemoryOutput encoded;
+            if (!encodeRows(source, size, m_settings.format, m_settings.quality, encoded)) {
+                return Outcome::EncodeFailed;
+            }
+            const QByteArray exif(reinterpret_cast<const char*>(picture.exif->data()),
+                                  int(picture.exif->size()));
+            // On failure the picture is kept without EXIF, as it would be after a failed re-save.
+            m_exifFailed |= !copyExifInto(exif, encoded.bytes, size);
+            if (!output.file->append(encoded.bytes.constData(), encoded.bytes.size())) {
+                return output.file->failure();
+            }
+        } else if (!encodeRows(source, size, m_settings.format, m_settings.quality, *output.file)) {
+            return output.file->refused() ? output.file->failure() : Outcome::EncodeFailed;
+        }
+        m_outputs.push_back(std::move(output));
+        return Outcome::Written;
+    }
+
+    const ConversionSettings& m_settings;
+    const std::function<QString()> m_choosePath;
+    std::vector<Output> m_outputs;
+    Outcome m_failure = Outcome::Written;
+    bool m_exifFailed = false;
+    QSize m_size;
+};
+
+// Puts the streamed pictures under their names, or says why there are none.
+bool finishStreamed(StreamedConversion& streamed, int result, const QString& sourcePath,
+                    int& successful, ZtHeicAPI::Failure& failure) {
+    Outcome outcome = streamed.failure();
+    if (result == HeicDecodeOk) {
+        successful += streamed.commit(QFileInfo(sourcePath).lastModified(), &outcome);
+    } else if (result != HeicDecodeEncodeError || outcome == Outcome::Written) {
+        LOG(INFO) << "Heic to Jpg data fail,the result is : [" << result << "]";
+        failure = decodeFailure(result, sourcePath);
+        return false;
+    }
+    switch (outcome) {
+        case Outcome::Written:
+            return true;
+        case Outcome::EmptyImage:
+            LOG(INFO) << "Image width or height is 0,width : [" << streamed.lastSize().width()
+                      << "] ,height : [ " << streamed.lastSize().height() << "]";
+            break;
+        case Outcome::ExifFailed:
+            LOG(INFO) << "bitmap save fail ";
+            break;
+        default:
+            LOG(INFO) << "Image save fail ";
+            break;
+    }
+    failure = outcomeFailure(outcome);
+    return false;
+}
+
 // The pictures of one source file, as the decoder's JPEG streams (written as they are) or as
 // pixels (encoded once in the output format).
 class SourcePictures {
@@ -449,7 +623,7 @@ public:
             m_streams.clear();
             result = decodeStreams(path, quality, m_streams);
         } else {
-            result = decodeHeicPictures(path, m_pictures, settings.format == PNG);
+            result = HeicDecodeNotHeif;  // a HEIF file is streamed instead
         }
         if (result == HeicDecodeNotHeif) {
             ZtPicture picture;
@@ -544,6 +718,18 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
                                   const Settings& chosen) {
     m_eLastFailure = Failure::None;
     const ConversionSettings settings(chosen);
+    const auto choosePath = [&] {
+        return outputDir + getConvertedFileName(sourcePath, outputDir, settings.format);
+    };
+    if (!settings.writesStreams()) {
+        StreamedConversion streamed(settings, choosePath);
+        const int result =
+            heic_stream_pictures(QFile::encodeName(sourcePath).constData(), settings.format == PNG,
+                                 !settings.copiesExif(), streamed);
+        if (result != HeicDecodeNotHeif) {
+            return finishStreamed(streamed, result, sourcePath, m_nSuccessfulNum, m_eLastFailure);
+        }
+    }
     SourcePictures source;
     const int result = source.load(m_mapHeicPicData, sourcePath, settings);
     if (source.fromStore) {
