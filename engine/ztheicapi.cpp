@@ -7,7 +7,6 @@
 #include "ztimageorientation.h"
 #include "ztlog.h"
 #include "ztpicture.h"
-#include "ztresampler.h"
 #include "ztrowencoder.h"
 
 #include <QBuffer>
@@ -164,43 +163,6 @@ Outcome writeFailure(const QString& path, qint64 bytes) {
     const QStorageInfo storage(folder);
     return storage.isValid() && storage.bytesAvailable() < bytes + 65536 ? Outcome::DiskFull
                                                                          : Outcome::NotWritable;
-}
-
-// Hands the pieces of a file, in order, to write (false when writing failed); false when it gave
-// up.
-using FileProducer = std::function<bool(const PngSink& write)>;
-
-// Writes the whole file or nothing: a failed write leaves no partial file behind. Unbuffered,
-// because a buffered QSaveFile loses a short write on a full disk and still commits. The file
-// gets the source's modification time, so that galleries sort outputs like their photos.
-Outcome writeFileAtomically(const QString& path, const FileProducer& produce,
-                            const QDateTime& modified) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return writeFailure(path, 0);
-    }
-    qint64 lastPiece = 0;
-    bool writeFailed = false;
-    const bool produced = produce([&](const QByteArray& piece) {
-        lastPiece = piece.size();
-        writeFailed = file.write(piece) != piece.size();
-        return !writeFailed;
-    });
-    if (!produced) {
-        file.cancelWriting();
-        file.commit();
-        return writeFailed ? writeFailure(path, lastPiece) : Outcome::EncodeFailed;
-    }
-    if (modified.isValid()) {
-        file.setFileTime(modified, QFileDevice::FileModificationTime);
-    }
-    return file.commit() ? Outcome::Written : writeFailure(path, lastPiece);
-}
-
-Outcome writeFileAtomically(const QString& path, const QByteArray& bytes,
-                            const QDateTime& modified) {
-    return writeFileAtomically(
-        path, [&bytes](const PngSink& write) { return write(bytes); }, modified);
 }
 
 // The choices of one conversion and what follows from them.
@@ -444,6 +406,16 @@ QSize outputSize(QSize size, bool swapped, int percent) {
     return scaled;
 }
 
+// The rows of a picture held whole.
+class ImageRowSource : public RgbRowSource {
+public:
+    explicit ImageRowSource(const QImage& image) : m_image(image) {}
+    const uint8_t* row(int y) override { return m_image.constScanLine(y); }
+
+private:
+    const QImage& m_image;
+};
+
 // An output file being written, under a name reserved for it until it is committed.
 class PendingOutput : public EncodedOutput {
 public:
@@ -475,6 +447,17 @@ private:
     qint64 m_lastPiece = 0;
     bool m_refused = false;
 };
+
+// Writes the whole file or nothing; the file gets the source's modification time, so that
+// galleries sort outputs like their photos.
+Outcome writeFileAtomically(const QString& path, const QByteArray& bytes,
+                            const QDateTime& modified) {
+    PendingOutput file(path);
+    if (!file.open() || !file.append(bytes.constData(), bytes.size())) {
+        return file.failure();
+    }
+    return file.commit(modified);
+}
 
 // Takes the pictures of a HEIF file as they decode and encodes each into a file of its own,
 // none of them under its final name before all are done.
@@ -603,54 +586,48 @@ bool finishStreamed(StreamedConversion& streamed, int result, const QString& sou
     return false;
 }
 
-// The pictures of one source file, as the decoder's JPEG streams (written as they are) or as
-// pixels (encoded once in the output format).
+// A picture that is no HEIF but one Qt reads, handed to the conversion as rows; the result code
+// of the take, or HeicDecodeNotHeif when it cannot be read.
+int convertOtherPicture(const QString& path, bool upright, StreamedConversion& conversion) {
+    ZtPicture picture;
+    if (!readOtherPicture(path, picture)) {
+        return HeicDecodeNotHeif;
+    }
+    const bool alpha = picture.image.hasAlphaChannel();
+    const QImage image =
+        (upright ? uprightImage(picture.image, picture.orientation) : picture.image)
+            .convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const std::vector<uint8_t> exif(picture.exifTiff.begin(), picture.exifTiff.end());
+    const std::vector<uint8_t> icc(picture.icc.begin(), picture.icc.end());
+    HeicStreamedPicture described{image.width(),       image.height(), alpha ? 4 : 3, 8,
+                                  picture.orientation, upright,        &exif,         &icc};
+    ImageRowSource rows(image);
+    return conversion.take(described, rows);
+}
+
+// The pictures of one HEIF file as the decoder's JPEG streams, written as they are.
 class SourcePictures {
 public:
     bool fromStore = false;
 
     int load(const QMap<QString, std::list<CImageData>>& store, const QString& path,
              const ConversionSettings& settings) {
-        int result = HeicDecodeOk;
-        if (settings.writesStreams()) {
-            const int quality = jpegQuality(settings.quality);
-            int storedQuality = -1;
-            fromStore = copyStoredStreams(store, path, m_streams, &storedQuality) &&
-                        storedQuality == quality;
-            if (fromStore) {
-                return HeicDecodeOk;
-            }
-            m_streams.clear();
-            result = decodeStreams(path, quality, m_streams);
-        } else {
-            result = HeicDecodeNotHeif;  // a HEIF file is streamed instead
+        const int quality = jpegQuality(settings.quality);
+        int storedQuality = -1;
+        fromStore =
+            copyStoredStreams(store, path, m_streams, &storedQuality) && storedQuality == quality;
+        if (fromStore) {
+            return HeicDecodeOk;
         }
-        if (result == HeicDecodeNotHeif) {
-            ZtPicture picture;
-            if (readOtherPicture(path, picture)) {
-                m_streams.clear();
-                m_pictures = {picture};
-                return HeicDecodeOk;
-            }
-        }
-        return result;
+        m_streams.clear();
+        return decodeStreams(path, quality, m_streams);
     }
 
-    bool hasNext() const { return m_next < m_streams.size() + m_pictures.size(); }
+    bool hasNext() const { return m_next < m_streams.size(); }
 
-    // Converts and writes the next picture and lets its data go.
-    Outcome convertNext(const ConversionSettings& settings, const Target& target, QSize* size) {
-        const int index = m_next++;
-        if (index < m_streams.size()) {
-            const QByteArray stream = std::exchange(m_streams[index], QByteArray());
-            return writeStream(stream, target, size);
-        }
-        ZtPicture picture = std::exchange(m_pictures[index - m_streams.size()], ZtPicture());
-        return convertPicture(picture, settings, target, size);
-    }
-
-private:
-    static Outcome writeStream(const QByteArray& stream, const Target& target, QSize* size) {
+    // Writes the next picture and lets its stream go.
+    Outcome convertNext(const Target& target, QSize* size) {
+        const QByteArray stream = std::exchange(m_streams[m_next++], QByteArray());
         *size = jpegSize(stream);
         if (size->width() <= 0 || size->height() <= 0) {
             return Outcome::EmptyImage;
@@ -658,47 +635,8 @@ private:
         return writeFileAtomically(target.nextPath(), stream, target.modified);
     }
 
-    static Outcome convertPicture(ZtPicture& picture, const ConversionSettings& settings,
-                                  const Target& target, QSize* size) {
-        *size = picture.image.size();
-        if (size->width() <= 0 || size->height() <= 0) {
-            return Outcome::EmptyImage;
-        }
-        const QSize box = scaledBox(picture.image.size(), settings.sizePercent);
-        QImage image =
-            resampled(picture.image, picture.image.size().scaled(box, Qt::KeepAspectRatio));
-        picture.image = QImage();
-        if (!settings.copiesExif()) {
-            image = uprightImage(image, picture.orientation);
-        }
-        if (settings.format != PNG) {
-            image = overWhite(image);
-        }
-        if (image.isNull()) {
-            return box.isEmpty() ? Outcome::SizeZero : Outcome::EncodeFailed;
-        }
-        const QString path = target.nextPath();
-        if (settings.format == PNG) {
-            // Written as it is deflated: the file is never held whole.
-            return writeFileAtomically(
-                path,
-                [&](const PngSink& write) { return writePngPicture(image, picture.icc, write); },
-                target.modified);
-        }
-        QByteArray encoded;
-        if (!encodePicture(image, picture.icc, path.right(3), settings.quality, encoded)) {
-            return Outcome::EncodeFailed;
-        }
-        if (settings.copiesExif() && !copyExifInto(picture.exifTiff, encoded, image.size())) {
-            // The picture is kept without EXIF, as it would be after a failed re-save.
-            const Outcome written = writeFileAtomically(path, encoded, target.modified);
-            return written == Outcome::Written ? Outcome::ExifFailed : written;
-        }
-        return writeFileAtomically(path, encoded, target.modified);
-    }
-
+private:
     QVector<QByteArray> m_streams;
-    QList<ZtPicture> m_pictures;
     int m_next = 0;
 };
 
@@ -726,14 +664,22 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
         const int result =
             heic_stream_pictures(QFile::encodeName(sourcePath).constData(), settings.format == PNG,
                                  !settings.copiesExif(), streamed);
-        if (result != HeicDecodeNotHeif) {
-            return finishStreamed(streamed, result, sourcePath, m_nSuccessfulNum, m_eLastFailure);
-        }
+        return finishStreamed(
+            streamed,
+            result == HeicDecodeNotHeif
+                ? convertOtherPicture(sourcePath, !settings.copiesExif(), streamed)
+                : result,
+            sourcePath, m_nSuccessfulNum, m_eLastFailure);
     }
     SourcePictures source;
     const int result = source.load(m_mapHeicPicData, sourcePath, settings);
     if (source.fromStore) {
         LOG(INFO) << "the file  is collected";
+    }
+    if (result == HeicDecodeNotHeif) {
+        StreamedConversion streamed(settings, choosePath);
+        return finishStreamed(streamed, convertOtherPicture(sourcePath, false, streamed),
+                              sourcePath, m_nSuccessfulNum, m_eLastFailure);
     }
     if (result != HeicDecodeOk) {
         LOG(INFO) << "Heic to Jpg data fail,the result is : [" << result << "]";
@@ -750,7 +696,7 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
                         QFileInfo(sourcePath).lastModified()};
     while (source.hasNext()) {
         QSize size;
-        const Outcome outcome = source.convertNext(settings, target, &size);
+        const Outcome outcome = source.convertNext(target, &size);
         output.release();
         switch (outcome) {
             case Outcome::Written:

@@ -1,11 +1,8 @@
 #include "ztresampler.h"
 
-#include <QColorSpace>
-
 #include <algorithm>
 #include <cmath>
 #include <new>
-#include <thread>
 
 namespace {
 
@@ -172,57 +169,4 @@ const void* RowResampler::row(int y) {
         filterAcross(m_column.data(), m_out.data());
     }
     return m_out.data();
-}
-namespace {
-
-// Output rows [from, to) of image resized to size, into rows of stride bytes from out; false
-// when memory runs out.
-bool resampleRows(const QImage& image, const QSize& size, int channels, uchar* out,
-                  qsizetype stride, int from, int to) {
-    const int bytesPerSample = image.depth() == 64 ? 2 : 1;
-    try {
-        RowResampler resampler(image.width(), image.height(), size.width(), size.height(), channels,
-                               bytesPerSample,
-                               [&image](int y) -> const void* { return image.constScanLine(y); });
-        const size_t rowBytes = size_t(size.width()) * size_t(channels) * size_t(bytesPerSample);
-        for (int y = from; y < to; ++y) {
-            std::copy_n(static_cast<const uchar*>(resampler.row(y)), rowBytes, out + y * stride);
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-// The upper and the lower half are resized on two threads.
-QImage resampled(const QImage& picture, const QSize& size) {
-    if (picture.size() == size || picture.isNull() || size.isEmpty()) {
-        return size.isEmpty() ? QImage() : picture;
-    }
-    const bool deep = picture.depth() == 64;
-    const bool alpha = picture.hasAlphaChannel();
-    const QImage::Format format = deep    ? picture.format()
-                                  : alpha ? QImage::Format_RGBA8888
-                                          : QImage::Format_RGB888;
-    const QImage image = picture.format() == format ? picture : picture.convertToFormat(format);
-    QImage out(size, format);
-    if (image.isNull() || out.isNull()) {
-        return QImage();
-    }
-    const int channels = deep || alpha ? 4 : 3;
-    uchar* bits = out.bits();
-    const qsizetype stride = out.bytesPerLine();
-    const int middle = size.height() / 2;
-    bool upperDone = false;
-    std::thread upper(
-        [&] { upperDone = resampleRows(image, size, channels, bits, stride, 0, middle); });
-    const bool lowerDone = resampleRows(image, size, channels, bits, stride, middle, size.height());
-    upper.join();
-    if (!upperDone || !lowerDone) {
-        return QImage();
-    }
-    out.setColorSpace(picture.colorSpace());
-    return out;
 }

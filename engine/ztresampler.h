@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QImage>
-
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -55,8 +53,3 @@ private:
     int m_nextSourceRow = 0;
     std::vector<uint8_t> m_out;
 };
-
-// The picture resized to size with RowResampler; the same picture when it has that size
-// already, a null picture when memory runs out. 8-bit RGB(A) and 64-bit pictures keep their
-// format; others become 8-bit RGB(A) first.
-QImage resampled(const QImage& image, const QSize& size);
