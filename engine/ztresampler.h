@@ -48,7 +48,8 @@ private:
     const Taps m_across;
     const Taps m_down;
     const int m_ringRows;
-    std::vector<float> m_column;  // one row filtered down, at the source's width
+    std::vector<float> m_column;  // one row filtered down, at the source's width, four floats
+                                  // a pixel
     std::vector<float> m_ring;    // source rows as floats, row y at slot y % m_ringRows
     int m_nextSourceRow = 0;
     std::vector<uint8_t> m_out;
