@@ -7,7 +7,7 @@
 #include "ztimageorientation.h"
 #include "ztlog.h"
 #include "ztpicture.h"
-#include "ztresampler.h"
+#include "ztrowencoder.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -24,6 +24,7 @@
 #include <unistd.h>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <utility>
@@ -162,43 +163,6 @@ Outcome writeFailure(const QString& path, qint64 bytes) {
     const QStorageInfo storage(folder);
     return storage.isValid() && storage.bytesAvailable() < bytes + 65536 ? Outcome::DiskFull
                                                                          : Outcome::NotWritable;
-}
-
-// Hands the pieces of a file, in order, to write (false when writing failed); false when it gave
-// up.
-using FileProducer = std::function<bool(const PngSink& write)>;
-
-// Writes the whole file or nothing: a failed write leaves no partial file behind. Unbuffered,
-// because a buffered QSaveFile loses a short write on a full disk and still commits. The file
-// gets the source's modification time, so that galleries sort outputs like their photos.
-Outcome writeFileAtomically(const QString& path, const FileProducer& produce,
-                            const QDateTime& modified) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return writeFailure(path, 0);
-    }
-    qint64 lastPiece = 0;
-    bool writeFailed = false;
-    const bool produced = produce([&](const QByteArray& piece) {
-        lastPiece = piece.size();
-        writeFailed = file.write(piece) != piece.size();
-        return !writeFailed;
-    });
-    if (!produced) {
-        file.cancelWriting();
-        file.commit();
-        return writeFailed ? writeFailure(path, lastPiece) : Outcome::EncodeFailed;
-    }
-    if (modified.isValid()) {
-        file.setFileTime(modified, QFileDevice::FileModificationTime);
-    }
-    return file.commit() ? Outcome::Written : writeFailure(path, lastPiece);
-}
-
-Outcome writeFileAtomically(const QString& path, const QByteArray& bytes,
-                            const QDateTime& modified) {
-    return writeFileAtomically(
-        path, [&bytes](const PngSink& write) { return write(bytes); }, modified);
 }
 
 // The choices of one conversion and what follows from them.
@@ -429,54 +393,241 @@ struct Target {
     QDateTime modified;
 };
 
-// The pictures of one source file, as the decoder's JPEG streams (written as they are) or as
-// pixels (encoded once in the output format).
+// The size a picture of size, turned upright when turned, gets from the size setting: taken on
+// the stored picture, so that a turned and an unturned conversion agree.
+QSize outputSize(QSize size, bool swapped, int percent) {
+    if (swapped) {
+        size.transpose();
+    }
+    QSize scaled = size.scaled(scaledBox(size, percent), Qt::KeepAspectRatio);
+    if (swapped) {
+        scaled.transpose();
+    }
+    return scaled;
+}
+
+// The rows of a picture held whole.
+class ImageRowSource : public RgbRowSource {
+public:
+    explicit ImageRowSource(const QImage& image) : m_image(image) {}
+    const uint8_t* row(int y) override { return m_image.constScanLine(y); }
+
+private:
+    const QImage& m_image;
+};
+
+// An output file being written, under a name reserved for it until it is committed.
+class PendingOutput : public EncodedOutput {
+public:
+    explicit PendingOutput(const QString& path) : m_file(path) {}
+
+    // Unbuffered, because a buffered QSaveFile loses a short write on a full disk and still
+    // commits.
+    bool open() { return m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    bool append(const char* data, qint64 size) override {
+        m_lastPiece = size;
+        m_refused = m_file.write(data, size) != size;
+        return !m_refused;
+    }
+    // Whether a write failed (rather than the bytes not being made).
+    bool refused() const { return m_refused; }
+    bool writeAt(qint64 offset, const char* data, qint64 size) override {
+        return m_file.seek(offset) && append(data, size);
+    }
+    Outcome failure() const { return writeFailure(m_file.fileName(), m_lastPiece); }
+    Outcome commit(const QDateTime& modified) {
+        if (modified.isValid()) {
+            m_file.setFileTime(modified, QFileDevice::FileModificationTime);
+        }
+        return m_file.commit() ? Outcome::Written : failure();
+    }
+
+private:
+    QSaveFile m_file;
+    qint64 m_lastPiece = 0;
+    bool m_refused = false;
+};
+
+// Writes the whole file or nothing; the file gets the source's modification time, so that
+// galleries sort outputs like their photos.
+Outcome writeFileAtomically(const QString& path, const QByteArray& bytes,
+                            const QDateTime& modified) {
+    PendingOutput file(path);
+    if (!file.open() || !file.append(bytes.constData(), bytes.size())) {
+        return file.failure();
+    }
+    return file.commit(modified);
+}
+
+// Takes the pictures of a HEIF file as they decode and encodes each into a file of its own,
+// none of them under its final name before all are done.
+class StreamedConversion : public HeicPictureSink {
+public:
+    StreamedConversion(const ConversionSettings& settings, std::function<QString()> choosePath)
+        : m_settings(settings), m_choosePath(std::move(choosePath)) {}
+
+    void restart() override {
+        m_outputs.clear();
+        m_failure = Outcome::Written;
+        m_exifFailed = false;
+    }
+
+    int take(const HeicStreamedPicture& picture, RgbRowSource& rows) override {
+        m_failure = convert(picture, rows);
+        return m_failure == Outcome::Written ? HeicDecodeOk : HeicDecodeEncodeError;
+    }
+
+    Outcome failure() const { return m_failure; }
+    QSize lastSize() const { return m_size; }
+
+    // Puts every picture under its final name; the number of pictures written.
+    int commit(const QDateTime& modified, Outcome* outcome) {
+        int written = 0;
+        *outcome = Outcome::Written;
+        for (Output& output : m_outputs) {
+            *outcome = output.file->commit(modified);
+            output.name->release();
+            if (*outcome != Outcome::Written) {
+                break;
+            }
+            ++written;
+        }
+        m_outputs.clear();
+        if (*outcome == Outcome::Written && m_exifFailed) {
+            *outcome = Outcome::ExifFailed;
+        }
+        return written;
+    }
+
+private:
+    struct Output {
+        std::unique_ptr<ReservedOutput> name;
+        std::unique_ptr<PendingOutput> file;
+    };
+
+    Outcome convert(const HeicStreamedPicture& picture, RgbRowSource& rows) {
+        m_size = QSize(picture.width, picture.height);
+        if (m_size.isEmpty()) {
+            return Outcome::EmptyImage;
+        }
+        const bool swapped = picture.turned && picture.orientation >= 5;
+        const QSize size = outputSize(m_size, swapped, m_settings.sizePercent);
+        if (size.isEmpty()) {
+            return Outcome::SizeZero;
+        }
+        RowPicture source;
+        source.width = picture.width;
+        source.height = picture.height;
+        source.channels = picture.channels;
+        source.bytesPerSample = picture.bitsPerSample / 8;
+        source.icc = QByteArray(reinterpret_cast<const char*>(picture.icc->data()),
+                                int(picture.icc->size()));
+        source.rows = [&rows](int y) -> const void* { return rows.row(y); };
+
+        Output output{std::make_unique<ReservedOutput>(), nullptr};
+        output.file = std::make_unique<PendingOutput>(output.name->reserve(m_choosePath));
+        if (!output.file->open()) {
+            return output.file->failure();
+        }
+        if (m_settings.copiesExif()) {
+            // EXIF is put into the encoded bytes, then the whole file is written.
+            MemoryOutput encoded;
+            if (!encodeRows(source, size, m_settings.format, m_settings.quality, encoded)) {
+                return Outcome::EncodeFailed;
+            }
+            const QByteArray exif(reinterpret_cast<const char*>(picture.exif->data()),
+                                  int(picture.exif->size()));
+            // On failure the picture is kept without EXIF, as it would be after a failed re-save.
+            m_exifFailed |= !copyExifInto(exif, encoded.bytes, size);
+            if (!output.file->append(encoded.bytes.constData(), encoded.bytes.size())) {
+                return output.file->failure();
+            }
+        } else if (!encodeRows(source, size, m_settings.format, m_settings.quality, *output.file)) {
+            return output.file->refused() ? output.file->failure() : Outcome::EncodeFailed;
+        }
+        m_outputs.push_back(std::move(output));
+        return Outcome::Written;
+    }
+
+    const ConversionSettings& m_settings;
+    const std::function<QString()> m_choosePath;
+    std::vector<Output> m_outputs;
+    Outcome m_failure = Outcome::Written;
+    bool m_exifFailed = false;
+    QSize m_size;
+};
+
+// Puts the streamed pictures under their names, or says why there are none.
+bool finishStreamed(StreamedConversion& streamed, int result, const QString& sourcePath,
+                    int& successful, ZtHeicAPI::Failure& failure) {
+    Outcome outcome = streamed.failure();
+    if (result == HeicDecodeOk) {
+        successful += streamed.commit(QFileInfo(sourcePath).lastModified(), &outcome);
+    } else if (result != HeicDecodeEncodeError || outcome == Outcome::Written) {
+        LOG(INFO) << "Heic to Jpg data fail,the result is : [" << result << "]";
+        failure = decodeFailure(result, sourcePath);
+        return false;
+    }
+    switch (outcome) {
+        case Outcome::Written:
+            return true;
+        case Outcome::EmptyImage:
+            LOG(INFO) << "Image width or height is 0,width : [" << streamed.lastSize().width()
+                      << "] ,height : [ " << streamed.lastSize().height() << "]";
+            break;
+        case Outcome::ExifFailed:
+            LOG(INFO) << "bitmap save fail ";
+            break;
+        default:
+            LOG(INFO) << "Image save fail ";
+            break;
+    }
+    failure = outcomeFailure(outcome);
+    return false;
+}
+
+// A picture that is no HEIF but one Qt reads, handed to the conversion as rows; the result code
+// of the take, or HeicDecodeNotHeif when it cannot be read.
+int convertOtherPicture(const QString& path, bool upright, StreamedConversion& conversion) {
+    ZtPicture picture;
+    if (!readOtherPicture(path, picture)) {
+        return HeicDecodeNotHeif;
+    }
+    const bool alpha = picture.image.hasAlphaChannel();
+    const QImage image =
+        (upright ? uprightImage(picture.image, picture.orientation) : picture.image)
+            .convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const std::vector<uint8_t> exif(picture.exifTiff.begin(), picture.exifTiff.end());
+    const std::vector<uint8_t> icc(picture.icc.begin(), picture.icc.end());
+    HeicStreamedPicture described{image.width(),       image.height(), alpha ? 4 : 3, 8,
+                                  picture.orientation, upright,        &exif,         &icc};
+    ImageRowSource rows(image);
+    return conversion.take(described, rows);
+}
+
+// The pictures of one HEIF file as the decoder's JPEG streams, written as they are.
 class SourcePictures {
 public:
     bool fromStore = false;
 
     int load(const QMap<QString, std::list<CImageData>>& store, const QString& path,
              const ConversionSettings& settings) {
-        int result = HeicDecodeOk;
-        if (settings.writesStreams()) {
-            const int quality = jpegQuality(settings.quality);
-            int storedQuality = -1;
-            fromStore = copyStoredStreams(store, path, m_streams, &storedQuality) &&
-                        storedQuality == quality;
-            if (fromStore) {
-                return HeicDecodeOk;
-            }
-            m_streams.clear();
-            result = decodeStreams(path, quality, m_streams);
-        } else {
-            result = decodeHeicPictures(path, m_pictures, settings.format == PNG);
+        const int quality = jpegQuality(settings.quality);
+        int storedQuality = -1;
+        fromStore =
+            copyStoredStreams(store, path, m_streams, &storedQuality) && storedQuality == quality;
+        if (fromStore) {
+            return HeicDecodeOk;
         }
-        if (result == HeicDecodeNotHeif) {
-            ZtPicture picture;
-            if (readOtherPicture(path, picture)) {
-                m_streams.clear();
-                m_pictures = {picture};
-                return HeicDecodeOk;
-            }
-        }
-        return result;
+        m_streams.clear();
+        return decodeStreams(path, quality, m_streams);
     }
 
-    bool hasNext() const { return m_next < m_streams.size() + m_pictures.size(); }
+    bool hasNext() const { return m_next < m_streams.size(); }
 
-    // Converts and writes the next picture and lets its data go.
-    Outcome convertNext(const ConversionSettings& settings, const Target& target, QSize* size) {
-        const int index = m_next++;
-        if (index < m_streams.size()) {
-            const QByteArray stream = std::exchange(m_streams[index], QByteArray());
-            return writeStream(stream, target, size);
-        }
-        ZtPicture picture = std::exchange(m_pictures[index - m_streams.size()], ZtPicture());
-        return convertPicture(picture, settings, target, size);
-    }
-
-private:
-    static Outcome writeStream(const QByteArray& stream, const Target& target, QSize* size) {
+    // Writes the next picture and lets its stream go.
+    Outcome convertNext(const Target& target, QSize* size) {
+        const QByteArray stream = std::exchange(m_streams[m_next++], QByteArray());
         *size = jpegSize(stream);
         if (size->width() <= 0 || size->height() <= 0) {
             return Outcome::EmptyImage;
@@ -484,47 +635,8 @@ private:
         return writeFileAtomically(target.nextPath(), stream, target.modified);
     }
 
-    static Outcome convertPicture(ZtPicture& picture, const ConversionSettings& settings,
-                                  const Target& target, QSize* size) {
-        *size = picture.image.size();
-        if (size->width() <= 0 || size->height() <= 0) {
-            return Outcome::EmptyImage;
-        }
-        const QSize box = scaledBox(picture.image.size(), settings.sizePercent);
-        QImage image =
-            resampled(picture.image, picture.image.size().scaled(box, Qt::KeepAspectRatio));
-        picture.image = QImage();
-        if (!settings.copiesExif()) {
-            image = uprightImage(image, picture.orientation);
-        }
-        if (settings.format != PNG) {
-            image = overWhite(image);
-        }
-        if (image.isNull()) {
-            return box.isEmpty() ? Outcome::SizeZero : Outcome::EncodeFailed;
-        }
-        const QString path = target.nextPath();
-        if (settings.format == PNG) {
-            // Written as it is deflated: the file is never held whole.
-            return writeFileAtomically(
-                path,
-                [&](const PngSink& write) { return writePngPicture(image, picture.icc, write); },
-                target.modified);
-        }
-        QByteArray encoded;
-        if (!encodePicture(image, picture.icc, path.right(3), settings.quality, encoded)) {
-            return Outcome::EncodeFailed;
-        }
-        if (settings.copiesExif() && !copyExifInto(picture.exifTiff, encoded, image.size())) {
-            // The picture is kept without EXIF, as it would be after a failed re-save.
-            const Outcome written = writeFileAtomically(path, encoded, target.modified);
-            return written == Outcome::Written ? Outcome::ExifFailed : written;
-        }
-        return writeFileAtomically(path, encoded, target.modified);
-    }
-
+private:
     QVector<QByteArray> m_streams;
-    QList<ZtPicture> m_pictures;
     int m_next = 0;
 };
 
@@ -544,10 +656,30 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
                                   const Settings& chosen) {
     m_eLastFailure = Failure::None;
     const ConversionSettings settings(chosen);
+    const auto choosePath = [&] {
+        return outputDir + getConvertedFileName(sourcePath, outputDir, settings.format);
+    };
+    if (!settings.writesStreams()) {
+        StreamedConversion streamed(settings, choosePath);
+        const int result =
+            heic_stream_pictures(QFile::encodeName(sourcePath).constData(), settings.format == PNG,
+                                 !settings.copiesExif(), streamed);
+        return finishStreamed(
+            streamed,
+            result == HeicDecodeNotHeif
+                ? convertOtherPicture(sourcePath, !settings.copiesExif(), streamed)
+                : result,
+            sourcePath, m_nSuccessfulNum, m_eLastFailure);
+    }
     SourcePictures source;
     const int result = source.load(m_mapHeicPicData, sourcePath, settings);
     if (source.fromStore) {
         LOG(INFO) << "the file  is collected";
+    }
+    if (result == HeicDecodeNotHeif) {
+        StreamedConversion streamed(settings, choosePath);
+        return finishStreamed(streamed, convertOtherPicture(sourcePath, false, streamed),
+                              sourcePath, m_nSuccessfulNum, m_eLastFailure);
     }
     if (result != HeicDecodeOk) {
         LOG(INFO) << "Heic to Jpg data fail,the result is : [" << result << "]";
@@ -564,7 +696,7 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
                         QFileInfo(sourcePath).lastModified()};
     while (source.hasNext()) {
         QSize size;
-        const Outcome outcome = source.convertNext(settings, target, &size);
+        const Outcome outcome = source.convertNext(target, &size);
         output.release();
         switch (outcome) {
             case Outcome::Written:

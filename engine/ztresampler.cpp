@@ -1,11 +1,9 @@
 #include "ztresampler.h"
 
-#include <QColorSpace>
-
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
-#include <thread>
 
 namespace {
 
@@ -23,6 +21,10 @@ double lanczos(double x) {
 template <typename Sample>
 constexpr float kMaxSample = float((1u << (8 * sizeof(Sample))) - 1u);
 
+// Floats kept per pixel: RGB padded to four, so that a pixel is one vector.
+constexpr size_t kLanes = 4;
+using Pixel = float __attribute__((vector_size(16)));
+
 template <typename Sample>
 Sample clampedSample(float value) {
     return Sample(std::clamp(value + 0.5f, 0.0f, kMaxSample<Sample>));
@@ -39,7 +41,7 @@ RowResampler::RowResampler(int sourceWidth, int sourceHeight, int width, int hei
       m_across(tapsFor(sourceWidth, width)),
       m_down(tapsFor(sourceHeight, height)),
       m_ringRows(std::min(m_down.count + 1, sourceHeight)),
-      m_column(size_t(sourceWidth) * size_t(channels)),
+      m_column(size_t(sourceWidth) * kLanes),
       m_ring(size_t(m_ringRows) * m_column.size()),
       m_out(size_t(width) * size_t(channels) * size_t(bytesPerSample)) {}
 
@@ -79,13 +81,15 @@ void RowResampler::filterAcross(const float* in, Sample* out) const {
     const int count = m_across.count;
     const float* weights = m_across.weights.data();
     for (int x = 0; x < m_width; ++x, out += Channels, weights += count) {
-        const float* pixel = in + size_t(m_across.first[size_t(x)]) * Channels;
-        float sums[Channels] = {};
-        for (int t = 0; t < count; ++t, pixel += Channels) {
-            for (int c = 0; c < Channels; ++c) {
-                sums[c] += weights[t] * pixel[c];
-            }
+        const float* pixel = in + size_t(m_across.first[size_t(x)]) * kLanes;
+        Pixel sum = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (int t = 0; t < count; ++t, pixel += kLanes) {
+            Pixel value;
+            memcpy(&value, pixel, sizeof value);
+            sum += weights[t] * value;
         }
+        float sums[kLanes];
+        memcpy(sums, &sum, sizeof sums);
         if (Channels == 4) {
             // Colours were weighted by their alpha: a transparent pixel's colour adds nothing.
             const float alpha = std::clamp(sums[3], 0.0f, kMaxSample<Sample>);
@@ -127,8 +131,11 @@ void RowResampler::filterDown(int y) {
 template <typename Sample>
 void RowResampler::keepRow(const Sample* __restrict in, float* __restrict out) const {
     if (m_channels != 4) {
-        for (size_t i = 0; i < m_column.size(); ++i) {
-            out[i] = float(in[i]);
+        for (size_t i = 0; i < m_column.size(); i += kLanes, in += 3) {
+            out[i] = float(in[0]);
+            out[i + 1] = float(in[1]);
+            out[i + 2] = float(in[2]);
+            out[i + 3] = 0.0f;
         }
         return;
     }
@@ -172,57 +179,4 @@ const void* RowResampler::row(int y) {
         filterAcross(m_column.data(), m_out.data());
     }
     return m_out.data();
-}
-namespace {
-
-// Output rows [from, to) of image resized to size, into rows of stride bytes from out; false
-// when memory runs out.
-bool resampleRows(const QImage& image, const QSize& size, int channels, uchar* out,
-                  qsizetype stride, int from, int to) {
-    const int bytesPerSample = image.depth() == 64 ? 2 : 1;
-    try {
-        RowResampler resampler(image.width(), image.height(), size.width(), size.height(), channels,
-                               bytesPerSample,
-                               [&image](int y) -> const void* { return image.constScanLine(y); });
-        const size_t rowBytes = size_t(size.width()) * size_t(channels) * size_t(bytesPerSample);
-        for (int y = from; y < to; ++y) {
-            std::copy_n(static_cast<const uchar*>(resampler.row(y)), rowBytes, out + y * stride);
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-// The upper and the lower half are resized on two threads.
-QImage resampled(const QImage& picture, const QSize& size) {
-    if (picture.size() == size || picture.isNull() || size.isEmpty()) {
-        return size.isEmpty() ? QImage() : picture;
-    }
-    const bool deep = picture.depth() == 64;
-    const bool alpha = picture.hasAlphaChannel();
-    const QImage::Format format = deep    ? picture.format()
-                                  : alpha ? QImage::Format_RGBA8888
-                                          : QImage::Format_RGB888;
-    const QImage image = picture.format() == format ? picture : picture.convertToFormat(format);
-    QImage out(size, format);
-    if (image.isNull() || out.isNull()) {
-        return QImage();
-    }
-    const int channels = deep || alpha ? 4 : 3;
-    uchar* bits = out.bits();
-    const qsizetype stride = out.bytesPerLine();
-    const int middle = size.height() / 2;
-    bool upperDone = false;
-    std::thread upper(
-        [&] { upperDone = resampleRows(image, size, channels, bits, stride, 0, middle); });
-    const bool lowerDone = resampleRows(image, size, channels, bits, stride, middle, size.height());
-    upper.join();
-    if (!upperDone || !lowerDone) {
-        return QImage();
-    }
-    out.setColorSpace(picture.colorSpace());
-    return out;
 }

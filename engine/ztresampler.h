@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QImage>
-
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -50,13 +48,9 @@ private:
     const Taps m_across;
     const Taps m_down;
     const int m_ringRows;
-    std::vector<float> m_column;  // one row filtered down, at the source's width
+    std::vector<float> m_column;  // one row filtered down, at the source's width, four floats
+                                  // a pixel
     std::vector<float> m_ring;    // source rows as floats, row y at slot y % m_ringRows
     int m_nextSourceRow = 0;
     std::vector<uint8_t> m_out;
 };
-
-// The picture resized to size with RowResampler; the same picture when it has that size
-// already, a null picture when memory runs out. 8-bit RGB(A) and 64-bit pictures keep their
-// format; others become 8-bit RGB(A) first.
-QImage resampled(const QImage& image, const QSize& size);

@@ -4,6 +4,7 @@
 #include "jpegwriter.h"
 
 #include <cstdint>
+#include <vector>
 
 #if defined(ZTHEICDECODER_LIBRARY)
 #define ZTHEICDECODER_EXPORT __attribute__((visibility("default")))
@@ -41,6 +42,39 @@ ZTHEICDECODER_EXPORT int heic_to_jpgdata(const char* path, std::list<CImageData>
 ZTHEICDECODER_EXPORT int heic_to_pixeldata(const char* path, std::list<CPixelData>& images,
                                            bool deep = false);
 
+// One picture handed out row by row by heic_stream_pictures.
+struct HeicStreamedPicture {
+    int width;  // of the rows handed out
+    int height;
+    int channels;       // 3 (RGB) or 4 (RGBA, alpha not premultiplied), interleaved
+    int bitsPerSample;  // 8, or 16 (native byte order, moved up to fill 16 bits)
+    int orientation;    // EXIF orientation (1..8) that turns the stored picture upright
+    bool turned;        // the rows are turned upright already
+    const std::vector<uint8_t>* exif;  // TIFF block of the picture's EXIF; empty without
+    const std::vector<uint8_t>* icc;   // colour profile; empty for sRGB
+};
+
+// Takes the pictures of a streamed decode.
+class HeicPictureSink {
+public:
+    virtual ~HeicPictureSink() = default;
+    // The file is decoded again from its first picture, by another decoder: what was taken
+    // before is to be dropped.
+    virtual void restart() = 0;
+    // Takes one picture, reading its rows (RgbRowSource here hands out rows of the picture's
+    // layout) top to bottom; HeicDecodeOk, or another code to stop.
+    virtual int take(const HeicStreamedPicture& picture, RgbRowSource& rows) = 0;
+};
+
+// Decodes every top-level image of the HEIF file at path (UTF-8), in file order, handing each
+// to the sink as rows while its tiles decode on the decoding threads: a band of tiles at a time,
+// so that a picture is never held whole unless it has transparency or deep samples (with deep).
+// With upright, the rows come turned by the picture's orientation (a quarter turn decodes
+// columns of tiles). The clean-aperture crop is applied. Same result codes as heic_to_jpgdata;
+// the sink's own code when it stopped and the decoding had not failed.
+ZTHEICDECODER_EXPORT int heic_stream_pictures(const char* path, bool deep, bool upright,
+                                              HeicPictureSink& sink);
+
 // Frees the buffers of one decoded image and clears its pointers.
 ZTHEICDECODER_EXPORT void heic_free_pixeldata(CPixelData& image);
 
@@ -57,3 +91,8 @@ ZTHEICDECODER_EXPORT void heic_set_decoder_threads(int threads);
 ZTHEICDECODER_EXPORT bool heic_encode_jpeg(int width, int height, RgbRowSource& rows, int quality,
                                            const JpegMetadata& meta, unsigned char** out,
                                            size_t* outSize);
+
+// The same, the encoded bytes handed to sink as they are made.
+ZTHEICDECODER_EXPORT bool heic_encode_jpeg_to(int width, int height, RgbRowSource& rows,
+                                              int quality, const JpegMetadata& meta,
+                                              const JpegSink& sink);

@@ -408,6 +408,97 @@ int decodeToPixels(heif_context* ctx, const Source& source, heif_item_id id, boo
     return HeicDecodeOk;
 }
 
+// The rows of a whole decoded picture, turned by an EXIF orientation.
+class TurnedRows : public RgbRowSource {
+public:
+    TurnedRows(const PixelBuffer& buffer, int orientation)
+        : m_buffer(buffer),
+          m_orientation(orientation),
+          m_swap(turning::swapsAxes(orientation)),
+          m_pixelBytes(size_t(buffer.channels) * size_t(buffer.sampleBytes)),
+          m_row(size_t(width()) * m_pixelBytes) {}
+
+    int width() const { return m_swap ? m_buffer.height : m_buffer.width; }
+    int height() const { return m_swap ? m_buffer.width : m_buffer.height; }
+
+    const uint8_t* row(int y) override {
+        if (m_orientation == 1) {
+            return m_buffer.row(y);
+        }
+        const bool flipX = turning::flipsX(m_orientation);
+        const bool flipY = turning::flipsY(m_orientation);
+        const auto along = [](int position, int length, bool flip) {
+            return flip ? length - 1 - position : position;
+        };
+        for (int x = 0; x < width(); ++x) {
+            const int storedX =
+                m_swap ? along(y, m_buffer.width, flipX) : along(x, m_buffer.width, flipX);
+            const int storedY =
+                m_swap ? along(x, m_buffer.height, flipY) : along(y, m_buffer.height, flipY);
+            memcpy(m_row.data() + size_t(x) * m_pixelBytes,
+                   m_buffer.row(storedY) + size_t(storedX) * m_pixelBytes, m_pixelBytes);
+        }
+        return m_row.data();
+    }
+
+private:
+    const PixelBuffer& m_buffer;
+    const int m_orientation;
+    const bool m_swap;
+    const size_t m_pixelBytes;
+    std::vector<uint8_t> m_row;
+};
+
+// What a streamed decode hands out.
+struct StreamChoice {
+    bool deep = false;     // 16-bit samples for pictures stored with more than 8 bits
+    bool upright = false;  // rows turned by the picture's orientation
+};
+
+HeicStreamedPicture describe(const PreparedImage& image, int orientation, bool turned) {
+    HeicStreamedPicture picture{};
+    picture.orientation = orientation;
+    picture.turned = turned;
+    picture.exif = &image.exif;
+    picture.icc = &image.icc;
+    return picture;
+}
+
+// A picture with transparency, or deep samples, is decoded whole; any other streams from the
+// tile pipeline, a band of tiles at a time.
+int streamPicture(heif_context* ctx, const Source& source, heif_item_id id,
+                  const StreamChoice& choice, HeicPictureSink& sink) {
+    PreparedImage image;
+    if (const int result = prepareImage(ctx, id, source, image); result != HeicDecodeOk) {
+        return result;
+    }
+    const int stored = tiffblock::orientation(image.exif);
+    const int orientation = stored >= 1 && stored <= 8 ? stored : 1;
+    const int turn = choice.upright ? orientation : 1;
+    HeicStreamedPicture picture = describe(image, orientation, choice.upright);
+    if (image.hasAlpha || (choice.deep && image.bitDepth > 8)) {
+        PixelBuffer pixels;
+        if (const int result = decodeWhole(image, choice.deep, pixels); result != HeicDecodeOk) {
+            return result;
+        }
+        TurnedRows rows(pixels, turn);
+        picture.width = rows.width();
+        picture.height = rows.height();
+        picture.channels = pixels.channels;
+        picture.bitsPerSample = pixels.sampleBytes * 8;
+        return sink.take(picture, rows);
+    }
+    TilePipeline pipeline(source.bytes, image.id, image.tiling, image.crop, decoderThreads(),
+                          image.decoderId, turn);
+    picture.width = pipeline.width();
+    picture.height = pipeline.height();
+    picture.channels = 3;
+    picture.bitsPerSample = 8;
+    const int result = sink.take(picture, pipeline);
+    const heif_error_code decodeError = pipeline.error();
+    return decodeError != heif_error_Ok ? resultOfHeifError(decodeError) : result;
+}
+
 // Only regular files: opened without blocking, so that a pipe or device named like a photo
 // fails at once instead of waiting for a writer.
 bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
@@ -489,6 +580,10 @@ void release(CPixelData& image) {
     heic_free_pixeldata(image);
 }
 
+// A picture handed to a sink leaves nothing to release.
+struct StreamedImage {};
+void release(StreamedImage&) {}
+
 // Decodes every top-level image of the file with decodeOne; all of them or none.
 template <typename Image, typename DecodeOne>
 int decodeFile(const Source& source, std::list<Image>& images, DecodeOne decodeOne) {
@@ -554,9 +649,10 @@ uint64_t largestPicturePixels(heif_context* ctx) {
     return largest;
 }
 
-// Reads the file and decodes it, turning exceptions into result codes.
-template <typename Image, typename DecodeOne>
-int decodePath(const char* path, std::list<Image>& images, DecodeOne decodeOne) {
+// Reads the file and decodes it, turning exceptions into result codes; restart is called before
+// the file is decoded again by another decoder.
+template <typename Image, typename DecodeOne, typename Restart>
+int decodePath(const char* path, std::list<Image>& images, DecodeOne decodeOne, Restart restart) {
     if (path == nullptr || *path == '\0') {
         return HeicDecodeBadArgument;
     }
@@ -575,12 +671,18 @@ int decodePath(const char* path, std::list<Image>& images, DecodeOne decodeOne) 
         if (!retry || preferred == nullptr) {
             return result;
         }
+        restart();
         return decodeFile(Source{file, nullptr}, images, decodeOne);
     } catch (const std::bad_alloc&) {
         return HeicDecodeOutOfMemory;
     } catch (...) {
         return HeicDecodeDecodeError;
     }
+}
+
+template <typename Image, typename DecodeOne>
+int decodePath(const char* path, std::list<Image>& images, DecodeOne decodeOne) {
+    return decodePath(path, images, decodeOne, [] {});
 }
 
 }  // namespace
@@ -632,6 +734,17 @@ uint64_t heic_picture_pixels(const char* path) {
     }
 }
 
+int heic_stream_pictures(const char* path, bool deep, bool upright, HeicPictureSink& sink) {
+    std::list<StreamedImage> taken;
+    const StreamChoice choice{deep, upright};
+    return decodePath(
+        path, taken,
+        [&](heif_context* ctx, const Source& source, heif_item_id id, StreamedImage&) {
+            return streamPicture(ctx, source, id, choice, sink);
+        },
+        [&sink] { sink.restart(); });
+}
+
 void heic_set_decoder_threads(int threads) {
     g_decoderThreads.store(std::max(0, threads));
 }
@@ -640,6 +753,15 @@ bool heic_encode_jpeg(int width, int height, RgbRowSource& rows, int quality,
                       const JpegMetadata& meta, unsigned char** out, size_t* outSize) {
     try {
         return encodeJpeg(width, height, rows, quality, meta, out, outSize);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool heic_encode_jpeg_to(int width, int height, RgbRowSource& rows, int quality,
+                         const JpegMetadata& meta, const JpegSink& sink) {
+    try {
+        return encodeJpegTo(width, height, rows, quality, meta, sink);
     } catch (...) {
         return false;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -88,13 +89,64 @@ bool encode(jpeg_compress_struct& cinfo, RgbRowSource& source, int quality,
     return true;
 }
 
+// Hands the encoded bytes to a sink a megabyte at a time.
+struct SinkDestination {
+    jpeg_destination_mgr base;
+    std::vector<unsigned char> buffer;
+    const JpegSink* sink;
+};
+
+void flushTo(j_compress_ptr cinfo, size_t bytes) {
+    auto* dest = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    if (bytes > 0 && !(*dest->sink)(dest->buffer.data(), bytes)) {
+        ERREXIT(cinfo, JERR_FILE_WRITE);
+    }
+    dest->base.next_output_byte = dest->buffer.data();
+    dest->base.free_in_buffer = dest->buffer.size();
+}
+
+boolean emptySinkBuffer(j_compress_ptr cinfo) {
+    flushTo(cinfo, reinterpret_cast<SinkDestination*>(cinfo->dest)->buffer.size());
+    return TRUE;
+}
+
+void termSink(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    flushTo(cinfo, dest->buffer.size() - dest->base.free_in_buffer);
+}
+
+bool dimensionsFit(int width, int height) {
+    return width > 0 && height > 0 && width <= JPEG_MAX_DIMENSION && height <= JPEG_MAX_DIMENSION;
+}
+
+// Encodes into dest; false on any libjpeg error or when the rows give out.
+bool compress(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
+              jpeg_destination_mgr* dest) {
+    jpeg_compress_struct cinfo;
+    ErrorManager error;
+    cinfo.err = jpeg_std_error(&error.base);
+    error.base.error_exit = onJpegError;
+    error.base.output_message = onJpegMessage;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    cinfo.dest = dest;
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    const bool complete = encode(cinfo, rows, quality, meta);
+    jpeg_destroy_compress(&cinfo);
+    return complete;
+}
+
 }  // namespace
 
 bool encodeJpeg(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
                 unsigned char** out, size_t* outSize) {
     *out = nullptr;
     *outSize = 0;
-    if (width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) {
+    if (!dimensionsFit(width, height)) {
         return false;
     }
     BufferDestination dest{};
@@ -108,29 +160,27 @@ bool encodeJpeg(int width, int height, RgbRowSource& rows, int quality, const Jp
     dest.base.init_destination = initDestination;
     dest.base.empty_output_buffer = growDestination;
     dest.base.term_destination = termDestination;
-
-    jpeg_compress_struct cinfo;
-    ErrorManager error;
-    cinfo.err = jpeg_std_error(&error.base);
-    error.base.error_exit = onJpegError;
-    error.base.output_message = onJpegMessage;
-    if (setjmp(error.jump)) {
-        jpeg_destroy_compress(&cinfo);
-        free(dest.buffer);
-        return false;
-    }
-    jpeg_create_compress(&cinfo);
-    cinfo.dest = &dest.base;
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    const bool complete = encode(cinfo, rows, quality, meta);
-    const size_t written = dest.capacity - dest.base.free_in_buffer;
-    jpeg_destroy_compress(&cinfo);
-    if (!complete) {
+    if (!compress(width, height, rows, quality, meta, &dest.base)) {
         free(dest.buffer);
         return false;
     }
     *out = dest.buffer;
-    *outSize = written;
+    *outSize = dest.capacity - dest.base.free_in_buffer;
     return true;
+}
+
+bool encodeJpegTo(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
+                  const JpegSink& sink) {
+    if (!dimensionsFit(width, height)) {
+        return false;
+    }
+    SinkDestination dest{};
+    dest.buffer.resize(size_t(1) << 20);
+    dest.sink = &sink;
+    dest.base.next_output_byte = dest.buffer.data();
+    dest.base.free_in_buffer = dest.buffer.size();
+    dest.base.init_destination = initDestination;
+    dest.base.empty_output_buffer = emptySinkBuffer;
+    dest.base.term_destination = termSink;
+    return compress(width, height, rows, quality, meta, &dest.base);
 }

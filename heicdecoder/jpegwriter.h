@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // Hands out interleaved 8-bit RGB rows, top to bottom, each row once.
@@ -25,3 +26,10 @@ constexpr size_t kMaxApp1Tiff = 65533 - 6;
 // Returns false (and no buffer) on any libjpeg error or when memory runs out.
 bool encodeJpeg(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
                 unsigned char** out, size_t* outSize);
+
+// Takes encoded bytes in order; false to give up.
+using JpegSink = std::function<bool(const uint8_t* data, size_t size)>;
+
+// The same, the bytes handed to sink as they are made.
+bool encodeJpegTo(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
+                  const JpegSink& sink);

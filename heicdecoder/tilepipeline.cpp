@@ -19,21 +19,29 @@ struct OptionsDeleter {
     void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
 };
 
+constexpr size_t kPixelBytes = 3;
+
 }  // namespace
 
 TilePipeline::TilePipeline(const std::vector<uint8_t>& file, heif_item_id id,
                            const heif_image_tiling& tiling, Crop crop, int threads,
-                           const char* decoderId)
+                           const char* decoderId, int orientation)
     : m_file(file),
       m_id(id),
       m_decoderId(decoderId),
       m_tiling(tiling),
       m_crop(crop),
-      m_workers(std::max<uint32_t>(1, std::min<uint32_t>(uint32_t(threads), tiling.num_rows))),
-      m_stride(size_t(tiling.image_width) * 3),
-      m_slots(m_workers + 1) {
+      m_swap(turning::swapsAxes(orientation)),
+      m_flipX(turning::flipsX(orientation)),
+      m_flipY(turning::flipsY(orientation)),
+      m_width(m_swap ? crop.height : crop.width),
+      m_height(m_swap ? crop.width : crop.height),
+      m_stride(size_t(m_width) * kPixelBytes) {
+    planBands();
+    m_workers = std::max<uint32_t>(1, std::min<uint32_t>(uint32_t(threads), m_bands.size()));
+    m_slots.resize(m_workers + 1);
     for (size_t i = 0; i < m_slots.size(); ++i) {
-        m_slots[i].expectedRow = uint32_t(i);
+        m_slots[i].expectedBand = uint32_t(i);
     }
     for (uint32_t i = 0; i < m_workers; ++i) {
         m_threads.emplace_back(&TilePipeline::work, this, i);
@@ -48,6 +56,27 @@ TilePipeline::~TilePipeline() {
     m_changed.notify_all();
     for (std::thread& thread : m_threads) {
         thread.join();
+    }
+}
+
+// The rows or columns of tiles that meet the crop window, in the order of the turned rows.
+void TilePipeline::planBands() {
+    const uint32_t tileLength = m_swap ? m_tiling.tile_width : m_tiling.tile_height;
+    const int start = m_swap ? m_crop.left : m_crop.top;
+    const int length = m_swap ? m_crop.width : m_crop.height;
+    const bool flip = m_swap ? m_flipX : m_flipY;
+    if (tileLength == 0 || length <= 0) {
+        return;
+    }
+    const uint32_t first = uint32_t(start) / tileLength;
+    const uint32_t last = uint32_t(start + length - 1) / tileLength;
+    for (uint32_t line = first; line <= last; ++line) {
+        const int from = std::max(int(line * tileLength), start) - start;
+        const int to = std::min(int((line + 1) * tileLength), start + length) - start;
+        m_bands.push_back({line, flip ? length - to : from, to - from});
+    }
+    if (flip) {
+        std::reverse(m_bands.begin(), m_bands.end());
     }
 }
 
@@ -66,7 +95,7 @@ void TilePipeline::fail(heif_error_code code) {
     m_changed.notify_all();
 }
 
-void TilePipeline::work(uint32_t firstRow) {
+void TilePipeline::work(uint32_t firstBand) {
     std::unique_ptr<heif_context, ContextDeleter> ctx(heif_context_alloc());
     if (!ctx) {
         fail(heif_error_Memory_allocation_error);
@@ -84,28 +113,26 @@ void TilePipeline::work(uint32_t firstRow) {
         fail(err.code);
         return;
     }
-    // A tile may claim more rows than the picture has; only the picture's rows are kept.
-    const size_t slotBytes = m_stride * std::min(m_tiling.tile_height, m_tiling.image_height);
-    for (uint32_t tileRow = firstRow; tileRow < m_tiling.num_rows; tileRow += m_workers) {
+    for (uint32_t index = firstBand; index < m_bands.size(); index += m_workers) {
         Slot* slot = nullptr;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            slot = &m_slots[tileRow % m_slots.size()];
+            slot = &m_slots[index % m_slots.size()];
             m_changed.wait(lock, [&] {
                 return m_stopping || m_error != heif_error_Ok ||
-                       (slot->expectedRow == tileRow && !slot->ready);
+                       (slot->expectedBand == index && !slot->ready);
             });
             if (m_stopping || m_error != heif_error_Ok) {
                 return;
             }
         }
         try {
-            slot->pixels.resize(slotBytes);
+            slot->pixels.resize(m_stride * size_t(m_bands[index].rows));
         } catch (const std::bad_alloc&) {
             fail(heif_error_Memory_allocation_error);
             return;
         }
-        if (!decodeRow(handle.get(), tileRow, slot->pixels)) {
+        if (!decodeBand(handle.get(), m_bands[index], slot->pixels)) {
             return;
         }
         {
@@ -116,22 +143,70 @@ void TilePipeline::work(uint32_t firstRow) {
     }
 }
 
-bool TilePipeline::decodeRow(heif_image_handle* handle, uint32_t tileRow,
-                             std::vector<uint8_t>& pixels) {
+// Copies the part of a decoded tile inside the crop window to its turned place in the band.
+void TilePipeline::placeTile(const Tile& tile, const Band& band, uint8_t* pixels) const {
+    const uint32_t right = std::min(tile.left + m_tiling.tile_width, m_tiling.image_width);
+    const uint32_t bottom = std::min(tile.top + m_tiling.tile_height, m_tiling.image_height);
+    const int x0 = std::max(int(tile.left), m_crop.left);
+    const int x1 = std::min(int(right), m_crop.left + m_crop.width);
+    const int y0 = std::max(int(tile.top), m_crop.top);
+    const int y1 = std::min(int(bottom), m_crop.top + m_crop.height);
+    const auto in = [&](int x, int y) {
+        return tile.plane + size_t(y - int(tile.top)) * size_t(tile.stride) +
+               size_t(x - int(tile.left)) * kPixelBytes;
+    };
+    const auto along = [](int position, int length, bool flip) {
+        return flip ? length - 1 - position : position;
+    };
+    if (!m_swap) {
+        for (int y = y0; y < y1; ++y) {
+            const int row = along(y - m_crop.top, m_crop.height, m_flipY) - band.firstRow;
+            uint8_t* out = pixels + size_t(row) * m_stride;
+            if (!m_flipX) {
+                memcpy(out + size_t(x0 - m_crop.left) * kPixelBytes, in(x0, y),
+                       size_t(x1 - x0) * kPixelBytes);
+                continue;
+            }
+            for (int x = x0; x < x1; ++x) {
+                memcpy(out + size_t(m_crop.width - 1 - (x - m_crop.left)) * kPixelBytes, in(x, y),
+                       kPixelBytes);
+            }
+        }
+        return;
+    }
+    // A stored column becomes a turned row.
+    for (int x = x0; x < x1; ++x) {
+        const int row = along(x - m_crop.left, m_crop.width, m_flipX) - band.firstRow;
+        uint8_t* out = pixels + size_t(row) * m_stride;
+        for (int y = y0; y < y1; ++y) {
+            memcpy(out + size_t(along(y - m_crop.top, m_crop.height, m_flipY)) * kPixelBytes,
+                   in(x, y), kPixelBytes);
+        }
+    }
+}
+
+bool TilePipeline::decodeBand(heif_image_handle* handle, const Band& band,
+                              std::vector<uint8_t>& pixels) {
     std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
     options->decoder_id = m_decoderId;
     options->ignore_transformations = 1;
     options->convert_hdr_to_8bit = 1;
     const bool singleTile = m_tiling.num_columns == 1 && m_tiling.num_rows == 1;
-    const uint32_t rowTop = tileRow * m_tiling.tile_height;
-    const uint32_t rowHeight = std::min(m_tiling.tile_height, m_tiling.image_height - rowTop);
-    for (uint32_t column = 0; column < m_tiling.num_columns; ++column) {
+    // The tiles across the band that meet the crop window.
+    const uint32_t across = m_swap ? m_tiling.tile_height : m_tiling.tile_width;
+    const int cropStart = m_swap ? m_crop.top : m_crop.left;
+    const int cropLength = m_swap ? m_crop.height : m_crop.width;
+    const uint32_t first = uint32_t(cropStart) / across;
+    const uint32_t last = uint32_t(cropStart + cropLength - 1) / across;
+    for (uint32_t index = first; index <= last; ++index) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_stopping || m_error != heif_error_Ok) {
                 return false;
             }
         }
+        const uint32_t column = m_swap ? band.tileLine : index;
+        const uint32_t tileRow = m_swap ? index : band.tileLine;
         heif_image* raw = nullptr;
         const heif_error err =
             singleTile ? heif_decode_image(handle, &raw, heif_colorspace_RGB,
@@ -139,75 +214,71 @@ bool TilePipeline::decodeRow(heif_image_handle* handle, uint32_t tileRow,
                        : heif_image_handle_decode_image_tile(handle, &raw, heif_colorspace_RGB,
                                                              heif_chroma_interleaved_RGB,
                                                              options.get(), column, tileRow);
-        std::unique_ptr<heif_image, ImageDeleter> tile(raw);
+        std::unique_ptr<heif_image, ImageDeleter> decoded(raw);
         if (err.code != heif_error_Ok || raw == nullptr) {
             fail(err.code == heif_error_Ok ? heif_error_Decoder_plugin_error : err.code);
             return false;
         }
-        int tileStride = 0;
-        const uint8_t* plane =
-            heif_image_get_plane_readonly(raw, heif_channel_interleaved, &tileStride);
+        Tile tile{nullptr, 0, column * m_tiling.tile_width, tileRow * m_tiling.tile_height};
+        tile.plane = heif_image_get_plane_readonly(raw, heif_channel_interleaved, &tile.stride);
         const uint32_t tileWidth =
             uint32_t(std::max(0, heif_image_get_width(raw, heif_channel_interleaved)));
         const uint32_t tileHeight =
             uint32_t(std::max(0, heif_image_get_height(raw, heif_channel_interleaved)));
-        const uint32_t left = column * m_tiling.tile_width;
-        if (plane == nullptr || left >= m_tiling.image_width) {
+        if (tile.plane == nullptr || tile.left >= m_tiling.image_width ||
+            tile.top >= m_tiling.image_height) {
             fail(heif_error_Decoder_plugin_error);
             return false;
         }
-        const uint32_t columns = std::min(m_tiling.tile_width, m_tiling.image_width - left);
-        if (tileWidth < columns || tileHeight < rowHeight) {
+        const uint32_t columns = std::min(m_tiling.tile_width, m_tiling.image_width - tile.left);
+        const uint32_t rows = std::min(m_tiling.tile_height, m_tiling.image_height - tile.top);
+        if (tileWidth < columns || tileHeight < rows) {
             fail(heif_error_Decoder_plugin_error);  // a tile smaller than the grid says
             return false;
         }
-        for (uint32_t y = 0; y < rowHeight; ++y) {
-            memcpy(pixels.data() + y * m_stride + size_t(left) * 3,
-                   plane + size_t(y) * size_t(tileStride), size_t(columns) * 3);
-        }
+        placeTile(tile, band, pixels.data());
     }
     return true;
 }
 
-TilePipeline::Slot* TilePipeline::waitForRow(uint32_t tileRow) {
+TilePipeline::Slot* TilePipeline::waitForBand(uint32_t band) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    Slot* slot = &m_slots[tileRow % m_slots.size()];
+    Slot* slot = &m_slots[band % m_slots.size()];
     m_changed.wait(lock, [&] {
-        return m_error != heif_error_Ok || (slot->expectedRow == tileRow && slot->ready);
+        return m_error != heif_error_Ok || (slot->expectedBand == band && slot->ready);
     });
     return m_error == heif_error_Ok ? slot : nullptr;
 }
 
-void TilePipeline::releaseRow(uint32_t tileRow) {
+void TilePipeline::releaseBand(uint32_t band) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        Slot& slot = m_slots[tileRow % m_slots.size()];
+        Slot& slot = m_slots[band % m_slots.size()];
         slot.ready = false;
-        slot.expectedRow = tileRow + uint32_t(m_slots.size());
+        slot.expectedBand = band + uint32_t(m_slots.size());
     }
     m_changed.notify_all();
 }
 
 const uint8_t* TilePipeline::row(int y) {
-    if (y < 0 || y >= m_crop.height) {
+    if (y < 0 || y >= m_height || m_bands.empty()) {
         return nullptr;
     }
-    const uint32_t storedRow = uint32_t(y + m_crop.top);
-    const uint32_t tileRow = storedRow / m_tiling.tile_height;
-    // Rows of tiles above the crop window are taken and given back unread.
-    while (m_heldRow < int64_t(tileRow)) {
-        if (m_heldRow >= 0) {
-            releaseRow(uint32_t(m_heldRow));
+    // Bands above the row are waited for and given back unread.
+    while (m_heldBand < 0 ||
+           m_bands[size_t(m_heldBand)].firstRow + m_bands[size_t(m_heldBand)].rows <= y) {
+        if (m_heldBand >= 0) {
+            if (waitForBand(uint32_t(m_heldBand)) == nullptr) {
+                return nullptr;
+            }
+            releaseBand(uint32_t(m_heldBand));
         }
-        ++m_heldRow;
-        if (m_heldRow < int64_t(tileRow) && waitForRow(uint32_t(m_heldRow)) == nullptr) {
-            return nullptr;
-        }
+        ++m_heldBand;
     }
-    Slot* slot = waitForRow(tileRow);
+    Slot* slot = waitForBand(uint32_t(m_heldBand));
     if (slot == nullptr) {
         return nullptr;
     }
-    const uint32_t inRow = storedRow - tileRow * m_tiling.tile_height;
-    return slot->pixels.data() + size_t(inRow) * m_stride + size_t(m_crop.left) * 3;
+    const Band& band = m_bands[size_t(m_heldBand)];
+    return slot->pixels.data() + size_t(y - band.firstRow) * m_stride;
 }

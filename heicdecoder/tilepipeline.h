@@ -10,52 +10,92 @@
 #include <thread>
 #include <vector>
 
-// Decodes a stored (untransformed) picture one row of tiles at a time on worker threads and
-// hands its rows, inside a crop window, to the JPEG encoder. Only a few rows of tiles are in
-// memory at once, and the encoder works while the next tiles decode.
+// What an EXIF orientation (1..8) asks of the stored picture's pixels.
+namespace turning {
+// A quarter turn: turned rows come from stored columns.
+inline bool swapsAxes(int orientation) {
+    return orientation >= 5 && orientation <= 8;
+}
+// Stored columns run right to left.
+inline bool flipsX(int orientation) {
+    return orientation == 2 || orientation == 3 || orientation == 7 || orientation == 8;
+}
+// Stored rows run bottom to top.
+inline bool flipsY(int orientation) {
+    return orientation == 3 || orientation == 4 || orientation == 6 || orientation == 7;
+}
+}  // namespace turning
+
+// Decodes a stored (untransformed) picture one band of tiles at a time on worker threads and
+// hands out its rows, inside a crop window, turned by an EXIF orientation. Without a quarter
+// turn a band is a row of tiles; with one it is a column of tiles, whose columns become rows.
+// Only a few bands are in memory at once, and the caller works while the next ones decode.
 class TilePipeline : public RgbRowSource {
 public:
     struct Crop {
         int left = 0, top = 0, width = 0, height = 0;
     };
 
-    // decoderId names the HEVC decoder plugin to use; null for libheif's choice.
+    // decoderId names the HEVC decoder plugin to use; null for libheif's choice. orientation
+    // (1..8) is the EXIF orientation the rows are turned by (1: as stored).
     TilePipeline(const std::vector<uint8_t>& file, heif_item_id id, const heif_image_tiling& tiling,
-                 Crop crop, int threads, const char* decoderId);
+                 Crop crop, int threads, const char* decoderId, int orientation = 1);
     ~TilePipeline() override;
     TilePipeline(const TilePipeline&) = delete;
     TilePipeline& operator=(const TilePipeline&) = delete;
 
+    // Row y of the turned crop window, asked for top to bottom.
     const uint8_t* row(int y) override;
+    int width() const { return m_width; }
+    int height() const { return m_height; }
     // heif_error_Ok, or the first error a worker met.
     heif_error_code error() const;
 
 private:
+    // One band: a row or column of tiles, as turned rows [firstRow, firstRow + rows).
+    struct Band {
+        uint32_t tileLine = 0;
+        int firstRow = 0;
+        int rows = 0;
+    };
     struct Slot {
         std::vector<uint8_t> pixels;
-        uint32_t expectedRow = 0;  // the row of tiles this slot holds next
+        uint32_t expectedBand = 0;  // the band this slot holds next
         bool ready = false;
     };
+    struct Tile {
+        const uint8_t* plane;
+        int stride;
+        uint32_t left, top;  // of the tile in the stored picture
+    };
 
-    void work(uint32_t firstRow);
-    bool decodeRow(heif_image_handle* handle, uint32_t tileRow, std::vector<uint8_t>& pixels);
+    void planBands();
+    void work(uint32_t firstBand);
+    bool decodeBand(heif_image_handle* handle, const Band& band, std::vector<uint8_t>& pixels);
+    void placeTile(const Tile& tile, const Band& band, uint8_t* pixels) const;
     void fail(heif_error_code code);
-    Slot* waitForRow(uint32_t tileRow);
-    void releaseRow(uint32_t tileRow);
+    Slot* waitForBand(uint32_t band);
+    void releaseBand(uint32_t band);
 
     const std::vector<uint8_t>& m_file;
     const heif_item_id m_id;
     const char* const m_decoderId;
     const heif_image_tiling m_tiling;
     const Crop m_crop;
-    const uint32_t m_workers;
+    const bool m_swap;   // rows come from stored columns
+    const bool m_flipX;  // stored columns run right to left
+    const bool m_flipY;  // stored rows run bottom to top
+    const int m_width;
+    const int m_height;
     const size_t m_stride;
+    std::vector<Band> m_bands;
+    uint32_t m_workers = 1;
 
     std::vector<Slot> m_slots;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     heif_error_code m_error = heif_error_Ok;
     bool m_stopping = false;
-    int64_t m_heldRow = -1;
+    int64_t m_heldBand = -1;
     std::vector<std::thread> m_threads;
 };

@@ -1,7 +1,8 @@
 // Converts one HEIC file through the engine with the settings of a mode and prints the wall
 // time of each conversion in seconds, one per line. Modes: jpg90 (JPG quality 90, 100 %, EXIF
 // kept), default (JPG quality 100, 100 %, EXIF kept), png (PNG, 100 %, quality 100), noexif90
-// (JPG quality 90, 100 %, EXIF left out), half90 (JPG quality 90, 50 %), bmp (BMP, 100 %).
+// (JPG quality 90, 100 %, EXIF left out), half90 (JPG quality 90, 50 %), bmp (BMP, 100 %),
+// noexif100, half100, halfnoexif90, halfnoexif100, png50 and bmp50 alike.
 //   bench_engine_convert fresh  <mode> <heic> <output folder>         one conversion, decoded for
 //   it bench_engine_convert stored <mode> <heic> <output folder> [runs]  after collecting
 
@@ -27,9 +28,12 @@ struct BenchMode {
 };
 
 constexpr BenchMode kModes[] = {
-    {"jpg90", JPG, true, "100%", "90%"}, {"default", JPG, true, "100%", "100%"},
-    {"png", PNG, true, "100%", "100%"},  {"noexif90", JPG, false, "100%", "90%"},
-    {"half90", JPG, true, "50%", "90%"}, {"bmp", BMP, true, "100%", "100%"},
+    {"jpg90", JPG, true, "100%", "90%"},        {"default", JPG, true, "100%", "100%"},
+    {"png", PNG, true, "100%", "100%"},         {"noexif90", JPG, false, "100%", "90%"},
+    {"half90", JPG, true, "50%", "90%"},        {"bmp", BMP, true, "100%", "100%"},
+    {"noexif100", JPG, false, "100%", "100%"},  {"half100", JPG, true, "50%", "100%"},
+    {"halfnoexif90", JPG, false, "50%", "90%"}, {"halfnoexif100", JPG, false, "50%", "100%"},
+    {"png50", PNG, true, "50%", "100%"},        {"bmp50", BMP, true, "50%", "100%"},
 };
 
 bool useBenchSettings(const char* mode) {

@@ -25,7 +25,18 @@ MODES = {
     "noexif90": ("JPG quality 90, 100 %, EXIF left out", ["-q", "90"], "jpg"),
     "half90": ("JPG quality 90, 50 % (heif-dec at full size)", ["-q", "90"], "jpg"),
     "bmp": ("BMP, 100 % (heif-dec writes no BMP: against its PNG)", [], "png"),
+    "noexif100": ("JPG quality 100, 100 %, EXIF left out", ["-q", "100"], "jpg"),
+    "half100": ("JPG quality 100, 50 % (heif-dec at full size)", ["-q", "100"], "jpg"),
+    "halfnoexif90": ("JPG quality 90, 50 %, EXIF left out (heif-dec at full size)", ["-q", "90"],
+                     "jpg"),
+    "halfnoexif100": ("JPG quality 100, 50 %, EXIF left out (heif-dec at full size)",
+                      ["-q", "100"], "jpg"),
+    "png50": ("PNG, 50 % (heif-dec at full size)", [], "png"),
+    "bmp50": ("BMP, 50 % (heif-dec's PNG at full size)", [], "png"),
 }
+# Whether to time conversions after collection too (only the defaults write a stored stream).
+WITH_STORED = os.environ.get("ENGINE_BENCH_STORED", "1") == "1"
+WITH_OTHERS = os.environ.get("ENGINE_BENCH_OTHERS", "1") == "1"
 
 
 def measured(command, env=None):
@@ -66,8 +77,11 @@ def bench_file(engine, mode, sample, work, runs, env):
     fresh_wall, fresh_peak, outputs = runs_of([engine, "fresh", mode, sample, f"{work}/fresh"],
                                               runs, env)
     fresh_call = statistics.median(float(o.split()[0]) for o in outputs)
-    _, _, outputs = runs_of([engine, "stored", mode, sample, f"{work}/stored", str(runs)], 1, env)
-    stored_call = statistics.median(float(t) for t in outputs[0].split())
+    stored_call = float("nan")
+    if WITH_STORED:
+        _, _, outputs = runs_of([engine, "stored", mode, sample, f"{work}/stored", str(runs)], 1,
+                                env)
+        stored_call = statistics.median(float(t) for t in outputs[0].split())
     print(f"{name:<26} {peer_wall:7.3f} {peer_peak:6.0f} | {fresh_call:7.3f} {fresh_wall:7.3f} "
           f"{fresh_peak:6.0f} | {stored_call:7.3f} | {fresh_call / peer_wall:5.2f}x "
           f"{stored_call / peer_wall:5.2f}x {fresh_peak / peer_peak:5.2f}x"
@@ -86,7 +100,7 @@ def bench_mode(engine, mode, data, work, env, with_huge):
         path = os.path.join(data, sample)
         if os.path.exists(path):
             phone.append(bench_file(engine, mode, path, work, RUNS, env))
-    for sample in OTHER_SAMPLES:
+    for sample in OTHER_SAMPLES if WITH_OTHERS else []:
         path = os.path.join(data, sample)
         if os.path.exists(path):
             bench_file(engine, mode, path, work, RUNS, env)

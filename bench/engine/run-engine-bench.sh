@@ -5,7 +5,9 @@
 # median wall times, peak memory and their ratios; then the default settings once with each HEVC decoder plugin of libheif.
 #   bench/engine/run-engine-bench.sh [build dir]      samples from $PIXVUE_TESTDATA
 # A shorter run: ENGINE_BENCH_RUNS=3 ENGINE_BENCH_HUGE_RUNS=1 ENGINE_BENCH_MODES="default png"
-# ENGINE_BENCH_PLUGINS=0.
+# ENGINE_BENCH_PLUGINS=0; ENGINE_BENCH_STORED=0 leaves out the conversions after collection,
+# ENGINE_BENCH_OTHERS=0 the AVIF and HIF rows. Modes: jpg90 default png noexif90 half90 bmp
+# noexif100 half100 halfnoexif90 halfnoexif100 png50 bmp50.
 # For PNG the last column gives the file's size against heif-dec's.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
