@@ -209,7 +209,7 @@ bool QInstallerDownload::createTemporaryFile() {
 
 void QInstallerDownload::finishRun(bool success, int errorCode) {
     ++m_nRun;
-    m_pThread->wait();
+    m_pThread->stopAndWait();
     m_pThread->deleteLater();
     m_pThread = nullptr;
     if (!success) {
