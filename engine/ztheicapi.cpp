@@ -5,6 +5,7 @@
 #include "ztexifcopy.h"
 #include "ztexiforientation.h"
 #include "ztimageorientation.h"
+#include "ztlocationstrip.h"
 #include "ztlog.h"
 #include "ztpicture.h"
 #include "ztresampler.h"
@@ -256,6 +257,19 @@ private:
     QString m_path;
 };
 
+// With overwrite, the plain output name, to be replaced when it exists; empty when another
+// conversion writes it now, when it is the source itself, or without overwrite.
+QString replacedOutput(const QString& sourcePath, const QString& outputDir,
+                       const ZtHeicAPI::Settings& settings) {
+    const QString plain =
+        outputDir + QFileInfo(sourcePath).completeBaseName() + extensionFor(settings.format);
+    const bool replaceable =
+        settings.overwrite && !reservedOutputs().contains(plain) &&
+        QFileInfo(plain).canonicalFilePath() != QFileInfo(sourcePath).canonicalFilePath() &&
+        !QFileInfo(plain).isDir();
+    return replaceable ? plain : QString();
+}
+
 // Whether the file starts like an ISO media file (a HEIF), however damaged the rest is.
 bool looksLikeHeif(const QString& path) {
     QFile file(path);
@@ -468,7 +482,10 @@ public:
     Outcome convertNext(const ConversionSettings& settings, const Target& target, QSize* size) {
         const int index = m_next++;
         if (index < m_streams.size()) {
-            const QByteArray stream = std::exchange(m_streams[index], QByteArray());
+            QByteArray stream = std::exchange(m_streams[index], QByteArray());
+            if (settings.stripLocation && !removeLocationFromJpeg(stream)) {
+                return Outcome::ExifFailed;
+            }
             return writeStream(stream, target, size);
         }
         ZtPicture picture = std::exchange(m_pictures[index - m_streams.size()], ZtPicture());
@@ -515,6 +532,13 @@ private:
         if (!encodePicture(image, picture.icc, path.right(3), settings.quality, encoded)) {
             return Outcome::EncodeFailed;
         }
+        if (settings.copiesExif() && settings.stripLocation) {
+            // Nothing is written when this fails: the location must not get out.
+            const bool stripped = copyExifInto(picture.exifTiff, encoded, image.size()) &&
+                                  removeLocationFromJpeg(encoded);
+            return stripped ? writeFileAtomically(path, encoded, target.modified)
+                            : Outcome::ExifFailed;
+        }
         if (settings.copiesExif() && !copyExifInto(picture.exifTiff, encoded, image.size())) {
             // The picture is kept without EXIF, as it would be after a failed re-save.
             const Outcome written = writeFileAtomically(path, encoded, target.modified);
@@ -533,7 +557,7 @@ private:
 ZtHeicAPI::Settings ZtHeicAPI::currentSettings() {
     const ZtConfig* config = ZtConfig::NewInstance();
     return {config->getConvertFormat(), config->isKeepExif(), percentValue(config->getPicSize()),
-            percentValue(config->getPicQuality())};
+            percentValue(config->getPicQuality()), config->isStripLocation()};
 }
 
 bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outputDir) {
@@ -555,13 +579,16 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
         return false;
     }
     ReservedOutput output;
-    const Target target{[&] {
-                            return output.reserve([&] {
-                                return outputDir +
-                                       getConvertedFileName(sourcePath, outputDir, settings.format);
-                            });
-                        },
-                        QFileInfo(sourcePath).lastModified()};
+    const Target target{
+        [&] {
+            return output.reserve([&] {
+                const QString replaced = replacedOutput(sourcePath, outputDir, settings);
+                return !replaced.isEmpty() ? replaced
+                                           : outputDir + getConvertedFileName(sourcePath, outputDir,
+                                                                              settings.format);
+            });
+        },
+        QFileInfo(sourcePath).lastModified()};
     while (source.hasNext()) {
         QSize size;
         const Outcome outcome = source.convertNext(settings, target, &size);

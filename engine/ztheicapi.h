@@ -38,8 +38,10 @@ public:
     struct Settings {
         ConvertFormat format = JPG;
         bool keepExif = true;
-        int sizePercent = 100;  // of the picture's width and height
-        int quality = 100;      // percent
+        int sizePercent = 100;       // of the picture's width and height
+        int quality = 100;           // percent
+        bool stripLocation = false;  // GPS tags and XMP location left out of the outputs
+        bool overwrite = false;      // an existing output of the plain name is replaced
     };
     // The choices of the settings store at this moment.
     static Settings currentSettings();

@@ -203,6 +203,9 @@ QHBoxLayout* QOperatePage::createSettingsRow() {
     m_pChkKeepExif = new QCheckBoxEx(this);
     m_pChkKeepExif->setText(tr("Keep EXIF mode"));
     m_pChkKeepExif->setFixedWidth(150);
+    m_pChkStripLocation = new QCheckBoxEx(this);
+    m_pChkStripLocation->setText(tr("Remove location"));
+    m_pChkStripLocation->setFixedWidth(150);
 
     auto* row = new QHBoxLayout();
     row->setContentsMargins(0, 0, 0, 0);
@@ -217,6 +220,8 @@ QHBoxLayout* QOperatePage::createSettingsRow() {
         row->addSpacing(16);
         row->addWidget(pair.second);
     }
+    row->addSpacing(16);
+    row->addWidget(m_pChkStripLocation);
     row->addStretch();
     return row;
 }
@@ -315,6 +320,8 @@ void QOperatePage::connectControls() {
     }
     connect(m_pChkKeepExif, &QCheckBoxEx::clicked, this,
             [](bool checked) { ZtConfig::NewInstance()->setKeepExif(checked); });
+    connect(m_pChkStripLocation, &QCheckBoxEx::clicked, this,
+            [](bool checked) { ZtConfig::NewInstance()->setStripLocation(checked); });
     connect(m_pTableView, &QTableViewBase::signalPreview, this, &QOperatePage::slotTablePreview);
     connect(m_pTableView, &QTableViewBase::signalOpenFolder, this,
             &QOperatePage::slotTableOpenFolder);
@@ -348,23 +355,27 @@ void QOperatePage::loadSettings() {
             m_pCmbQuality->show();
             m_pLblMode->show();
             m_pChkKeepExif->show();
+            m_pChkStripLocation->show();
             break;
         case PNG:
             m_pLblQuality->show();
             m_pCmbQuality->show();
             m_pLblMode->hide();
             m_pChkKeepExif->hide();
+            m_pChkStripLocation->hide();
             break;
         case BMP:
             m_pLblQuality->hide();
             m_pCmbQuality->hide();
             m_pLblMode->hide();
             m_pChkKeepExif->hide();
+            m_pChkStripLocation->hide();
             break;
         default:
             break;
     }
     m_pChkKeepExif->setChecked(config->isKeepExif());
+    m_pChkStripLocation->setChecked(config->isStripLocation());
 }
 
 void QOperatePage::slotComboBoxIndexChanged(int nIndex) {

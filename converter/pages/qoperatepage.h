@@ -79,6 +79,7 @@ public:
     QComboBox* sizeCombo() const { return m_pCmbSize; }
     QComboBox* qualityCombo() const { return m_pCmbQuality; }
     QCheckBoxEx* keepExifBox() const { return m_pChkKeepExif; }
+    QCheckBoxEx* stripLocationBox() const { return m_pChkStripLocation; }
     QLabel* qualityLabel() const { return m_pLblQuality; }
     QLabel* modeLabel() const { return m_pLblMode; }
     QLineEdit* pathEdit() const { return m_pEditPath; }
@@ -144,6 +145,7 @@ private:
     QComboBox* m_pCmbQuality = nullptr;
     QLabel* m_pLblMode = nullptr;
     QCheckBoxEx* m_pChkKeepExif = nullptr;
+    QCheckBoxEx* m_pChkStripLocation = nullptr;
     QLabel* m_pLblPath = nullptr;
     QComboBox* m_pCmbOutput = nullptr;
     QLineEdit* m_pEditPath = nullptr;
