@@ -244,6 +244,8 @@ public:
         return m_path;
     }
 
+    const QString& path() const { return m_path; }
+
     void release() {
         if (m_path.isEmpty()) {
             return;
@@ -567,6 +569,7 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
 bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outputDir,
                                   const Settings& chosen) {
     m_eLastFailure = Failure::None;
+    m_lastOutputs.clear();
     const ConversionSettings settings(chosen);
     SourcePictures source;
     const int result = source.load(m_mapHeicPicData, sourcePath, settings);
@@ -592,9 +595,11 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
     while (source.hasNext()) {
         QSize size;
         const Outcome outcome = source.convertNext(settings, target, &size);
+        const QString written = output.path();
         output.release();
         switch (outcome) {
             case Outcome::Written:
+                m_lastOutputs.append(written);
                 ++m_nSuccessfulNum;
                 continue;
             case Outcome::EmptyImage:

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <list>
 
@@ -66,6 +67,8 @@ public:
     static quint64 picturePixels(const QString& path);
 
     Failure lastFailure() const { return m_eLastFailure; }
+    // The files the last conversion of this object wrote.
+    const QStringList& lastOutputs() const { return m_lastOutputs; }
     // The failure in plain English words, for logs and as the source text of translations.
     static const char* failureText(Failure failure);
 
@@ -98,4 +101,5 @@ private:
 
     int m_nSuccessfulNum = 0;
     Failure m_eLastFailure = Failure::None;
+    QStringList m_lastOutputs;
 };

@@ -3,8 +3,8 @@
 // dropped again and the window closed while a conversion runs. Whatever is listed is either
 // converted whole or not written, and the lists and the store stay consistent.
 #include "app/pixvuestartup.h"
-#include "core/qthreadkeeper.h"
 #include "convertrunsupport.h"
+#include "core/qthreadkeeper.h"
 #include "enginetestsupport.h"
 #include "workers/heicpaths.h"
 #include "workers/qconvertheicthread.h"
@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -61,12 +62,16 @@ bool makePicture(const QString& path, int index) {
 // opened or until the conversion is asked to stop.
 class StartGate {
 public:
-    explicit StartGate(int passing) : m_nPassing(passing) {
-        QConvertHeicThread::setFileStartHook([this](const QString&) { onStart(); });
+    StartGate(zentarPixvue& window, int passing) : m_window(&window), m_nPassing(passing) {
+        window.setConvertWorkerSetup([this](QConvertHeicThread& worker) {
+            worker.setFileStartHook([this](const QString&) { onStart(); });
+        });
     }
     ~StartGate() {
         open();
-        QConvertHeicThread::setFileStartHook({});
+        if (m_window) {
+            m_window->setConvertWorkerSetup({});
+        }
     }
     StartGate(const StartGate&) = delete;
     StartGate& operator=(const StartGate&) = delete;
@@ -92,6 +97,7 @@ private:
         }
     }
 
+    QPointer<zentarPixvue> m_window;
     const int m_nPassing;
     std::atomic<int> m_nStarted{0};
     std::atomic<int> m_nHeld{0};
@@ -176,7 +182,6 @@ void TestConvertSoak::cleanup() {
     // The window, and with it every worker, has gone: the decoded images go, as at the
     // program's end.
     ZtHeicAPI::releaseAllMapData();
-    QConvertHeicThread::setFileStartHook({});
     QOperatePage::setDirectoryChooser({});
 }
 
@@ -253,7 +258,7 @@ void TestConvertSoak::stoppedConversion(zentarPixvue& window, const Choice& choi
     QVERIFY(convertrun::storeHolds(choice));
     convertrun::checkAllRows(page);
     const int rows = page.model()->rowCount();
-    StartGate gate(kFilesBeforeHold);
+    StartGate gate(window, kFilesBeforeHold);
     QConvertImageDlg* dialog = convertrun::clickConvert(window);
     QVERIFY(dialog != nullptr);
     QVERIFY(gate.waitHeld());
@@ -302,7 +307,7 @@ void TestConvertSoak::closeWhileConverting(std::unique_ptr<zentarPixvue>& window
     QVERIFY(convertrun::storeHolds(choice));
     convertrun::checkAllRows(page);
     const QStringList listed = convertrun::rowPaths(*page.model());
-    StartGate gate(kFilesBeforeHold);
+    StartGate gate(*window, kFilesBeforeHold);
     QPointer<QConvertImageDlg> dialog = convertrun::clickConvert(*window);
     QVERIFY(dialog);
     QPointer<QConvertHeicThread> worker = dialog->worker();
