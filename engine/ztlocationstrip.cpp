@@ -63,30 +63,25 @@ bool eraseGps(Exiv2::ExifData& exif) {
     return erased;
 }
 
-// An XMP packet carried in the EXIF's XMLPacket tag, without its location properties.
-bool stripEmbeddedXmp(Exiv2::ExifData& exif) {
+// An XMP packet carried in the EXIF's XMLPacket tag, which exiv2 does not write into a JPEG:
+// its properties join the file's XMP (where the location is then taken out). True when there
+// was one.
+bool moveEmbeddedXmp(Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
     auto it = exif.findKey(Exiv2::ExifKey("Exif.Image.XMLPacket"));
     if (it == exif.end()) {
         return false;
     }
     std::string packet(it->size(), '\0');
     it->copy(reinterpret_cast<Exiv2::byte*>(&packet[0]), Exiv2::invalidByteOrder);
-    Exiv2::XmpData xmp;
-    if (Exiv2::XmpParser::decode(xmp, packet) != 0) {
-        exif.erase(it);  // unreadable: it may hold a location that cannot be taken out
-        return true;
+    exif.erase(it);
+    Exiv2::XmpData embedded;
+    if (Exiv2::XmpParser::decode(embedded, packet) == 0) {
+        for (const Exiv2::Xmpdatum& datum : embedded) {
+            if (xmp.findKey(Exiv2::XmpKey(datum.key())) == xmp.end()) {
+                xmp.add(datum);
+            }
+        }
     }
-    if (!eraseXmpLocation(xmp)) {
-        return false;
-    }
-    std::string rewritten;
-    if (Exiv2::XmpParser::encode(rewritten, xmp) != 0) {
-        exif.erase(it);
-        return true;
-    }
-    Exiv2::DataValue value(Exiv2::unsignedByte);
-    value.read(reinterpret_cast<const Exiv2::byte*>(rewritten.data()), long(rewritten.size()));
-    it->setValue(&value);
     return true;
 }
 
@@ -110,7 +105,7 @@ bool removeLocationFromJpeg(QByteArray& jpeg) {
         image->readMetadata();
         Exiv2::ExifData exif = image->exifData();
         Exiv2::XmpData xmp = image->xmpData();
-        const bool exifChanged = eraseGps(exif) | stripEmbeddedXmp(exif);
+        const bool exifChanged = eraseGps(exif) | moveEmbeddedXmp(exif, xmp);
         const bool xmpChanged = eraseXmpLocation(xmp);
         if (!exifChanged && !xmpChanged) {
             return true;

@@ -88,6 +88,7 @@ void TestOperatePage::settingsFollowTheControls() {
     QCOMPARE(config->getConvertFormat(), PNG);
     QVERIFY(page.qualityCombo()->isVisible());
     QVERIFY(!page.keepExifBox()->isVisible());
+    QVERIFY(!page.stripLocationBox()->isVisible());
     QVERIFY(!page.modeLabel()->isVisible());
     page.formatCombo()->setCurrentIndex(BMP);
     QVERIFY(!page.qualityCombo()->isVisible());
@@ -95,6 +96,7 @@ void TestOperatePage::settingsFollowTheControls() {
     page.formatCombo()->setCurrentIndex(JPG);
     QVERIFY(page.qualityCombo()->isVisible());
     QVERIFY(page.keepExifBox()->isVisible());
+    QVERIFY(page.stripLocationBox()->isVisible());
     // The controls keep the chosen values across the format reload.
     QCOMPARE(page.qualityCombo()->currentText(), QStringLiteral("40%"));
 
@@ -102,10 +104,17 @@ void TestOperatePage::settingsFollowTheControls() {
     QVERIFY(page.keepExifBox()->isChecked());
     QTest::mouseClick(page.keepExifBox(), Qt::LeftButton);
     QVERIFY(!config->isKeepExif());
+    // The remove-location box: off at first, then on, and a conversion's settings follow it.
+    QVERIFY(!page.stripLocationBox()->isChecked());
+    QVERIFY(!ZtHeicAPI::currentSettings().stripLocation);
+    QTest::mouseClick(page.stripLocationBox(), Qt::LeftButton);
+    QVERIFY(config->isStripLocation());
     ZtConfig::ReleaseConfigInstance();
     QVERIFY(!ZtConfig::NewInstance()->isKeepExif());  // written to the file
+    QVERIFY(ZtHeicAPI::currentSettings().stripLocation);
     QOperatePage again(&stack);
     QVERIFY(!again.keepExifBox()->isChecked());
+    QVERIFY(again.stripLocationBox()->isChecked());
     QCOMPARE(again.sizeCombo()->currentText(), QStringLiteral("70%"));
 }
 
