@@ -47,6 +47,7 @@ void ConsoleReport::reportRefused(const QStringList& emptyFolders) {
             reportEnd(i, false, {}, m_sources.at(i).reason);
         }
     }
+    drawProgress();
 }
 
 void ConsoleReport::reportEnd(int index, bool converted, const QStringList& outputs,

@@ -25,6 +25,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -207,21 +208,27 @@ QHBoxLayout* QOperatePage::createSettingsRow() {
     m_pChkStripLocation->setText(tr("Remove location"));
     m_pChkStripLocation->setFixedWidth(150);
 
-    auto* row = new QHBoxLayout();
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    // The pairs side by side; the remove-location box under the keep-EXIF box.
+    auto* grid = new QGridLayout();
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(0);
+    grid->setVerticalSpacing(6);
     const QList<QPair<QWidget*, QWidget*>> pairs{{m_pLblFormat, m_pCmbFormat},
                                                  {m_pLblSize, m_pCmbSize},
                                                  {m_pLblQuality, m_pCmbQuality},
                                                  {m_pLblMode, m_pChkKeepExif}};
+    int column = 0;
     for (const auto& pair : pairs) {
-        row->addSpacing(30);
-        row->addWidget(pair.first);
-        row->addSpacing(16);
-        row->addWidget(pair.second);
+        grid->setColumnMinimumWidth(column++, 30);
+        grid->addWidget(pair.first, 0, column++);
+        grid->setColumnMinimumWidth(column++, 16);
+        grid->addWidget(pair.second, 0, column++);
     }
-    row->addSpacing(16);
-    row->addWidget(m_pChkStripLocation);
+    grid->addWidget(m_pChkStripLocation, 1, column - 1);
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addLayout(grid);
     row->addStretch();
     return row;
 }
