@@ -34,8 +34,6 @@ QMap<QString, std::list<CImageData>> ZtHeicAPI::m_mapHeicPicData;
 
 namespace {
 
-constexpr double kMemoryLimitMb = 500.0;
-
 // Guards the store, the qualities of its streams and its memory figure: one collecting writer,
 // previewing and converting readers. Readers copy what they need and let go before the slow work.
 std::shared_mutex& storeLock() {
@@ -342,7 +340,7 @@ bool ZtHeicAPI::collectHeicPicDataToMap(const QString& path) {
         if (m_mapHeicPicData.contains(path)) {
             return true;
         }
-        if (m_nUsedMemorySize > kMemoryLimitMb) {
+        if (m_nUsedMemorySize > m_dMemoryBudgetMb) {
             LOG(ERROR) << "exceed Memory Limit";
             return false;
         }
@@ -371,7 +369,7 @@ bool ZtHeicAPI::collectHeicPicDataToMap(const QString& path) {
 
 bool ZtHeicAPI::isExceedMemoryLimit() {
     ReadLock locker(storeLock());
-    return m_nUsedMemorySize > kMemoryLimitMb;
+    return m_nUsedMemorySize > m_dMemoryBudgetMb;
 }
 
 bool ZtHeicAPI::getShowImg(const QString& path, QImage* out) {

@@ -83,6 +83,9 @@ public:
     // already or the budget is spent.
     bool collectHeicPicDataToMap(const QString& path);
     bool isExceedMemoryLimit();
+    // The store's budget in megabytes, as this object checks it (tests use a small one).
+    static constexpr double kMemoryBudgetMb = 500.0;
+    void setMemoryBudgetMb(double megabytes) { m_dMemoryBudgetMb = megabytes; }
     // The file's first image, upright, from the store or decoded for this call.
     bool getShowImg(const QString& path, QImage* out);
 
@@ -102,4 +105,5 @@ private:
     int m_nSuccessfulNum = 0;
     Failure m_eLastFailure = Failure::None;
     QStringList m_lastOutputs;
+    double m_dMemoryBudgetMb = kMemoryBudgetMb;
 };

@@ -1,6 +1,5 @@
 #include "qoperatepage.h"
 
-#include "core/qthreadkeeper.h"
 #include "filelist/heicmodeldata.h"
 #include "filelist/qheaderviewbase.h"
 #include "filelist/qsortfilterproxymodelbase.h"
@@ -9,14 +8,11 @@
 #include "filelist/qtableviewbase.h"
 #include "kitcombobox.h"
 #include "pages/qaddfilesdialog.h"
+#include "pages/qfilelistcontroller.h"
 #include "qcheckboxex.h"
 #include "qimagetextbutton.h"
 #include "qlineex.h"
 #include "qmessageboxex.h"
-#include "workers/heicpaths.h"
-#include "workers/qaddheicthread.h"
-#include "workers/qbgcollectheicthread.h"
-#include "workers/qdetheicthread.h"
 #include "ztconfig.h"
 #include "ztheicapi.h"
 #include "ztlog.h"
@@ -33,8 +29,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <utility>
 
 namespace {
 
@@ -53,16 +47,6 @@ const QStringList& percentItems() {
     static const QStringList items{"100%", "90%", "80%", "70%", "60%",
                                    "50%",  "40%", "30%", "20%", "10%"};
     return items;
-}
-
-QOperatePage::DirectoryChooser& directoryChooser() {
-    static QOperatePage::DirectoryChooser chooser;
-    return chooser;
-}
-
-QOperatePage::FileChooser& fileChooser() {
-    static QOperatePage::FileChooser chooser;
-    return chooser;
 }
 
 QImageTextButton* createTextButton(const char* image, const QSize& size, QWidget* parent) {
@@ -94,7 +78,8 @@ QOperatePage::QOperatePage(QStackedWidget* pStack, QWidget* parent)
     m_strDefaultDir = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) +
                       QStringLiteral("/Pixvue");
     qRegisterMetaType<QModelIndexList>("QModelIndexList");
-    m_pWorkers = new QThreadKeeper(this);
+    m_pFileList = new QFileListController(QHeicDelegate::ColumnCount, this);
+    m_pModel = m_pFileList->model();
     ZtHeicAPI::initMapData();
     setStyleSheet(QStringLiteral("QOperatePage{background:#FFFFFF;}"));
     createTable();
@@ -108,6 +93,7 @@ QOperatePage::QOperatePage(QStackedWidget* pStack, QWidget* parent)
     m_pEditPath->setCursorPosition(0);
     loadSettings();
     connectControls();
+    connectFileList();
     refreshBtnState();
 }
 
@@ -118,18 +104,17 @@ QOperatePage::~QOperatePage() {
 }
 
 void QOperatePage::setDirectoryChooser(DirectoryChooser chooser) {
-    directoryChooser() = std::move(chooser);
+    m_directoryChooser = std::move(chooser);
 }
 
 void QOperatePage::setFileChooser(FileChooser chooser) {
-    fileChooser() = std::move(chooser);
+    m_fileChooser = std::move(chooser);
 }
 
 // ---- Construction
 
 void QOperatePage::createTable() {
     m_pTableView = new QTableViewBase(this);
-    m_pModel = QSharedPointer<QHeicModel>::create(QHeicDelegate::ColumnCount);
     m_pProxy = QSharedPointer<QSortFilterProxyModelBase>::create();
     m_pProxy->setSourceModel(m_pModel.data());
     m_pDelegate = QSharedPointer<QHeicDelegate>::create();
@@ -439,7 +424,7 @@ void QOperatePage::addFromFileDialog() {
     const QString caption = QAddFilesDialog::pictureCaption();
     const QString filter = QAddFilesDialog::pictureFilter();
     const QStringList paths =
-        fileChooser() ? fileChooser()(this, caption, QStringLiteral("."), filter)
+        m_fileChooser ? m_fileChooser(this, caption, QStringLiteral("."), filter)
                       : QAddFilesDialog::choose(this, caption, QStringLiteral("."), filter);
     if (!paths.isEmpty()) {
         addHeicFiles(paths);
@@ -459,64 +444,42 @@ void QOperatePage::slotSelectionChange() {
 
 // ---- Workers
 
-QAddHeicThread* QOperatePage::newAddWorker() {
+void QOperatePage::connectFileList() {
     // Adds that overlap (files handed over by a later start) share one wait overlay.
-    if (m_nAddsRunning++ == 0) {
-        emit signalStopOp(0);
-    }
-    auto* worker = new QAddHeicThread(m_pModel, this);
-    connect(worker, &QAddHeicThread::signalChagePageToOperate, this,
+    connect(m_pFileList, &QFileListController::signalAddsStarted, this,
+            [this] { emit signalStopOp(0); });
+    connect(m_pFileList, &QFileListController::signalRecordAdded, this,
             &QOperatePage::slotChagePageToOperate);
-    connect(worker, &QAddHeicThread::signalAddCompleted, this, &QOperatePage::slotAddHeicCompleted);
-    connect(worker, &QAddHeicThread::signalFilesRefused, this,
-            [this](int nCount) { m_nRefused += nCount; });
-    m_pWorkers->keep(worker, [] { QAddHeicThread::setStopFlag(true); });
-    return worker;
+    connect(m_pFileList, &QFileListController::signalAddCompleted, this,
+            &QOperatePage::slotAddHeicCompleted);
+    connect(m_pFileList, &QFileListController::signalAddsFinished, this,
+            &QOperatePage::slotAddsFinished);
+    connect(m_pFileList, &QFileListController::signalDelCompleted, this,
+            &QOperatePage::slotDelHeicCompleted);
 }
 
 bool QOperatePage::addHeicUrls(const QList<QUrl>& listUrls) {
-    newAddWorker()->startAddUrls(listUrls);
+    m_pFileList->addUrls(listUrls);
     return true;
 }
 
 bool QOperatePage::addHeicFiles(const QStringList& listPaths) {
-    newAddWorker()->startAddFiles(listPaths);
+    m_pFileList->addFiles(listPaths);
     return true;
-}
-
-void QOperatePage::startCollect() {
-    if (m_pCollect) {
-        m_pCollect->cancel();  // the new run covers what the old one had left
-    }
-    auto* worker = new QBGCollectHeicThread(this);
-    connect(worker, &QBGCollectHeicThread::signalExceedMemoryLimit, this,
-            [] { LOG(INFO) << "collect stopped: the memory budget is spent"; });
-    QPointer<QBGCollectHeicThread> guard(worker);
-    m_pWorkers->keep(worker, [guard] {
-        QBGCollectHeicThread::setStopFlag(true);
-        if (guard) {
-            guard->cancel();
-        }
-    });
-    worker->setHeicFileList(g_listHeicPaths);
-    worker->startCollect();
-    m_pCollect = worker;
 }
 
 void QOperatePage::startDelete() {
     emit signalStopOp(1);
-    auto* worker = new QDetHeicThread(m_pTableView, m_pModel, this);
-    connect(worker, &QDetHeicThread::signalDelCompleted, this, &QOperatePage::slotDelHeicCompleted);
-    m_pWorkers->keep(worker, [] { QDetHeicThread::setStopFlag(true); });
-    worker->startDelete();
+    m_pFileList->deleteFiles(QFileListController::checkedPaths(*m_pTableView, *m_pModel),
+                             QFileListController::rowChecks(m_pTableView, m_pModel));
 }
 
 void QOperatePage::stopWorkers() {
-    m_pWorkers->stopAll();
+    m_pFileList->stopWorkers();
 }
 
 int QOperatePage::runningWorkers() const {
-    return m_pWorkers->runningCount();
+    return m_pFileList->runningWorkers();
 }
 
 void QOperatePage::slotChagePageToOperate() {
@@ -542,20 +505,19 @@ void QOperatePage::slotAddHeicCompleted(int nStartRow) {
     m_pTableView->setRowsChecked(added, true);
     m_pModel->refresh();
     LOG(INFO) << "Add heic completed, list count : " << m_pModel->rowCount();
-    startCollect();
     refreshBtnState();
-    if (--m_nAddsRunning == 0) {
-        emit signalOpCompleted();
-        showRefusedFiles();
-    }
 }
 
-void QOperatePage::showRefusedFiles() {
+void QOperatePage::slotAddsFinished(int nRefused) {
+    emit signalOpCompleted();
+    showRefusedFiles(nRefused);
+}
+
+void QOperatePage::showRefusedFiles(int count) {
     // One message for the whole batch, after the wait dialog has gone.
-    if (m_nRefused == 0) {
+    if (count == 0) {
         return;
     }
-    const int count = std::exchange(m_nRefused, 0);
     QMessageboxEx box(tr("Warn"),
                       tr("%1 file(s) not added: Pixvue converts HEIC, HEIF and AVIF pictures "
                          "only.")
@@ -571,7 +533,7 @@ void QOperatePage::slotDelHeicCompleted() {
     m_pModel->refresh();
     refreshBtnState();
     if (m_pModel->rowCount() > 0) {
-        startCollect();
+        m_pFileList->startCollect();
     } else {
         showPage(0);
         LOG(INFO) << "Delete all heic";
@@ -588,15 +550,7 @@ int QOperatePage::sourceRow(const QModelIndex& index) const {
 }
 
 void QOperatePage::slotTableDelete(QModelIndex index) {
-    const int row = sourceRow(index);
-    const HeicModelData* record = m_pModel->heicData(row);
-    if (record == nullptr) {
-        return;
-    }
-    const QString path = record->strFilePath;
-    m_pModel->removeRows(row, 1);
-    removeHeicPaths({path});
-    ZtHeicAPI::releaseSpecifiedMapData(path);
+    m_pFileList->removeRow(sourceRow(index));
     if (m_pModel->rowCount() == 0) {
         showPage(0);
     }
@@ -643,8 +597,8 @@ bool QOperatePage::isSystemDirectory(const QString& path) {
 void QOperatePage::chooseOutputDir() {
     const QString caption = tr("Select Directory");
     const QString start = m_pEditPath->text().trimmed();
-    const QString dir = directoryChooser()
-                            ? directoryChooser()(this, caption, start)
+    const QString dir = m_directoryChooser
+                            ? m_directoryChooser(this, caption, start)
                             : QFileDialog::getExistingDirectory(
                                   this, caption, start,
                                   QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);

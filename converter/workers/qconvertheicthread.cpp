@@ -2,38 +2,21 @@
 
 #include "filelist/heicmodeldata.h"
 #include "filelist/qtablemodelbase.h"
+#include "workers/liveworkers.h"
 
 #include <QModelIndexList>
-#include <QSet>
-
-namespace {
-
-// The workers alive, so that the class-wide stop reaches each of them.
-std::mutex& liveLock() {
-    static std::mutex lock;
-    return lock;
-}
-
-QSet<QConvertHeicThread*>& liveWorkers() {
-    static QSet<QConvertHeicThread*> workers;
-    return workers;
-}
-
-}  // namespace
 
 QConvertHeicThread::QConvertHeicThread(QObject* parent, int nParallelFiles)
     : QThread(parent), m_nParallelFiles(nParallelFiles) {
     qRegisterMetaType<QModelIndexList>("QModelIndexList");
-    std::lock_guard<std::mutex> live(liveLock());
-    liveWorkers().insert(this);
+    LiveWorkers<QConvertHeicThread>::enter(this);
 }
 
 QConvertHeicThread::~QConvertHeicThread() {
     stop();
     wait();
     { std::lock_guard<std::mutex> running(m_running); }
-    std::lock_guard<std::mutex> live(liveLock());
-    liveWorkers().remove(this);
+    LiveWorkers<QConvertHeicThread>::leave(this);
 }
 
 void QConvertHeicThread::stop() {
@@ -49,23 +32,13 @@ bool QConvertHeicThread::stopRequested() const {
 }
 
 void QConvertHeicThread::setStopFlag(bool bStop) {
-    if (!bStop) {
-        return;
-    }
-    std::lock_guard<std::mutex> live(liveLock());
-    for (QConvertHeicThread* worker : liveWorkers()) {
-        worker->stop();
+    if (bStop) {
+        LiveWorkers<QConvertHeicThread>::stopAll();
     }
 }
 
 bool QConvertHeicThread::stopFlag() {
-    std::lock_guard<std::mutex> live(liveLock());
-    for (const QConvertHeicThread* worker : liveWorkers()) {
-        if (worker->stopRequested()) {
-            return true;
-        }
-    }
-    return false;
+    return LiveWorkers<QConvertHeicThread>::anyStopped();
 }
 
 void QConvertHeicThread::setDefaultParallelFiles(int nFiles) {

@@ -6,7 +6,7 @@
 #include "convertrunsupport.h"
 #include "core/qthreadkeeper.h"
 #include "enginetestsupport.h"
-#include "workers/heicpaths.h"
+#include "pages/qfilelistcontroller.h"
 #include "workers/qconvertheicthread.h"
 #include "ztheicapi.h"
 
@@ -182,7 +182,6 @@ void TestConvertSoak::cleanup() {
     // The window, and with it every worker, has gone: the decoded images go, as at the
     // program's end.
     ZtHeicAPI::releaseAllMapData();
-    QOperatePage::setDirectoryChooser({});
 }
 
 void TestConvertSoak::longSession() {
@@ -198,7 +197,7 @@ void TestConvertSoak::longSession() {
     QStringList listed = convertrun::rowPaths(*page.model());
     QCOMPARE(QSet<QString>(listed.begin(), listed.end()),
              QSet<QString>(m_files.begin(), m_files.end()));
-    QCOMPARE(g_listHeicPaths, listed);
+    QCOMPARE(page.fileList()->paths(), listed);
 
     // The collect worker has just started on the new rows: half of them go meanwhile.
     QStringList removed;
@@ -218,7 +217,7 @@ void TestConvertSoak::longSession() {
     QCOMPARE(listed.size(), m_files.size());
     QCOMPARE(QSet<QString>(listed.begin(), listed.end()),
              QSet<QString>(m_files.begin(), m_files.end()));
-    QCOMPARE(g_listHeicPaths, listed);
+    QCOMPARE(page.fileList()->paths(), listed);
     QVERIFY(storeWithinBudget());
 
     closeWhileConverting(window, {PNG, true, "50%", "80%", m_work.filePath("closed")}, answers);
@@ -248,7 +247,7 @@ void TestConvertSoak::removeEverySecondRow(QOperatePage& page, QStringList& remo
     for (const QString& path : qAsConst(removed)) {
         QVERIFY2(!kept.contains(path), qPrintable(path));
     }
-    QCOMPARE(g_listHeicPaths, kept);
+    QCOMPARE(page.fileList()->paths(), kept);
 }
 
 // "Stop Convert" while files are in hand: the files started are finished, no other is begun.
@@ -284,7 +283,7 @@ void TestConvertSoak::stoppedConversion(zentarPixvue& window, const Choice& choi
     }
     QCOMPARE(completed, counts.succeeded);
     checkOutputs(convertrun::outputDir(choice), listed, counts.succeeded);
-    QCOMPARE(g_listHeicPaths, listed);
+    QCOMPARE(page.fileList()->paths(), listed);
 
     // The converted rows are unchecked: "Convert" again converts the rest, no file twice.
     QCOMPARE(page.tableView()->checkedRows().size(), rows - counts.succeeded);
@@ -312,7 +311,7 @@ void TestConvertSoak::closeWhileConverting(std::unique_ptr<zentarPixvue>& window
     QVERIFY(dialog);
     QPointer<QConvertHeicThread> worker = dialog->worker();
     QVERIFY(gate.waitHeld());
-    QCOMPARE(g_listHeicPaths, listed);
+    QCOMPARE(page.fileList()->paths(), listed);
     QVERIFY(window->close());
     QCOMPARE(answers.askedClasses(), QStringList({"QExitDialog"}));
     QCOMPARE(answers.unexpected(), 0);
