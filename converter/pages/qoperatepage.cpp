@@ -35,6 +35,9 @@ namespace {
 const int kTableWidth = 940;
 const int kTableHeight = 340;
 const int kTableMargin = 30;
+// The remove-location box, under the keep-EXIF box.
+const int kStripLocationHeight = 20;
+const int kStripLocationGap = 4;
 const int kColumnWidths[] = {58, 210, 136, 136, 136, 88, 88, 88};
 const QColor kTextColor("#444444");
 
@@ -191,13 +194,13 @@ QHBoxLayout* QOperatePage::createSettingsRow() {
     m_pChkKeepExif->setFixedWidth(150);
     m_pChkStripLocation = new QCheckBoxEx(this);
     m_pChkStripLocation->setText(tr("Remove location"));
-    m_pChkStripLocation->setFixedWidth(150);
+    m_pChkStripLocation->setFixedSize(150, kStripLocationHeight);
 
     // The pairs side by side; the remove-location box under the keep-EXIF box.
     auto* grid = new QGridLayout();
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(0);
-    grid->setVerticalSpacing(6);
+    grid->setVerticalSpacing(kStripLocationGap);
     const QList<QPair<QWidget*, QWidget*>> pairs{{m_pLblFormat, m_pCmbFormat},
                                                  {m_pLblSize, m_pCmbSize},
                                                  {m_pLblQuality, m_pCmbQuality},
@@ -291,9 +294,11 @@ void QOperatePage::createLayout() {
     list->addWidget(m_pTableView, 1);
     list->addSpacing(kTableMargin);
     layout->addLayout(list, 1);
-    layout->addSpacing(26);
+    // The remove-location box under the settings takes its room (24) from the spacings around
+    // them (26 and 20 before it), so that the list keeps its designed height.
+    layout->addSpacing(16);
     layout->addLayout(settings);
-    layout->addSpacing(20);
+    layout->addSpacing(6);
     layout->addLayout(path);
     layout->addSpacing(29);
     layout->addWidget(m_pLine);
