@@ -14,6 +14,8 @@
 #include <QItemSelection>
 #include <QSet>
 
+#include <algorithm>
+
 QFileListController::QFileListController(int nColumns, QObject* parent)
     : QObject(parent), m_pModel(QSharedPointer<QHeicModel>::create(nColumns)) {
     m_pWorkers = new QThreadKeeper(this);
@@ -164,20 +166,27 @@ QDetHeicThread::RowChecks QFileListController::rowChecks(QTableViewBase* view,
         if (!guard || paths.isEmpty()) {
             return;
         }
+        // The view may sort: each row is checked where the view shows it.
         const QSet<QString> wanted(paths.begin(), paths.end());
         QAbstractItemModel* rows = guard->model();
+        auto* proxy = qobject_cast<QAbstractProxyModel*>(rows);
+        QVector<int> viewRows;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (wanted.contains(model->heicData(row)->strFilePath)) {
+                viewRows.append(proxy != nullptr ? proxy->mapFromSource(model->index(row, 0)).row()
+                                                 : row);
+            }
+        }
+        std::sort(viewRows.begin(), viewRows.end());
         QItemSelection selection;
         const int last = rows->columnCount() - 1;
-        int runStart = -1;
-        for (int row = 0; row <= model->rowCount(); ++row) {
-            const bool checked =
-                row < model->rowCount() && wanted.contains(model->heicData(row)->strFilePath);
-            if (checked && runStart < 0) {
-                runStart = row;
-            } else if (!checked && runStart >= 0) {
-                selection.select(rows->index(runStart, 0), rows->index(row - 1, last));
-                runStart = -1;
+        for (int i = 0; i < viewRows.size();) {
+            int end = i;
+            while (end + 1 < viewRows.size() && viewRows.at(end + 1) == viewRows.at(end) + 1) {
+                ++end;
             }
+            selection.select(rows->index(viewRows.at(i), 0), rows->index(viewRows.at(end), last));
+            i = end + 1;
         }
         guard->selectionModel()->select(selection,
                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
