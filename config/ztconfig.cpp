@@ -51,6 +51,8 @@ ZtConfig::ZtConfig()
     m_strPicSize = getPrivateProfileIntEx(user, "PicSize", "PicSize", "100%");
     m_strPicQuality = getPrivateProfileIntEx(user, "PicQuality", "PicQuality", "100%");
     m_bKeepExif = getPrivateProfileIntEx(user, "KeepExif", "KeepExif", "true") == "true";
+    m_bStripLocation =
+        getPrivateProfileIntEx(user, "StripLocation", "StripLocation", "false") == "true";
     const QSettings stored(user, QSettings::IniFormat);
     m_bConsentAnswered = stored.contains(keyPath(kConsentSection, kUpdateCheckKey)) &&
                          stored.contains(keyPath(kConsentSection, kLogUploadKey));
@@ -144,6 +146,12 @@ void ZtConfig::setPicQuality(const QString& quality) {
 
 void ZtConfig::setKeepExif(bool keep) {
     storeChoice("KeepExif", "KeepExif", m_bKeepExif, keep);
+}
+
+void ZtConfig::setStripLocation(bool strip) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    writeUserValue("StripLocation", "StripLocation", strip);
+    m_bStripLocation = strip;
 }
 
 void ZtConfig::setLanguageType(Language language) {

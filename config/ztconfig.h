@@ -56,6 +56,12 @@ public:
     }
     void setKeepExif(bool keep);
 
+    bool isStripLocation() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bStripLocation;
+    }
+    void setStripLocation(bool strip);
+
     Language getLanguageType() const {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_eLanguage;
@@ -142,6 +148,7 @@ private:
     QString m_strPicSize;
     QString m_strPicQuality;
     bool m_bKeepExif = true;
+    bool m_bStripLocation = false;
     bool m_bUpdateCheckAllowed = false;
     bool m_bLogUploadAllowed = false;
     bool m_bConsentAnswered = false;

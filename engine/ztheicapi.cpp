@@ -5,6 +5,7 @@
 #include "ztexifcopy.h"
 #include "ztexiforientation.h"
 #include "ztimageorientation.h"
+#include "ztlocationstrip.h"
 #include "ztlog.h"
 #include "ztpicture.h"
 #include "ztrowencoder.h"
@@ -33,8 +34,6 @@ double ZtHeicAPI::m_nUsedMemorySize = 0.0;
 QMap<QString, std::list<CImageData>> ZtHeicAPI::m_mapHeicPicData;
 
 namespace {
-
-constexpr double kMemoryLimitMb = 500.0;
 
 // Guards the store, the qualities of its streams and its memory figure: one collecting writer,
 // previewing and converting readers. Readers copy what they need and let go before the slow work.
@@ -207,6 +206,8 @@ public:
         return m_path;
     }
 
+    const QString& path() const { return m_path; }
+
     void release() {
         if (m_path.isEmpty()) {
             return;
@@ -219,6 +220,19 @@ public:
 private:
     QString m_path;
 };
+
+// With overwrite, the plain output name, to be replaced when it exists; empty when another
+// conversion writes it now, when it is the source itself, or without overwrite.
+QString replacedOutput(const QString& sourcePath, const QString& outputDir,
+                       const ZtHeicAPI::Settings& settings) {
+    const QString plain =
+        outputDir + QFileInfo(sourcePath).completeBaseName() + extensionFor(settings.format);
+    const bool replaceable =
+        settings.overwrite && !reservedOutputs().contains(plain) &&
+        QFileInfo(plain).canonicalFilePath() != QFileInfo(sourcePath).canonicalFilePath() &&
+        !QFileInfo(plain).isDir();
+    return replaceable ? plain : QString();
+}
 
 // Whether the file starts like an ISO media file (a HEIF), however damaged the rest is.
 bool looksLikeHeif(const QString& path) {
@@ -290,7 +304,7 @@ bool ZtHeicAPI::collectHeicPicDataToMap(const QString& path) {
         if (m_mapHeicPicData.contains(path)) {
             return true;
         }
-        if (m_nUsedMemorySize > kMemoryLimitMb) {
+        if (m_nUsedMemorySize > m_dMemoryBudgetMb) {
             LOG(ERROR) << "exceed Memory Limit";
             return false;
         }
@@ -319,7 +333,7 @@ bool ZtHeicAPI::collectHeicPicDataToMap(const QString& path) {
 
 bool ZtHeicAPI::isExceedMemoryLimit() {
     ReadLock locker(storeLock());
-    return m_nUsedMemorySize > kMemoryLimitMb;
+    return m_nUsedMemorySize > m_dMemoryBudgetMb;
 }
 
 bool ZtHeicAPI::getShowImg(const QString& path, QImage* out) {
@@ -479,6 +493,8 @@ public:
 
     Outcome failure() const { return m_failure; }
     QSize lastSize() const { return m_size; }
+    // The files put under their final names.
+    const QStringList& committed() const { return m_committed; }
 
     // Puts every picture under its final name; the number of pictures written.
     int commit(const QDateTime& modified, Outcome* outcome) {
@@ -486,10 +502,12 @@ public:
         *outcome = Outcome::Written;
         for (Output& output : m_outputs) {
             *outcome = output.file->commit(modified);
+            const QString path = output.name->path();
             output.name->release();
             if (*outcome != Outcome::Written) {
                 break;
             }
+            m_committed.append(path);
             ++written;
         }
         m_outputs.clear();
@@ -537,8 +555,13 @@ private:
             }
             const QByteArray exif(reinterpret_cast<const char*>(picture.exif->data()),
                                   int(picture.exif->size()));
+            const bool exifCopied = copyExifInto(exif, encoded.bytes, size);
+            if (m_settings.stripLocation &&
+                !(exifCopied && removeLocationFromJpeg(encoded.bytes))) {
+                return Outcome::ExifFailed;  // nothing is written: the location must not get out
+            }
             // On failure the picture is kept without EXIF, as it would be after a failed re-save.
-            m_exifFailed |= !copyExifInto(exif, encoded.bytes, size);
+            m_exifFailed |= !exifCopied;
             if (!output.file->append(encoded.bytes.constData(), encoded.bytes.size())) {
                 return output.file->failure();
             }
@@ -552,6 +575,7 @@ private:
     const ConversionSettings& m_settings;
     const std::function<QString()> m_choosePath;
     std::vector<Output> m_outputs;
+    QStringList m_committed;
     Outcome m_failure = Outcome::Written;
     bool m_exifFailed = false;
     QSize m_size;
@@ -626,8 +650,11 @@ public:
     bool hasNext() const { return m_next < m_streams.size(); }
 
     // Writes the next picture and lets its stream go.
-    Outcome convertNext(const Target& target, QSize* size) {
-        const QByteArray stream = std::exchange(m_streams[m_next++], QByteArray());
+    Outcome convertNext(const ConversionSettings& settings, const Target& target, QSize* size) {
+        QByteArray stream = std::exchange(m_streams[m_next++], QByteArray());
+        if (settings.stripLocation && !removeLocationFromJpeg(stream)) {
+            return Outcome::ExifFailed;
+        }
         *size = jpegSize(stream);
         if (size->width() <= 0 || size->height() <= 0) {
             return Outcome::EmptyImage;
@@ -645,7 +672,7 @@ private:
 ZtHeicAPI::Settings ZtHeicAPI::currentSettings() {
     const ZtConfig* config = ZtConfig::NewInstance();
     return {config->getConvertFormat(), config->isKeepExif(), percentValue(config->getPicSize()),
-            percentValue(config->getPicQuality())};
+            percentValue(config->getPicQuality()), config->isStripLocation()};
 }
 
 bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outputDir) {
@@ -655,21 +682,29 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
 bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outputDir,
                                   const Settings& chosen) {
     m_eLastFailure = Failure::None;
+    m_lastOutputs.clear();
     const ConversionSettings settings(chosen);
     const auto choosePath = [&] {
-        return outputDir + getConvertedFileName(sourcePath, outputDir, settings.format);
+        const QString replaced = replacedOutput(sourcePath, outputDir, settings);
+        return !replaced.isEmpty()
+                   ? replaced
+                   : outputDir + getConvertedFileName(sourcePath, outputDir, settings.format);
+    };
+    const auto finish = [&](StreamedConversion& streamed, int result) {
+        const bool converted =
+            finishStreamed(streamed, result, sourcePath, m_nSuccessfulNum, m_eLastFailure);
+        m_lastOutputs = streamed.committed();
+        return converted;
     };
     if (!settings.writesStreams()) {
         StreamedConversion streamed(settings, choosePath);
         const int result =
             heic_stream_pictures(QFile::encodeName(sourcePath).constData(), settings.format == PNG,
                                  !settings.copiesExif(), streamed);
-        return finishStreamed(
-            streamed,
-            result == HeicDecodeNotHeif
-                ? convertOtherPicture(sourcePath, !settings.copiesExif(), streamed)
-                : result,
-            sourcePath, m_nSuccessfulNum, m_eLastFailure);
+        return finish(streamed,
+                      result == HeicDecodeNotHeif
+                          ? convertOtherPicture(sourcePath, !settings.copiesExif(), streamed)
+                          : result);
     }
     SourcePictures source;
     const int result = source.load(m_mapHeicPicData, sourcePath, settings);
@@ -678,8 +713,7 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
     }
     if (result == HeicDecodeNotHeif) {
         StreamedConversion streamed(settings, choosePath);
-        return finishStreamed(streamed, convertOtherPicture(sourcePath, false, streamed),
-                              sourcePath, m_nSuccessfulNum, m_eLastFailure);
+        return finish(streamed, convertOtherPicture(sourcePath, false, streamed));
     }
     if (result != HeicDecodeOk) {
         LOG(INFO) << "Heic to Jpg data fail,the result is : [" << result << "]";
@@ -687,19 +721,16 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
         return false;
     }
     ReservedOutput output;
-    const Target target{[&] {
-                            return output.reserve([&] {
-                                return outputDir +
-                                       getConvertedFileName(sourcePath, outputDir, settings.format);
-                            });
-                        },
+    const Target target{[&] { return output.reserve(choosePath); },
                         QFileInfo(sourcePath).lastModified()};
     while (source.hasNext()) {
         QSize size;
-        const Outcome outcome = source.convertNext(target, &size);
+        const Outcome outcome = source.convertNext(settings, target, &size);
+        const QString written = output.path();
         output.release();
         switch (outcome) {
             case Outcome::Written:
+                m_lastOutputs.append(written);
                 ++m_nSuccessfulNum;
                 continue;
             case Outcome::EmptyImage:

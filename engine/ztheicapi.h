@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <list>
 
@@ -38,8 +39,10 @@ public:
     struct Settings {
         ConvertFormat format = JPG;
         bool keepExif = true;
-        int sizePercent = 100;  // of the picture's width and height
-        int quality = 100;      // percent
+        int sizePercent = 100;       // of the picture's width and height
+        int quality = 100;           // percent
+        bool stripLocation = false;  // GPS tags and XMP location left out of the outputs
+        bool overwrite = false;      // an existing output of the plain name is replaced
     };
     // The choices of the settings store at this moment.
     static Settings currentSettings();
@@ -64,6 +67,8 @@ public:
     static quint64 picturePixels(const QString& path);
 
     Failure lastFailure() const { return m_eLastFailure; }
+    // The files the last conversion of this object wrote.
+    const QStringList& lastOutputs() const { return m_lastOutputs; }
     // The failure in plain English words, for logs and as the source text of translations.
     static const char* failureText(Failure failure);
 
@@ -78,6 +83,9 @@ public:
     // already or the budget is spent.
     bool collectHeicPicDataToMap(const QString& path);
     bool isExceedMemoryLimit();
+    // The store's budget in megabytes, as this object checks it (tests use a small one).
+    static constexpr double kMemoryBudgetMb = 500.0;
+    void setMemoryBudgetMb(double megabytes) { m_dMemoryBudgetMb = megabytes; }
     // The file's first image, upright, from the store or decoded for this call.
     bool getShowImg(const QString& path, QImage* out);
 
@@ -96,4 +104,6 @@ private:
 
     int m_nSuccessfulNum = 0;
     Failure m_eLastFailure = Failure::None;
+    QStringList m_lastOutputs;
+    double m_dMemoryBudgetMb = kMemoryBudgetMb;
 };

@@ -24,7 +24,7 @@ $SUDO apt-get install -y -q --no-install-recommends \
   libexiv2-dev libeasyloggingpp-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev libunwind-dev \
   fonts-wqy-microhei librsvg2-bin xvfb xauth xcompmgr imagemagick libimage-exiftool-perl \
   hyperfine desktop-file-utils appstream dpkg-dev file python3 x11-apps faketime xdotool \
-  lintian binutils man-db
+  lintian binutils man-db dbus-daemon
 $SUDO apt-get install -y -q --no-install-recommends -t bookworm-backports \
   libheif-dev libheif1 libheif-plugin-libde265 libheif-plugin-ffmpegdec libheif-plugin-x265 \
   libheif-plugin-dav1d libheif-plugin-aomenc \

@@ -6,9 +6,9 @@
 #include "filelist/qtablemodelbase.h"
 #include "filelist/qtableviewbase.h"
 #include "mainwindow/zentarpixvue.h"
+#include "pages/qfilelistcontroller.h"
 #include "pages/qoperatepage.h"
 #include "qimagetextbutton.h"
-#include "workers/heicpaths.h"
 #include "ztdatadir.h"
 #include "ztlogsetup.h"
 
@@ -125,7 +125,7 @@ int main(int argc, char* argv[]) {
     std::printf("%-34s %6.0f frames/s (goal: 60)\n", "scroll and repaint the list",
                 frames * 1000.0 / scrollMs);
     std::printf("rows left %d, listed paths %d\n", page->model()->rowCount(),
-                int(g_listHeicPaths.size()));
+                int(page->fileList()->paths().size()));
     window.stopBackgroundWork();
     return 0;
 }

@@ -21,7 +21,8 @@ const QColor kTextColor("#444444");
 }  // namespace
 
 QConvertImageDlg::QConvertImageDlg(const QVariant& listIndex, const QString& strOutputDir,
-                                   QWidget* parent, int nParallelFiles)
+                                   QWidget* parent, int nParallelFiles,
+                                   const WorkerSetup& setupWorker)
     : CFramelessDialog(parent), m_listIndex(listIndex), m_strOutputDir(strOutputDir) {
     setDialogSize(kContentWidth, kContentHeight);
     setTitleSize(QSize(kContentWidth, kTitleHeight));
@@ -33,13 +34,12 @@ QConvertImageDlg::QConvertImageDlg(const QVariant& listIndex, const QString& str
     connect(m_pBtnCompleted, &QImageTextButton::clicked, this, &QConvertImageDlg::slotBtnCompleted);
     connect(this, &QConvertImageDlg::signalClose, this, &QConvertImageDlg::slotClose);
     connect(m_pTimer, &QTimer::timeout, this, &QConvertImageDlg::slotTimerOut);
-    startWorker(nParallelFiles);
+    startWorker(nParallelFiles, setupWorker);
     m_pTimer->start(kAnimationMs);
 }
 
 QConvertImageDlg::~QConvertImageDlg() {
-    QConvertHeicThread::setStopFlag(true);
-    delete m_pWorker;  // waits for the files in hand
+    delete m_pWorker;  // stops and waits for the files in hand
 }
 
 void QConvertImageDlg::createWidgets() {
@@ -96,8 +96,11 @@ void QConvertImageDlg::createLayout() {
     layout->addStretch();
 }
 
-void QConvertImageDlg::startWorker(int nParallelFiles) {
+void QConvertImageDlg::startWorker(int nParallelFiles, const WorkerSetup& setupWorker) {
     m_pWorker = new QConvertHeicThread(this, nParallelFiles);
+    if (setupWorker) {
+        setupWorker(*m_pWorker);
+    }
     connect(m_pWorker, &QConvertHeicThread::signalConvertNum, this,
             &QConvertImageDlg::slotConvertNum);
     connect(m_pWorker, &QConvertHeicThread::signalConvertFinished, this,
@@ -166,7 +169,13 @@ QPixmap QConvertImageDlg::outcomeIcon(Outcome outcome, const QSize& size) {
 
 void QConvertImageDlg::slotBtnStop() {
     m_pTimer->stop();
-    QConvertHeicThread::setStopFlag(true);
+    stopWorker();
+}
+
+void QConvertImageDlg::stopWorker() {
+    if (m_pWorker) {
+        m_pWorker->stop();
+    }
 }
 
 void QConvertImageDlg::slotBtnViewFile() {
@@ -180,7 +189,7 @@ void QConvertImageDlg::slotBtnCompleted() {
 
 void QConvertImageDlg::slotClose() {
     m_pTimer->stop();
-    QConvertHeicThread::setStopFlag(true);
+    stopWorker();
     m_bClosing = true;
     close();
 }

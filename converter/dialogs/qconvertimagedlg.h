@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QVariant>
 
+#include <functional>
+
 class QAdaptiveLabel;
 class QConvertHeicThread;
 class QImageLable;
@@ -25,9 +27,13 @@ public:
     enum Outcome { Running, AllConverted, SomeFailed, AllFailed, Stopped };
     static Outcome outcomeOf(int nSuccessNum, int nFailNum, int totalNum);
 
+    // Called with the worker before it starts (tests hold files there).
+    using WorkerSetup = std::function<void(QConvertHeicThread&)>;
+
     // nParallelFiles: files converted at once, 0 for the worker's default.
     QConvertImageDlg(const QVariant& listIndex, const QString& strOutputDir,
-                     QWidget* parent = nullptr, int nParallelFiles = 0);
+                     QWidget* parent = nullptr, int nParallelFiles = 0,
+                     const WorkerSetup& setupWorker = {});
     ~QConvertImageDlg() override;
 
     QConvertHeicThread* worker() const { return m_pWorker; }
@@ -61,7 +67,8 @@ protected:
 private:
     void createWidgets();
     void createLayout();
-    void startWorker(int nParallelFiles);
+    void startWorker(int nParallelFiles, const WorkerSetup& setupWorker);
+    void stopWorker();
     static QPixmap outcomeIcon(Outcome outcome, const QSize& size);
 
     QAdaptiveLabel* m_pLblTitle = nullptr;

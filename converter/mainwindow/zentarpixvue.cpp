@@ -177,10 +177,11 @@ void zentarPixvue::connectOperatePage() {
 
 void zentarPixvue::slotConvertImage(QVariant& listIndex, QString strPath) {
     m_pOperatePage->trackConversion(listIndex);
-    auto* dialog = new QConvertImageDlg(listIndex, strPath, this);
+    auto* dialog = new QConvertImageDlg(listIndex, strPath, this, 0, m_convertWorkerSetup);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
-    m_pThreads->adopt(dialog->worker(), [] { QConvertHeicThread::setStopFlag(true); });
+    QConvertHeicThread* worker = dialog->worker();
+    m_pThreads->adopt(worker, [worker] { worker->stop(); });
     connect(dialog, &QConvertImageDlg::signalRefreshTableView, m_pOperatePage,
             &QOperatePage::slotRefreshTableView);
     connect(dialog->worker(), &QConvertHeicThread::signalConvertFinished, m_pOperatePage,

@@ -7,12 +7,15 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <functional>
+
 class QAdaptiveLabel;
 class QHomePage;
 class QIconButton;
 class QImageLable;
 class QMenuDialog;
 class QOperatePage;
+class QConvertHeicThread;
 class QStackedWidget;
 class QThreadKeeper;
 
@@ -42,6 +45,10 @@ public:
     // Asks every background thread of the program to stop and waits for them.
     void stopBackgroundWork();
     QThreadKeeper* threadKeeper() const { return m_pThreads; }
+    // Called with each convert worker before it starts (tests hold files there).
+    void setConvertWorkerSetup(std::function<void(QConvertHeicThread&)> setup) {
+        m_convertWorkerSetup = std::move(setup);
+    }
 
     QStackedWidget* pageStack() const { return m_pPageStack; }
     QHomePage* homePage() const { return m_pHomePage; }
@@ -115,4 +122,5 @@ private:
     QOperatePage* m_pOperatePage = nullptr;
     QThreadKeeper* m_pThreads = nullptr;
     bool m_bExitConfirmed = false;
+    std::function<void(QConvertHeicThread&)> m_convertWorkerSetup;
 };

@@ -11,23 +11,6 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-namespace {
-
-QHomePage::FileChooser& fileChooser() {
-    static QHomePage::FileChooser chooser;
-    return chooser;
-}
-
-QStringList chooseFiles(QWidget* parent, const QString& caption, const QString& directory,
-                        const QString& filter) {
-    if (fileChooser()) {
-        return fileChooser()(parent, caption, directory, filter);
-    }
-    return QAddFilesDialog::choose(parent, caption, directory, filter);
-}
-
-}  // namespace
-
 QHomePage::QHomePage(QWidget* parent) : QFrame(parent) {
     m_pPicture = new QImageLable(QStringLiteral(":/Img/res/png_homeBK.png"), this);
     m_pPicture->setFixedSize(212, 148);
@@ -63,12 +46,20 @@ QHomePage::QHomePage(QWidget* parent) : QFrame(parent) {
 }
 
 void QHomePage::setFileChooser(FileChooser chooser) {
-    fileChooser() = std::move(chooser);
+    m_fileChooser = std::move(chooser);
+}
+
+QStringList QHomePage::chooseFiles(const QString& caption, const QString& directory,
+                                   const QString& filter) {
+    if (m_fileChooser) {
+        return m_fileChooser(this, caption, directory, filter);
+    }
+    return QAddFilesDialog::choose(this, caption, directory, filter);
 }
 
 void QHomePage::slotAddBtnClicked() {
-    const QStringList paths = chooseFiles(this, QAddFilesDialog::pictureCaption(),
-                                          QStringLiteral("."), QAddFilesDialog::pictureFilter());
+    const QStringList paths = chooseFiles(QAddFilesDialog::pictureCaption(), QStringLiteral("."),
+                                          QAddFilesDialog::pictureFilter());
     if (paths.isEmpty()) {
         LOG(INFO) << "user no select any heic files";
         return;

@@ -24,7 +24,7 @@ public:
     explicit QHomePage(QWidget* parent = nullptr);
 
     // Replaces the file dialog (scripted runs, tests); an empty chooser restores it.
-    static void setFileChooser(FileChooser chooser);
+    void setFileChooser(FileChooser chooser);
 
     QImageTextButton* addButton() const { return m_pBtnAdd; }
     QImageLable* picture() const { return m_pPicture; }
@@ -43,6 +43,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QStringList chooseFiles(const QString& caption, const QString& directory,
+                            const QString& filter);
+
+    FileChooser m_fileChooser;
     QImageLable* m_pPicture = nullptr;
     QImageTextButton* m_pBtnAdd = nullptr;
     QMultiLineLabel* m_pHint = nullptr;

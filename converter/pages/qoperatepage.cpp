@@ -1,6 +1,5 @@
 #include "qoperatepage.h"
 
-#include "core/qthreadkeeper.h"
 #include "filelist/heicmodeldata.h"
 #include "filelist/qheaderviewbase.h"
 #include "filelist/qsortfilterproxymodelbase.h"
@@ -9,14 +8,11 @@
 #include "filelist/qtableviewbase.h"
 #include "kitcombobox.h"
 #include "pages/qaddfilesdialog.h"
+#include "pages/qfilelistcontroller.h"
 #include "qcheckboxex.h"
 #include "qimagetextbutton.h"
 #include "qlineex.h"
 #include "qmessageboxex.h"
-#include "workers/heicpaths.h"
-#include "workers/qaddheicthread.h"
-#include "workers/qbgcollectheicthread.h"
-#include "workers/qdetheicthread.h"
 #include "ztconfig.h"
 #include "ztheicapi.h"
 #include "ztlog.h"
@@ -25,6 +21,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,13 +30,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <utility>
-
 namespace {
 
 const int kTableWidth = 940;
 const int kTableHeight = 340;
 const int kTableMargin = 30;
+// The remove-location box, under the keep-EXIF box.
+const int kStripLocationHeight = 20;
+const int kStripLocationGap = 4;
 const int kColumnWidths[] = {58, 210, 136, 136, 136, 88, 88, 88};
 const QColor kTextColor("#444444");
 
@@ -52,16 +50,6 @@ const QStringList& percentItems() {
     static const QStringList items{"100%", "90%", "80%", "70%", "60%",
                                    "50%",  "40%", "30%", "20%", "10%"};
     return items;
-}
-
-QOperatePage::DirectoryChooser& directoryChooser() {
-    static QOperatePage::DirectoryChooser chooser;
-    return chooser;
-}
-
-QOperatePage::FileChooser& fileChooser() {
-    static QOperatePage::FileChooser chooser;
-    return chooser;
 }
 
 QImageTextButton* createTextButton(const char* image, const QSize& size, QWidget* parent) {
@@ -93,7 +81,8 @@ QOperatePage::QOperatePage(QStackedWidget* pStack, QWidget* parent)
     m_strDefaultDir = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) +
                       QStringLiteral("/Pixvue");
     qRegisterMetaType<QModelIndexList>("QModelIndexList");
-    m_pWorkers = new QThreadKeeper(this);
+    m_pFileList = new QFileListController(QHeicDelegate::ColumnCount, this);
+    m_pModel = m_pFileList->model();
     ZtHeicAPI::initMapData();
     setStyleSheet(QStringLiteral("QOperatePage{background:#FFFFFF;}"));
     createTable();
@@ -107,6 +96,7 @@ QOperatePage::QOperatePage(QStackedWidget* pStack, QWidget* parent)
     m_pEditPath->setCursorPosition(0);
     loadSettings();
     connectControls();
+    connectFileList();
     refreshBtnState();
 }
 
@@ -117,18 +107,17 @@ QOperatePage::~QOperatePage() {
 }
 
 void QOperatePage::setDirectoryChooser(DirectoryChooser chooser) {
-    directoryChooser() = std::move(chooser);
+    m_directoryChooser = std::move(chooser);
 }
 
 void QOperatePage::setFileChooser(FileChooser chooser) {
-    fileChooser() = std::move(chooser);
+    m_fileChooser = std::move(chooser);
 }
 
 // ---- Construction
 
 void QOperatePage::createTable() {
     m_pTableView = new QTableViewBase(this);
-    m_pModel = QSharedPointer<QHeicModel>::create(QHeicDelegate::ColumnCount);
     m_pProxy = QSharedPointer<QSortFilterProxyModelBase>::create();
     m_pProxy->setSourceModel(m_pModel.data());
     m_pDelegate = QSharedPointer<QHeicDelegate>::create();
@@ -203,20 +192,31 @@ QHBoxLayout* QOperatePage::createSettingsRow() {
     m_pChkKeepExif = new QCheckBoxEx(this);
     m_pChkKeepExif->setText(tr("Keep EXIF mode"));
     m_pChkKeepExif->setFixedWidth(150);
+    m_pChkStripLocation = new QCheckBoxEx(this);
+    m_pChkStripLocation->setText(tr("Remove location"));
+    m_pChkStripLocation->setFixedSize(150, kStripLocationHeight);
 
-    auto* row = new QHBoxLayout();
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    // The pairs side by side; the remove-location box under the keep-EXIF box.
+    auto* grid = new QGridLayout();
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(0);
+    grid->setVerticalSpacing(kStripLocationGap);
     const QList<QPair<QWidget*, QWidget*>> pairs{{m_pLblFormat, m_pCmbFormat},
                                                  {m_pLblSize, m_pCmbSize},
                                                  {m_pLblQuality, m_pCmbQuality},
                                                  {m_pLblMode, m_pChkKeepExif}};
+    int column = 0;
     for (const auto& pair : pairs) {
-        row->addSpacing(30);
-        row->addWidget(pair.first);
-        row->addSpacing(16);
-        row->addWidget(pair.second);
+        grid->setColumnMinimumWidth(column++, 30);
+        grid->addWidget(pair.first, 0, column++);
+        grid->setColumnMinimumWidth(column++, 16);
+        grid->addWidget(pair.second, 0, column++);
     }
+    grid->addWidget(m_pChkStripLocation, 1, column - 1);
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addLayout(grid);
     row->addStretch();
     return row;
 }
@@ -294,9 +294,11 @@ void QOperatePage::createLayout() {
     list->addWidget(m_pTableView, 1);
     list->addSpacing(kTableMargin);
     layout->addLayout(list, 1);
-    layout->addSpacing(26);
+    // The remove-location box under the settings takes its room (24) from the spacings around
+    // them (26 and 20 before it), so that the list keeps its designed height.
+    layout->addSpacing(16);
     layout->addLayout(settings);
-    layout->addSpacing(20);
+    layout->addSpacing(6);
     layout->addLayout(path);
     layout->addSpacing(29);
     layout->addWidget(m_pLine);
@@ -315,6 +317,8 @@ void QOperatePage::connectControls() {
     }
     connect(m_pChkKeepExif, &QCheckBoxEx::clicked, this,
             [](bool checked) { ZtConfig::NewInstance()->setKeepExif(checked); });
+    connect(m_pChkStripLocation, &QCheckBoxEx::clicked, this,
+            [](bool checked) { ZtConfig::NewInstance()->setStripLocation(checked); });
     connect(m_pTableView, &QTableViewBase::signalPreview, this, &QOperatePage::slotTablePreview);
     connect(m_pTableView, &QTableViewBase::signalOpenFolder, this,
             &QOperatePage::slotTableOpenFolder);
@@ -348,23 +352,27 @@ void QOperatePage::loadSettings() {
             m_pCmbQuality->show();
             m_pLblMode->show();
             m_pChkKeepExif->show();
+            m_pChkStripLocation->show();
             break;
         case PNG:
             m_pLblQuality->show();
             m_pCmbQuality->show();
             m_pLblMode->hide();
             m_pChkKeepExif->hide();
+            m_pChkStripLocation->hide();
             break;
         case BMP:
             m_pLblQuality->hide();
             m_pCmbQuality->hide();
             m_pLblMode->hide();
             m_pChkKeepExif->hide();
+            m_pChkStripLocation->hide();
             break;
         default:
             break;
     }
     m_pChkKeepExif->setChecked(config->isKeepExif());
+    m_pChkStripLocation->setChecked(config->isStripLocation());
 }
 
 void QOperatePage::slotComboBoxIndexChanged(int nIndex) {
@@ -421,7 +429,7 @@ void QOperatePage::addFromFileDialog() {
     const QString caption = QAddFilesDialog::pictureCaption();
     const QString filter = QAddFilesDialog::pictureFilter();
     const QStringList paths =
-        fileChooser() ? fileChooser()(this, caption, QStringLiteral("."), filter)
+        m_fileChooser ? m_fileChooser(this, caption, QStringLiteral("."), filter)
                       : QAddFilesDialog::choose(this, caption, QStringLiteral("."), filter);
     if (!paths.isEmpty()) {
         addHeicFiles(paths);
@@ -441,64 +449,42 @@ void QOperatePage::slotSelectionChange() {
 
 // ---- Workers
 
-QAddHeicThread* QOperatePage::newAddWorker() {
+void QOperatePage::connectFileList() {
     // Adds that overlap (files handed over by a later start) share one wait overlay.
-    if (m_nAddsRunning++ == 0) {
-        emit signalStopOp(0);
-    }
-    auto* worker = new QAddHeicThread(m_pModel, this);
-    connect(worker, &QAddHeicThread::signalChagePageToOperate, this,
+    connect(m_pFileList, &QFileListController::signalAddsStarted, this,
+            [this] { emit signalStopOp(0); });
+    connect(m_pFileList, &QFileListController::signalRecordAdded, this,
             &QOperatePage::slotChagePageToOperate);
-    connect(worker, &QAddHeicThread::signalAddCompleted, this, &QOperatePage::slotAddHeicCompleted);
-    connect(worker, &QAddHeicThread::signalFilesRefused, this,
-            [this](int nCount) { m_nRefused += nCount; });
-    m_pWorkers->keep(worker, [] { QAddHeicThread::setStopFlag(true); });
-    return worker;
+    connect(m_pFileList, &QFileListController::signalAddCompleted, this,
+            &QOperatePage::slotAddHeicCompleted);
+    connect(m_pFileList, &QFileListController::signalAddsFinished, this,
+            &QOperatePage::slotAddsFinished);
+    connect(m_pFileList, &QFileListController::signalDelCompleted, this,
+            &QOperatePage::slotDelHeicCompleted);
 }
 
 bool QOperatePage::addHeicUrls(const QList<QUrl>& listUrls) {
-    newAddWorker()->startAddUrls(listUrls);
+    m_pFileList->addUrls(listUrls);
     return true;
 }
 
 bool QOperatePage::addHeicFiles(const QStringList& listPaths) {
-    newAddWorker()->startAddFiles(listPaths);
+    m_pFileList->addFiles(listPaths);
     return true;
-}
-
-void QOperatePage::startCollect() {
-    if (m_pCollect) {
-        m_pCollect->cancel();  // the new run covers what the old one had left
-    }
-    auto* worker = new QBGCollectHeicThread(this);
-    connect(worker, &QBGCollectHeicThread::signalExceedMemoryLimit, this,
-            [] { LOG(INFO) << "collect stopped: the memory budget is spent"; });
-    QPointer<QBGCollectHeicThread> guard(worker);
-    m_pWorkers->keep(worker, [guard] {
-        QBGCollectHeicThread::setStopFlag(true);
-        if (guard) {
-            guard->cancel();
-        }
-    });
-    worker->setHeicFileList(g_listHeicPaths);
-    worker->startCollect();
-    m_pCollect = worker;
 }
 
 void QOperatePage::startDelete() {
     emit signalStopOp(1);
-    auto* worker = new QDetHeicThread(m_pTableView, m_pModel, this);
-    connect(worker, &QDetHeicThread::signalDelCompleted, this, &QOperatePage::slotDelHeicCompleted);
-    m_pWorkers->keep(worker, [] { QDetHeicThread::setStopFlag(true); });
-    worker->startDelete();
+    m_pFileList->deleteFiles(QFileListController::checkedPaths(*m_pTableView, *m_pModel),
+                             QFileListController::rowChecks(m_pTableView, m_pModel));
 }
 
 void QOperatePage::stopWorkers() {
-    m_pWorkers->stopAll();
+    m_pFileList->stopWorkers();
 }
 
 int QOperatePage::runningWorkers() const {
-    return m_pWorkers->runningCount();
+    return m_pFileList->runningWorkers();
 }
 
 void QOperatePage::slotChagePageToOperate() {
@@ -524,20 +510,19 @@ void QOperatePage::slotAddHeicCompleted(int nStartRow) {
     m_pTableView->setRowsChecked(added, true);
     m_pModel->refresh();
     LOG(INFO) << "Add heic completed, list count : " << m_pModel->rowCount();
-    startCollect();
     refreshBtnState();
-    if (--m_nAddsRunning == 0) {
-        emit signalOpCompleted();
-        showRefusedFiles();
-    }
 }
 
-void QOperatePage::showRefusedFiles() {
+void QOperatePage::slotAddsFinished(int nRefused) {
+    emit signalOpCompleted();
+    showRefusedFiles(nRefused);
+}
+
+void QOperatePage::showRefusedFiles(int count) {
     // One message for the whole batch, after the wait dialog has gone.
-    if (m_nRefused == 0) {
+    if (count == 0) {
         return;
     }
-    const int count = std::exchange(m_nRefused, 0);
     QMessageboxEx box(tr("Warn"),
                       tr("%1 file(s) not added: Pixvue converts HEIC, HEIF and AVIF pictures "
                          "only.")
@@ -553,7 +538,7 @@ void QOperatePage::slotDelHeicCompleted() {
     m_pModel->refresh();
     refreshBtnState();
     if (m_pModel->rowCount() > 0) {
-        startCollect();
+        m_pFileList->startCollect();
     } else {
         showPage(0);
         LOG(INFO) << "Delete all heic";
@@ -570,15 +555,7 @@ int QOperatePage::sourceRow(const QModelIndex& index) const {
 }
 
 void QOperatePage::slotTableDelete(QModelIndex index) {
-    const int row = sourceRow(index);
-    const HeicModelData* record = m_pModel->heicData(row);
-    if (record == nullptr) {
-        return;
-    }
-    const QString path = record->strFilePath;
-    m_pModel->removeRows(row, 1);
-    removeHeicPaths({path});
-    ZtHeicAPI::releaseSpecifiedMapData(path);
+    m_pFileList->removeRow(sourceRow(index));
     if (m_pModel->rowCount() == 0) {
         showPage(0);
     }
@@ -625,8 +602,8 @@ bool QOperatePage::isSystemDirectory(const QString& path) {
 void QOperatePage::chooseOutputDir() {
     const QString caption = tr("Select Directory");
     const QString start = m_pEditPath->text().trimmed();
-    const QString dir = directoryChooser()
-                            ? directoryChooser()(this, caption, start)
+    const QString dir = m_directoryChooser
+                            ? m_directoryChooser(this, caption, start)
                             : QFileDialog::getExistingDirectory(
                                   this, caption, start,
                                   QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);

@@ -12,9 +12,8 @@
 
 #include <functional>
 
-class QAddHeicThread;
-class QBGCollectHeicThread;
 class QCheckBoxEx;
+class QFileListController;
 class QComboBox;
 class QHBoxLayout;
 class QHeaderViewBase;
@@ -27,11 +26,11 @@ class QLineEx;
 class QSortFilterProxyModelBase;
 class QStackedWidget;
 class QTableViewBase;
-class QThreadKeeper;
 
 // Page 1 of the main window: the file list with "Add File" and "Remove", the conversion
-// settings (format, size, quality, keep-EXIF, output path) and "Convert". It runs the add,
-// collect and delete workers and keeps the settings store in step with its controls.
+// settings (format, size, quality, keep-EXIF, output path) and "Convert". Its file-list
+// controller runs the add, collect and delete workers; the page keeps the settings store in
+// step with its controls.
 class QOperatePage : public QFrame {
     Q_OBJECT
 
@@ -57,8 +56,8 @@ public:
     // The output folder is never one of the system's own directories.
     static bool isSystemDirectory(const QString& path);
     // Replace the dialogs (scripted runs, tests); an empty chooser restores the dialog.
-    static void setDirectoryChooser(DirectoryChooser chooser);
-    static void setFileChooser(FileChooser chooser);
+    void setDirectoryChooser(DirectoryChooser chooser);
+    void setFileChooser(FileChooser chooser);
 
     QString defaultOutputDir() const { return m_strDefaultDir; }
     QString lastOutputDir() const { return m_strLastDir; }
@@ -68,6 +67,7 @@ public:
     // The listed files in the list's order.
     QStringList listedPaths() const;
 
+    QFileListController* fileList() const { return m_pFileList; }
     QTableViewBase* tableView() const { return m_pTableView; }
     QSharedPointer<QHeicModel> model() const { return m_pModel; }
     QHeaderViewBase* headerView() const { return m_pHeader; }
@@ -79,6 +79,7 @@ public:
     QComboBox* sizeCombo() const { return m_pCmbSize; }
     QComboBox* qualityCombo() const { return m_pCmbQuality; }
     QCheckBoxEx* keepExifBox() const { return m_pChkKeepExif; }
+    QCheckBoxEx* stripLocationBox() const { return m_pChkStripLocation; }
     QLabel* qualityLabel() const { return m_pLblQuality; }
     QLabel* modeLabel() const { return m_pLblMode; }
     QLineEdit* pathEdit() const { return m_pEditPath; }
@@ -100,6 +101,8 @@ public slots:
     void slotChagePageToOperate();
     void slotAddHeicCompleted(int nStartRow);
     void slotDelHeicCompleted();
+    // The last of overlapping adds has ended.
+    void slotAddsFinished(int nRefused);
     // A conversion run has ended: its converted rows are unchecked.
     void slotConvertFinished();
 
@@ -118,19 +121,19 @@ private:
     void connectControls();
     void loadSettings();
     void applyFormatToRows();
-    QAddHeicThread* newAddWorker();  // connected and adopted, not started
-    void startCollect();
+    void connectFileList();
     void startDelete();
     void chooseOutputDir();
     void startConvert();
     void addFromFileDialog();
-    void showRefusedFiles();
+    void showRefusedFiles(int nCount);
     void showPage(int index);
     int sourceRow(const QModelIndex& index) const;
 
     QStackedWidget* m_pStack = nullptr;
     QImageTextButton* m_pBtnAdd = nullptr;
     QImageTextButton* m_pBtnRemove = nullptr;
+    QFileListController* m_pFileList = nullptr;
     QTableViewBase* m_pTableView = nullptr;
     QSharedPointer<QHeicModel> m_pModel;
     QSharedPointer<QSortFilterProxyModelBase> m_pProxy;
@@ -144,6 +147,7 @@ private:
     QComboBox* m_pCmbQuality = nullptr;
     QLabel* m_pLblMode = nullptr;
     QCheckBoxEx* m_pChkKeepExif = nullptr;
+    QCheckBoxEx* m_pChkStripLocation = nullptr;
     QLabel* m_pLblPath = nullptr;
     QComboBox* m_pCmbOutput = nullptr;
     QLineEdit* m_pEditPath = nullptr;
@@ -154,10 +158,8 @@ private:
     QString m_strLastDir;
     QList<QPersistentModelIndex> m_listConverting;  // the rows of the run under way
 
-    QThreadKeeper* m_pWorkers = nullptr;
-    int m_nAddsRunning = 0;
-    int m_nRefused = 0;  // files the running adds did not take
-    QPointer<QBGCollectHeicThread> m_pCollect;
+    DirectoryChooser m_directoryChooser;
+    FileChooser m_fileChooser;
     bool m_bRefreshPending = false;
     bool m_bLoadingSettings = false;
 };

@@ -2,9 +2,6 @@
 
 #include <QStringList>
 
-// Absolute paths of every listed file, in the order they were added. Owned by the GUI thread:
-// workers get copies and hand changes back to it.
+// Absolute paths of every listed file, in the order they were added: a read-only copy of the
+// file list's rows, kept by its controller (pages/qfilelistcontroller.h) on the GUI thread.
 extern QStringList g_listHeicPaths;
-
-// Removes the first occurrence of each path, in one pass over the list.
-void removeHeicPaths(const QStringList& paths);

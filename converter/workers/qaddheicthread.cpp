@@ -2,8 +2,7 @@
 
 #include "filelist/heicmodeldata.h"
 #include "filelist/qtablemodelbase.h"
-#include "workers/heicpaths.h"
-#include "workers/qbgcollectheicthread.h"
+#include "workers/liveworkers.h"
 #include "ztconfig.h"
 #include "ztlog.h"
 #include "ztpicturetypes.h"
@@ -19,17 +18,33 @@ const int kBatchMs = 40;
 const int kWaitSliceMs = 50;
 }  // namespace
 
-std::atomic<bool> QAddHeicThread::m_bStop{false};
-
 QAddHeicThread::QAddHeicThread(QSharedPointer<QHeicModel> pModel, QObject* parent)
-    : QThread(parent), m_pModel(std::move(pModel)) {}
+    : QThread(parent), m_pModel(std::move(pModel)) {
+    LiveWorkers<QAddHeicThread>::enter(this);
+}
+
+QAddHeicThread::~QAddHeicThread() {
+    stop();
+    wait();
+    LiveWorkers<QAddHeicThread>::leave(this);
+}
+
+void QAddHeicThread::stop() {
+    m_bStop = true;
+}
+
+bool QAddHeicThread::stopRequested() const {
+    return m_bStop;
+}
 
 void QAddHeicThread::setStopFlag(bool bStop) {
-    m_bStop = bStop;
+    if (bStop) {
+        LiveWorkers<QAddHeicThread>::stopAll();
+    }
 }
 
 bool QAddHeicThread::stopFlag() {
-    return m_bStop;
+    return LiveWorkers<QAddHeicThread>::anyStopped();
 }
 
 void QAddHeicThread::startAddUrls(const QList<QUrl>& listUrls) {
@@ -53,7 +68,6 @@ void QAddHeicThread::startRun() {
 }
 
 void QAddHeicThread::run() {
-    QBGCollectHeicThread::setStopFlag(true);
     m_batch.clear();
     m_nRefused = 0;
     m_batchDone.tryAcquire(m_batchDone.available());
@@ -169,7 +183,6 @@ void QAddHeicThread::addBatch(const QVector<FoundFile>& files) {
         record->setFileSize(file.size);
         record->nOutputFormat = m_nFormat;
         records.append(record);
-        g_listHeicPaths.append(file.path);
     }
     m_pModel->addModelData(records);
     for (int i = 0; i < records.size(); ++i) {

@@ -26,11 +26,20 @@ class QAddHeicThread : public QThread {
 
 public:
     QAddHeicThread(QSharedPointer<QHeicModel> pModel, QObject* parent = nullptr);
+    // Stops and waits for the run.
+    ~QAddHeicThread() override;
 
+    // Each start clears this worker's stop.
     void startAddUrls(const QList<QUrl>& listUrls);
     void startAddFiles(const QStringList& listPaths);
 
+    // Ends this worker's run after its current file. From any thread.
+    void stop();
+    bool stopRequested() const;
+
+    // True stops every live add worker; false leaves them (a start clears its own stop).
     static void setStopFlag(bool bStop);
+    // Whether some live add worker has been asked to stop.
     static bool stopFlag();
 
 signals:
@@ -69,7 +78,6 @@ private:
     QVector<FoundFile> m_batch;  // the worker thread's
     QElapsedTimer m_batchClock;
     QSemaphore m_batchDone;  // released by the GUI thread for each batch it has listed
-    GuiHandOff m_handOff;    // last: goes first
-
-    static std::atomic<bool> m_bStop;
+    std::atomic<bool> m_bStop{false};
+    GuiHandOff m_handOff;  // last: goes first
 };

@@ -1,11 +1,16 @@
 #include "qbgcollectheicthread.h"
 
-std::atomic<bool> QBGCollectHeicThread::m_bStop{false};
+#include "workers/liveworkers.h"
 
-QBGCollectHeicThread::QBGCollectHeicThread(QObject* parent) : QThread(parent) {}
+QBGCollectHeicThread::QBGCollectHeicThread(QObject* parent) : QThread(parent) {
+    LiveWorkers<QBGCollectHeicThread>::enter(this);
+}
 
 QBGCollectHeicThread::~QBGCollectHeicThread() {
-    std::lock_guard<std::mutex> lock(m_running);
+    stop();
+    wait();
+    { std::lock_guard<std::mutex> lock(m_running); }
+    LiveWorkers<QBGCollectHeicThread>::leave(this);
 }
 
 void QBGCollectHeicThread::setHeicFileList(const QStringList& listPaths) {
@@ -14,25 +19,30 @@ void QBGCollectHeicThread::setHeicFileList(const QStringList& listPaths) {
 
 void QBGCollectHeicThread::startCollect() {
     m_bStop = false;
-    m_bCancel = false;
     start(QThread::InheritPriority);
 }
 
-void QBGCollectHeicThread::cancel() {
-    m_bCancel = true;
+void QBGCollectHeicThread::stop() {
+    m_bStop = true;
+}
+
+bool QBGCollectHeicThread::stopRequested() const {
+    return m_bStop;
 }
 
 void QBGCollectHeicThread::setStopFlag(bool bStop) {
-    m_bStop = bStop;
+    if (bStop) {
+        LiveWorkers<QBGCollectHeicThread>::stopAll();
+    }
 }
 
 bool QBGCollectHeicThread::stopFlag() {
-    return m_bStop;
+    return LiveWorkers<QBGCollectHeicThread>::anyStopped();
 }
 
 void QBGCollectHeicThread::run() {
     std::lock_guard<std::mutex> lock(m_running);
-    for (int i = 0; i < m_listPaths.size() && !m_bStop && !m_bCancel; ++i) {
+    for (int i = 0; i < m_listPaths.size() && !m_bStop; ++i) {
         if (!m_engine.collectHeicPicDataToMap(m_listPaths.at(i)) &&
             m_engine.isExceedMemoryLimit()) {
             emit signalExceedMemoryLimit();

@@ -15,14 +15,21 @@ class QBGCollectHeicThread : public QThread {
 
 public:
     explicit QBGCollectHeicThread(QObject* parent = nullptr);
+    // Stops and waits for the run.
     ~QBGCollectHeicThread() override;
 
     void setHeicFileList(const QStringList& listPaths);
+    // The store's budget this worker collects within; set before the start.
+    void setMemoryBudgetMb(double megabytes) { m_engine.setMemoryBudgetMb(megabytes); }
+    // Clears this worker's stop and starts it.
     void startCollect();
-    // Ends this worker after its current file, whatever the shared flag says later.
-    void cancel();
+    // Ends this worker's run after its current file. From any thread.
+    void stop();
+    bool stopRequested() const;
 
+    // True stops every live collect worker; false leaves them (a start clears its own stop).
     static void setStopFlag(bool bStop);
+    // Whether some live collect worker has been asked to stop.
     static bool stopFlag();
 
 signals:
@@ -37,7 +44,5 @@ private:
     std::mutex m_running;
     QStringList m_listPaths;
     ZtHeicAPI m_engine;
-    std::atomic<bool> m_bCancel{false};
-
-    static std::atomic<bool> m_bStop;
+    std::atomic<bool> m_bStop{false};
 };

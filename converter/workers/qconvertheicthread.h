@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ztrunscheduler.h"
 #include "workers/guihandoff.h"
 #include "ztheicapi.h"
 
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
-#include <shared_mutex>
 
 // Converts the listed files of a run into the output directory, several at once (one per core,
 // the decoder's threads shared out among them; very large pictures one at a time). Each row
@@ -30,10 +30,16 @@ public:
     ~QConvertHeicThread() override;
 
     // Takes the files of the rows (a QModelIndexList, in conversion order) and the settings of
-    // the moment, then starts the thread. Called on the GUI thread.
+    // the moment, clears this worker's stop, then starts the thread. Called on the GUI thread.
     void startConvert(const QVariant& listIndex, const QString& strOutputDir);
 
+    // Stops this worker's run: no new file starts. From any thread.
+    void stop();
+    bool stopRequested() const;
+
+    // True stops every live worker of this class; false leaves them (a start clears its own).
     static void setStopFlag(bool bStop);
+    // Whether some live worker has been asked to stop.
     static bool stopFlag();
 
     // Files at once for workers constructed with 0; 0 restores one per core.
@@ -43,13 +49,13 @@ public:
     // Called in a converting thread as each file starts, before it is converted (tests hold a
     // file there), and when it has ended. Set while no conversion runs.
     using FileHook = std::function<void(const QString& path)>;
-    static void setFileStartHook(FileHook hook);
-    static void setFileEndHook(FileHook hook);
+    void setFileStartHook(FileHook hook);
+    void setFileEndHook(FileHook hook);
 
     // Pictures larger than this are converted while no other file is.
-    static constexpr quint64 kLargePicturePixels = 50ull * 1000 * 1000;
-    // Another limit for tests; 0 restores kLargePicturePixels.
-    static void setLargePicturePixels(quint64 pixels);
+    static constexpr quint64 kLargePicturePixels = ZtRunScheduler::kLargePicturePixels;
+    // Another limit for this worker; 0 restores kLargePicturePixels.
+    void setLargePicturePixels(quint64 pixels);
 
 signals:
     void signalConvertNum(int nNum, int totalNum);
@@ -59,10 +65,6 @@ protected:
     void run() override;
 
 private:
-    struct Job {
-        int row = 0;  // into m_rows
-        QString path;
-    };
     // What a converting thread hands to the GUI thread, in order.
     struct Report {
         enum Kind { Started, Succeeded, Failed, Finished } kind;
@@ -72,14 +74,9 @@ private:
         int nSucceeded;
         int nFailed;
     };
-    using FileConverter = std::function<void(ZtHeicAPI&, const Job&)>;
 
-    int parallelFiles() const;
-    // Takes jobs until none is left or a stop is asked; runs in each converting thread.
-    void convertJobs(const FileConverter& convertFile, int workers);
-    void reportStart(const Job& job);
-    void reportEnd(const Job& job, bool bSucceeded, ZtHeicAPI::Failure failure);
-    // Under m_report, so that the reports go in the order of the counts.
+    void onFileStart(int job);
+    void onFileEnd(const ZtRunScheduler::Outcome& outcome);
     void post(const Report& report);
     // On the GUI thread: the rows change and the signals go out there, in the order of events.
     void deliver(const Report& report);
@@ -87,27 +84,21 @@ private:
 
     const int m_nParallelFiles;
     QVector<QPersistentModelIndex> m_rows;  // the GUI thread's
-    QVector<Job> m_jobs;
-    QString m_strOutputDir;
+    QVector<ZtRunScheduler::Job> m_jobs;
+    QVector<int> m_jobRows;  // the row of each job
     ZtHeicAPI::Settings m_settings;
     int m_nTotal = 0;
+    quint64 m_nLargePicturePixels = kLargePicturePixels;
+    FileHook m_fileStartHook;
+    FileHook m_fileEndHook;
 
-    std::atomic<int> m_nNextJob{0};
-    // Held while a result is counted and handed to the GUI thread.
-    std::mutex m_report;
-    int m_nHandled = 0;
-    int m_nSucceeded = 0;
-    int m_nFailed = 0;
-    // Shared by ordinary files, held alone by a very large one.
-    std::shared_mutex m_largeGate;
+    std::atomic<bool> m_bStop{false};
+    // Guards m_pScheduler, so that a stop reaches the run in hand.
+    std::mutex m_schedulerLock;
+    ZtRunScheduler* m_pScheduler = nullptr;
+    int m_nHandled = 0;  // counted in the scheduler's end reports, one at a time
     // Held by run(); the destructor takes it after waiting, for the same reason.
     std::mutex m_running;
 
     GuiHandOff m_handOff;  // last: pending reports go before what they use
-
-    static std::atomic<bool> m_bStop;
-    static std::atomic<int> m_nDefaultParallelFiles;
-    static FileHook s_fileStartHook;
-    static FileHook s_fileEndHook;
-    static std::atomic<quint64> m_nLargePicturePixels;
 };

@@ -2,41 +2,55 @@
 
 #include "filelist/heicmodeldata.h"
 #include "filelist/qtablemodelbase.h"
-#include "filelist/qtableviewbase.h"
-#include "workers/heicpaths.h"
-#include "workers/qbgcollectheicthread.h"
+#include "workers/liveworkers.h"
 #include "ztheicapi.h"
 #include "ztlog.h"
-
-#include <QAbstractProxyModel>
 
 namespace {
 const int kChunkFiles = 256;
 const int kWaitSliceMs = 50;
 }  // namespace
 
-std::atomic<bool> QDetHeicThread::m_bStop{false};
-
-QDetHeicThread::QDetHeicThread(QTableViewBase* pView, QSharedPointer<QHeicModel> pModel,
-                               QObject* parent)
-    : QThread(parent), m_pView(pView), m_pModel(std::move(pModel)) {}
-
-void QDetHeicThread::setStopFlag(bool bStop) {
-    m_bStop = bStop;
+QDetHeicThread::QDetHeicThread(QSharedPointer<QHeicModel> pModel, QObject* parent)
+    : QThread(parent), m_pModel(std::move(pModel)) {
+    LiveWorkers<QDetHeicThread>::enter(this);
 }
 
-bool QDetHeicThread::stopFlag() {
+QDetHeicThread::~QDetHeicThread() {
+    stop();
+    wait();
+    LiveWorkers<QDetHeicThread>::leave(this);
+}
+
+void QDetHeicThread::setRowChecks(RowChecks checks) {
+    m_checks = std::move(checks);
+}
+
+void QDetHeicThread::stop() {
+    m_bStop = true;
+}
+
+bool QDetHeicThread::stopRequested() const {
     return m_bStop;
 }
 
-void QDetHeicThread::startDelete() {
+void QDetHeicThread::setStopFlag(bool bStop) {
+    if (bStop) {
+        LiveWorkers<QDetHeicThread>::stopAll();
+    }
+}
+
+bool QDetHeicThread::stopFlag() {
+    return LiveWorkers<QDetHeicThread>::anyStopped();
+}
+
+void QDetHeicThread::startDelete(const QStringList& listPaths) {
     m_bStop = false;
-    m_listPaths = m_pModel ? checkedPaths() : QStringList();
+    m_listPaths = listPaths;
     start(QThread::InheritPriority);
 }
 
 void QDetHeicThread::run() {
-    QBGCollectHeicThread::setStopFlag(true);
     m_chunkDone.tryAcquire(m_chunkDone.available());
     for (int first = 0; first < m_listPaths.size() && !m_bStop; first += kChunkFiles) {
         const QStringList chunk = m_listPaths.mid(first, kChunkFiles);
@@ -61,44 +75,6 @@ bool QDetHeicThread::waitForChunk() {
     return true;
 }
 
-QStringList QDetHeicThread::checkedPaths() const {
-    QStringList paths;
-    if (!m_pView) {
-        return paths;
-    }
-    auto* proxy = qobject_cast<QAbstractProxyModel*>(m_pView->model());
-    for (const QModelIndex& index : m_pView->checkedRows()) {
-        const int row = proxy != nullptr ? proxy->mapToSource(index).row() : index.row();
-        if (const HeicModelData* record = m_pModel->heicData(row)) {
-            paths.append(record->strFilePath);
-        }
-    }
-    return paths;
-}
-
-void QDetHeicThread::recheck(const QStringList& paths) {
-    if (!m_pView || paths.isEmpty()) {
-        return;
-    }
-    const QSet<QString> wanted(paths.begin(), paths.end());
-    QAbstractItemModel* rows = m_pView->model();
-    QItemSelection selection;
-    const int last = rows->columnCount() - 1;
-    int runStart = -1;
-    for (int row = 0; row <= m_pModel->rowCount(); ++row) {
-        const bool checked =
-            row < m_pModel->rowCount() && wanted.contains(m_pModel->heicData(row)->strFilePath);
-        if (checked && runStart < 0) {
-            runStart = row;
-        } else if (!checked && runStart >= 0) {
-            selection.select(rows->index(runStart, 0), rows->index(row - 1, last));
-            runStart = -1;
-        }
-    }
-    m_pView->selectionModel()->select(selection,
-                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
 void QDetHeicThread::removeChunk(const QStringList& paths) {
     QStringList reached;
     for (const QString& path : paths) {
@@ -108,12 +84,11 @@ void QDetHeicThread::removeChunk(const QStringList& paths) {
         reached.append(path);
     }
     if (m_pModel) {
-        const QStringList checked = checkedPaths();
+        const QStringList checked = m_checks.read ? m_checks.read() : QStringList();
         const QStringList removed = m_pModel->removePaths(reached);
-        if (m_pModel->lastRemovalWasReset()) {
-            recheck(checked);
+        if (m_pModel->lastRemovalWasReset() && m_checks.restore) {
+            m_checks.restore(checked);
         }
-        removeHeicPaths(removed);
         for (const QString& path : removed) {
             ZtHeicAPI::releaseSpecifiedMapData(path);
         }

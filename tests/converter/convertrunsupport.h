@@ -10,11 +10,11 @@
 #include "filelist/qtableviewbase.h"
 #include "guitestsupport.h"
 #include "mainwindow/zentarpixvue.h"
+#include "pages/qfilelistcontroller.h"
 #include "pages/qoperatepage.h"
 #include "qadaptivelabel.h"
 #include "qcheckboxex.h"
 #include "qimagetextbutton.h"
-#include "workers/heicpaths.h"
 #include "ztconfig.h"
 
 #include <QApplication>
@@ -33,7 +33,6 @@ namespace convertrun {
 // A main window with the default settings and an empty list, shown; null when it never shows.
 inline std::unique_ptr<zentarPixvue> openFreshWindow() {
     guitest::resetSettings();
-    g_listHeicPaths.clear();
     auto window = std::make_unique<zentarPixvue>();
     window->show();
     return QTest::qWaitForWindowExposed(window.get()) ? std::move(window) : nullptr;
@@ -106,10 +105,9 @@ inline void choose(QOperatePage& page, const Choice& choice) {
         QTest::mouseClick(page.keepExifBox(), Qt::LeftButton);
     }
     const QString base = choice.base;
-    QOperatePage::setDirectoryChooser(
-        [base](QWidget*, const QString&, const QString&) { return base; });
+    page.setDirectoryChooser([base](QWidget*, const QString&, const QString&) { return base; });
     QTest::mouseClick(page.alterButton(), Qt::LeftButton);
-    QOperatePage::setDirectoryChooser({});
+    page.setDirectoryChooser({});
 }
 
 // Whether the settings store holds the choice (what the worker will take).

@@ -5,7 +5,7 @@
 #include "app/pixvuestartup.h"
 #include "convertrunsupport.h"
 #include "enginetestsupport.h"
-#include "workers/heicpaths.h"
+#include "pages/qfilelistcontroller.h"
 #include "workers/qconvertheicthread.h"
 #include "ztheicapi.h"
 
@@ -227,7 +227,6 @@ void TestConvertRun::cleanup() {
     // program's end.
     ZtHeicAPI::releaseAllMapData();
     QConvertHeicThread::setDefaultParallelFiles(0);
-    QOperatePage::setDirectoryChooser({});
 }
 
 // The whole run with one file at a time, where every edge case of the worker holds exactly.
@@ -302,7 +301,7 @@ void TestConvertRun::runPass(const QString& label, Sizes& sizes) {
     QCOMPARE(window->pageStack()->currentIndex(), int(zentarPixvue::OperatePage));
     QStringList listed = convertrun::rowPaths(*page.model());
     QCOMPARE(listed.size(), m_good.size() + m_broken.size());
-    QCOMPARE(g_listHeicPaths, listed);
+    QCOMPARE(page.fileList()->paths(), listed);
 
     const QString root = m_work.filePath(label);
     const Choice runs[] = {
@@ -336,7 +335,7 @@ void TestConvertRun::runPass(const QString& label, Sizes& sizes) {
         checkOutputs(choice, 1);
         recordSizes("again", choice, sizes);
     }
-    QCOMPARE(g_listHeicPaths, convertrun::rowPaths(*page.model()));
+    QCOMPARE(page.fileList()->paths(), convertrun::rowPaths(*page.model()));
     QVERIFY(window->close());
     QCOMPARE(answers.askedClasses(), QStringList({"QExitDialog"}));
     QCOMPARE(answers.unexpected(), 0);

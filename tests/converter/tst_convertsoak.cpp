@@ -6,7 +6,7 @@
 #include "convertrunsupport.h"
 #include "core/qthreadkeeper.h"
 #include "enginetestsupport.h"
-#include "workers/heicpaths.h"
+#include "pages/qfilelistcontroller.h"
 #include "workers/qconvertheicthread.h"
 #include "ztheicapi.h"
 
@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -61,12 +62,16 @@ bool makePicture(const QString& path, int index) {
 // opened or until the conversion is asked to stop.
 class StartGate {
 public:
-    explicit StartGate(int passing) : m_nPassing(passing) {
-        QConvertHeicThread::setFileStartHook([this](const QString&) { onStart(); });
+    StartGate(zentarPixvue& window, int passing) : m_window(&window), m_nPassing(passing) {
+        window.setConvertWorkerSetup([this](QConvertHeicThread& worker) {
+            worker.setFileStartHook([this](const QString&) { onStart(); });
+        });
     }
     ~StartGate() {
         open();
-        QConvertHeicThread::setFileStartHook({});
+        if (m_window) {
+            m_window->setConvertWorkerSetup({});
+        }
     }
     StartGate(const StartGate&) = delete;
     StartGate& operator=(const StartGate&) = delete;
@@ -92,6 +97,7 @@ private:
         }
     }
 
+    QPointer<zentarPixvue> m_window;
     const int m_nPassing;
     std::atomic<int> m_nStarted{0};
     std::atomic<int> m_nHeld{0};
@@ -176,8 +182,6 @@ void TestConvertSoak::cleanup() {
     // The window, and with it every worker, has gone: the decoded images go, as at the
     // program's end.
     ZtHeicAPI::releaseAllMapData();
-    QConvertHeicThread::setFileStartHook({});
-    QOperatePage::setDirectoryChooser({});
 }
 
 void TestConvertSoak::longSession() {
@@ -194,7 +198,7 @@ void TestConvertSoak::longSession() {
     QStringList listed = convertrun::rowPaths(*page.model());
     QCOMPARE(QSet<QString>(listed.begin(), listed.end()),
              QSet<QString>(m_files.begin(), m_files.end()));
-    QCOMPARE(g_listHeicPaths, listed);
+    QCOMPARE(page.fileList()->paths(), listed);
 
     // The collect worker has just started on the new rows: half of them go meanwhile.
     QStringList removed;
@@ -214,7 +218,7 @@ void TestConvertSoak::longSession() {
     QCOMPARE(listed.size(), m_files.size());
     QCOMPARE(QSet<QString>(listed.begin(), listed.end()),
              QSet<QString>(m_files.begin(), m_files.end()));
-    QCOMPARE(g_listHeicPaths, listed);
+    QCOMPARE(page.fileList()->paths(), listed);
     QVERIFY(storeWithinBudget());
 
     closeWhileConverting(window, {PNG, true, "50%", "80%", m_work.filePath("closed")}, answers);
@@ -244,7 +248,7 @@ void TestConvertSoak::removeEverySecondRow(QOperatePage& page, QStringList& remo
     for (const QString& path : qAsConst(removed)) {
         QVERIFY2(!kept.contains(path), qPrintable(path));
     }
-    QCOMPARE(g_listHeicPaths, kept);
+    QCOMPARE(page.fileList()->paths(), kept);
 }
 
 // "Stop Convert" while files are in hand: the files started are finished, no other is begun.
@@ -254,7 +258,7 @@ void TestConvertSoak::stoppedConversion(zentarPixvue& window, const Choice& choi
     QVERIFY(convertrun::storeHolds(choice));
     convertrun::checkAllRows(page);
     const int rows = page.model()->rowCount();
-    StartGate gate(kFilesBeforeHold);
+    StartGate gate(window, kFilesBeforeHold);
     QConvertImageDlg* dialog = convertrun::clickConvert(window);
     QVERIFY(dialog != nullptr);
     QVERIFY(gate.waitHeld());
@@ -280,7 +284,7 @@ void TestConvertSoak::stoppedConversion(zentarPixvue& window, const Choice& choi
     }
     QCOMPARE(completed, counts.succeeded);
     checkOutputs(convertrun::outputDir(choice), listed, counts.succeeded);
-    QCOMPARE(g_listHeicPaths, listed);
+    QCOMPARE(page.fileList()->paths(), listed);
 
     // The converted rows are unchecked: "Convert" again converts the rest, no file twice.
     QCOMPARE(page.tableView()->checkedRows().size(), rows - counts.succeeded);
@@ -303,12 +307,12 @@ void TestConvertSoak::closeWhileConverting(std::unique_ptr<zentarPixvue>& window
     QVERIFY(convertrun::storeHolds(choice));
     convertrun::checkAllRows(page);
     const QStringList listed = convertrun::rowPaths(*page.model());
-    StartGate gate(kFilesBeforeHold);
+    StartGate gate(*window, kFilesBeforeHold);
     QPointer<QConvertImageDlg> dialog = convertrun::clickConvert(*window);
     QVERIFY(dialog);
     QPointer<QConvertHeicThread> worker = dialog->worker();
     QVERIFY(gate.waitHeld());
-    QCOMPARE(g_listHeicPaths, listed);
+    QCOMPARE(page.fileList()->paths(), listed);
     QVERIFY(window->close());
     QCOMPARE(answers.askedClasses(), QStringList({"QExitDialog"}));
     QCOMPARE(answers.unexpected(), 0);

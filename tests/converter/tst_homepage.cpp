@@ -26,7 +26,6 @@ class TestHomePage : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanup();
     void fileDialogForPictures();
     void addFilesDialogTakesFolders();
     void cancelledDialogAddsNothing();
@@ -47,10 +46,6 @@ void TestHomePage::initTestCase() {
     pixvue::applyApplicationLook();
 }
 
-void TestHomePage::cleanup() {
-    QHomePage::setFileChooser({});
-}
-
 QString TestHomePage::todaysLog() {
     QFile file(ztlog::dataDirectory() + "Trace/" + QDate::currentDate().toString("yyyyMMdd") +
                ".log");
@@ -60,12 +55,12 @@ QString TestHomePage::todaysLog() {
 void TestHomePage::fileDialogForPictures() {
     Asked asked;
     const QStringList chosen{"/photos/IMG_1.heic", "/photos/IMG_2.HEIC"};
-    QHomePage::setFileChooser([&asked, chosen](QWidget* parent, const QString& caption,
-                                               const QString& directory, const QString& filter) {
+    QHomePage page;
+    page.setFileChooser([&asked, chosen](QWidget* parent, const QString& caption,
+                                         const QString& directory, const QString& filter) {
         asked = {parent, caption, directory, filter, asked.count + 1};
         return chosen;
     });
-    QHomePage page;
     QSignalSpy picked(&page, &QHomePage::signalFilesChosen);
     QCOMPARE(page.addButton()->text(), QStringLiteral("Add files"));
     QCOMPARE(page.addButton()->size(), QSize(148, 36));
@@ -118,9 +113,9 @@ void TestHomePage::addFilesDialogTakesFolders() {
 }
 
 void TestHomePage::cancelledDialogAddsNothing() {
-    QHomePage::setFileChooser(
-        [](QWidget*, const QString&, const QString&, const QString&) { return QStringList(); });
     zentarPixvue window;
+    window.homePage()->setFileChooser(
+        [](QWidget*, const QString&, const QString&, const QString&) { return QStringList(); });
     QSignalSpy picked(window.homePage(), &QHomePage::signalFilesChosen);
     const int before = todaysLog().count("user no select any heic files");
     window.homePage()->addButton()->click();

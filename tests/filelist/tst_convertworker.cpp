@@ -108,17 +108,18 @@ public:
 // Holds the conversion at the start of one file until released.
 class FileGate {
 public:
-    explicit FileGate(const QString& path) : m_path(path) {
-        QConvertHeicThread::setFileStartHook([this](const QString& started) {
+    explicit FileGate(const QString& path) : m_path(path) {}
+    ~FileGate() { m_open.release(1000); }
+    void attach(QConvertHeicThread& worker) {
+        worker.setFileStartHook([this](const QString& started) {
             if (started == m_path) {
                 m_reached.release();
                 m_open.acquire();
             }
         });
     }
-    ~FileGate() {
-        m_open.release(1000);
-        QConvertHeicThread::setFileStartHook({});
+    QConvertImageDlg::WorkerSetup setup() {
+        return [this](QConvertHeicThread& worker) { attach(worker); };
     }
     bool waitReached() {
         return guitest::waitFor([this] { return m_reached.tryAcquire(); });
@@ -161,7 +162,8 @@ private:
         Recorder recorder;
         QSharedPointer<QHeicModel> model;
     };
-    void convert(Run& run, const QStringList& paths, const QString& out, int parallel);
+    void convert(Run& run, const QStringList& paths, const QString& out, int parallel,
+                 const QConvertImageDlg::WorkerSetup& setup = {});
 
     QTemporaryDir m_dir;
 };
@@ -174,14 +176,11 @@ void TestConvertWorker::init() {
 }
 
 void TestConvertWorker::cleanup() {
-    QConvertHeicThread::setFileStartHook({});
-    QConvertHeicThread::setFileEndHook({});
-    QConvertHeicThread::setLargePicturePixels(0);
     QConvertHeicThread::setDefaultParallelFiles(0);
 }
 
 void TestConvertWorker::convert(Run& run, const QStringList& paths, const QString& out,
-                                int parallel) {
+                                int parallel, const QConvertImageDlg::WorkerSetup& setup) {
     if (run.model.isNull()) {
         run.model = modelOf(paths);
     }
@@ -189,6 +188,9 @@ void TestConvertWorker::convert(Run& run, const QStringList& paths, const QStrin
     QAbstractItemModelTester tester(run.model.data());
     auto owned = newWorker(parallel);
     QConvertHeicThread& worker = *owned;
+    if (setup) {
+        setup(worker);
+    }
     run.recorder.listen(worker);
     worker.startConvert(allRows(*run.model), out);
     QVERIFY(run.recorder.waitFinished());
@@ -268,6 +270,7 @@ void TestConvertWorker::stopDuringSecondOfFive() {
     FileGate gate(paths.at(1));
     auto owned = newWorker(1);
     QConvertHeicThread& worker = *owned;
+    gate.attach(worker);
     recorder.listen(worker);
     worker.startConvert(allRows(*model), out);
     QVERIFY(gate.waitReached());
@@ -279,7 +282,7 @@ void TestConvertWorker::stopDuringSecondOfFive() {
     QCOMPARE(recorder.progress.size(), 2);
     QCOMPARE(states(*model), QList<int>({2, 2, 0, 0, 0}));
     QCOMPARE(outputs(out), QStringList({"p1.jpg", "p2.jpg"}));
-    QVERIFY(QConvertHeicThread::stopFlag());  // until the next start clears it
+    QVERIFY(worker.stopRequested() && QConvertHeicThread::stopFlag());  // until its next start
 }
 
 void TestConvertWorker::severalAtOnceHandleEachFileOnce() {
@@ -319,14 +322,14 @@ void TestConvertWorker::stopWhileSeveralRunLeavesWholeFiles() {
     auto model = modelOf(paths);
     Recorder recorder;
     std::atomic<int> started{0};
-    QConvertHeicThread::setFileStartHook([&started](const QString&) {
-        if (++started == 10) {
-            QConvertHeicThread::setStopFlag(true);
-        }
-    });
     {
         auto owned = newWorker(3);
         QConvertHeicThread& worker = *owned;
+        worker.setFileStartHook([&started, &worker](const QString&) {
+            if (++started == 10) {
+                worker.stop();
+            }
+        });
         recorder.listen(worker);
         worker.startConvert(allRows(*model), out);
         QVERIFY(recorder.waitFinished());
@@ -368,14 +371,12 @@ void TestConvertWorker::largePictureRunsAlone() {
             paths << large;
         }
     }
-    // 451 x 461 counts as large here, 64 x 64 does not.
-    QConvertHeicThread::setLargePicturePixels(100000);
     std::mutex lock;
     int inHand = 0;
     int inHandAtLargeStart = -1;
     bool largeRunning = false;
     int startedBesideLarge = 0;
-    QConvertHeicThread::setFileStartHook([&](const QString& path) {
+    const auto countStart = [&](const QString& path) {
         std::lock_guard<std::mutex> guard(lock);
         ++inHand;
         if (path == large) {
@@ -384,16 +385,19 @@ void TestConvertWorker::largePictureRunsAlone() {
         } else if (largeRunning) {
             ++startedBesideLarge;
         }
-    });
-    QConvertHeicThread::setFileEndHook([&](const QString& path) {
+    };
+    const auto countEnd = [&](const QString& path) {
         std::lock_guard<std::mutex> guard(lock);
         --inHand;
         largeRunning = largeRunning && path != large;
-    });
+    };
     Run run;
-    convert(run, paths, out, 3);
-    QConvertHeicThread::setFileEndHook({});
-    QConvertHeicThread::setLargePicturePixels(0);
+    convert(run, paths, out, 3, [&](QConvertHeicThread& worker) {
+        // 451 x 461 counts as large here, 64 x 64 does not.
+        worker.setLargePicturePixels(100000);
+        worker.setFileStartHook(countStart);
+        worker.setFileEndHook(countEnd);
+    });
     QCOMPARE(run.recorder.finished, QList<int>({13, 0, 13}));
     QCOMPARE(inHandAtLargeStart, 1);
     QCOMPARE(startedBesideLarge, 0);
@@ -411,6 +415,7 @@ void TestConvertWorker::settingsAreTakenAtTheStart() {
     Recorder recorder;
     auto owned = newWorker(1);
     QConvertHeicThread& worker = *owned;
+    gate.attach(worker);
     recorder.listen(worker);
     worker.startConvert(allRows(*model), out);
     QVERIFY(gate.waitReached());
@@ -461,7 +466,7 @@ void TestConvertWorker::dialogWhenEverythingFailsAndWhileConverting() {
                             makeBroken(m_dir.path(), "in/e2.heic")};
     auto model = modelOf(paths);
     FileGate gate(paths.at(0));
-    QConvertImageDlg dialog(allRows(*model), out, nullptr, 1);
+    QConvertImageDlg dialog(allRows(*model), out, nullptr, 1, gate.setup());
     dialog.show();
     QVERIFY(gate.waitReached());
     // While converting, Escape does not close it; "Stop Convert" ends after the file in hand.

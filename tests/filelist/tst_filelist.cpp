@@ -4,10 +4,10 @@
 #include "filelist/qtabledelegatebase.h"
 #include "filelist/qtableviewbase.h"
 #include "filelisttestsupport.h"
+#include "pages/qfilelistcontroller.h"
 #include "pages/qoperatepage.h"
 #include "qimagetextbutton.h"
 #include "qztscrollbar.h"
-#include "workers/heicpaths.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -24,7 +24,6 @@ class TestFileList : public QObject {
 
 private slots:
     void initTestCase();
-    void init();
     void checkBoxesAndHeaderBox();
     void buttonsOfARow();
     void sortedByNameSizeOrState();
@@ -69,10 +68,6 @@ private:
 
 void TestFileList::initTestCase() {
     pixvue::applyApplicationLook();
-}
-
-void TestFileList::init() {
-    g_listHeicPaths.clear();
 }
 
 void TestFileList::checkBoxesAndHeaderBox() {
@@ -226,12 +221,12 @@ void TestFileList::removeButtonsEmptyTheList() {
     list.paint();
     list.click(list.record(1)->rcDelete.center());
     QCOMPARE(filelisttest::rowPaths(*list.page->model()), QStringList({files[0], files[2]}));
-    QCOMPARE(g_listHeicPaths, QStringList({files[0], files[2]}));
+    QCOMPARE(list.page->fileList()->paths(), QStringList({files[0], files[2]}));
     QCOMPARE(list.stack.currentWidget(), list.page);
     list.click(list.record(0)->rcDelete.center());
     list.click(list.record(0)->rcDelete.center());
     QCOMPARE(list.page->model()->rowCount(), 0);
-    QVERIFY(g_listHeicPaths.isEmpty());
+    QVERIFY(list.page->fileList()->paths().isEmpty());
     QCOMPARE(list.stack.currentWidget(), &list.home);
 }
 

@@ -8,6 +8,7 @@
 #include "filelist/qtableviewbase.h"
 #include "filelisttestsupport.h"
 #include "mainwindow/zentarpixvue.h"
+#include "pages/qfilelistcontroller.h"
 #include "pages/qoperatepage.h"
 #include "qadaptivelabel.h"
 #include "qcheckboxex.h"
@@ -38,13 +39,13 @@ class TestOperatePage : public QObject {
 private slots:
     void initTestCase();
     void init();
-    void cleanup();
     void settingsFollowTheControls();
     void formatSwitchUpdatesRows();
     void outputDirectoryRule();
     void convertBuildsTheOutputDirectory();
     void oneWaitOverlayPerAddAndDelete();
     void overlappingAddsShareOneOverlay();
+    void stopOfOverlappingAddsStaysPressed();
     void stopButtonOfTheWaitOverlay();
     void overlayDimsTheWindowItCovers();
     void previewOverlay();
@@ -60,11 +61,6 @@ void TestOperatePage::initTestCase() {
 
 void TestOperatePage::init() {
     guitest::resetSettings();
-    g_listHeicPaths.clear();
-}
-
-void TestOperatePage::cleanup() {
-    QOperatePage::setDirectoryChooser({});
 }
 
 void TestOperatePage::settingsFollowTheControls() {
@@ -88,6 +84,7 @@ void TestOperatePage::settingsFollowTheControls() {
     QCOMPARE(config->getConvertFormat(), PNG);
     QVERIFY(page.qualityCombo()->isVisible());
     QVERIFY(!page.keepExifBox()->isVisible());
+    QVERIFY(!page.stripLocationBox()->isVisible());
     QVERIFY(!page.modeLabel()->isVisible());
     page.formatCombo()->setCurrentIndex(BMP);
     QVERIFY(!page.qualityCombo()->isVisible());
@@ -95,6 +92,7 @@ void TestOperatePage::settingsFollowTheControls() {
     page.formatCombo()->setCurrentIndex(JPG);
     QVERIFY(page.qualityCombo()->isVisible());
     QVERIFY(page.keepExifBox()->isVisible());
+    QVERIFY(page.stripLocationBox()->isVisible());
     // The controls keep the chosen values across the format reload.
     QCOMPARE(page.qualityCombo()->currentText(), QStringLiteral("40%"));
 
@@ -102,10 +100,17 @@ void TestOperatePage::settingsFollowTheControls() {
     QVERIFY(page.keepExifBox()->isChecked());
     QTest::mouseClick(page.keepExifBox(), Qt::LeftButton);
     QVERIFY(!config->isKeepExif());
+    // The remove-location box: off at first, then on, and a conversion's settings follow it.
+    QVERIFY(!page.stripLocationBox()->isChecked());
+    QVERIFY(!ZtHeicAPI::currentSettings().stripLocation);
+    QTest::mouseClick(page.stripLocationBox(), Qt::LeftButton);
+    QVERIFY(config->isStripLocation());
     ZtConfig::ReleaseConfigInstance();
     QVERIFY(!ZtConfig::NewInstance()->isKeepExif());  // written to the file
+    QVERIFY(ZtHeicAPI::currentSettings().stripLocation);
     QOperatePage again(&stack);
     QVERIFY(!again.keepExifBox()->isChecked());
+    QVERIFY(again.stripLocationBox()->isChecked());
     QCOMPARE(again.sizeCombo()->currentText(), QStringLiteral("70%"));
 }
 
@@ -148,7 +153,7 @@ void TestOperatePage::outputDirectoryRule() {
     QOperatePage page(&stack);
     QString answer = "/usr/share";
     QString askedStart;
-    QOperatePage::setDirectoryChooser([&](QWidget*, const QString&, const QString& start) {
+    page.setDirectoryChooser([&](QWidget*, const QString&, const QString& start) {
         askedStart = start;
         return answer;
     });
@@ -219,8 +224,7 @@ void TestOperatePage::convertBuildsTheOutputDirectory() {
     // The user's directory, missing parents included.
     ZtConfig::NewInstance()->setOutPutType(CustomOutPut);
     const QString custom = m_files.filePath("out/deeper");
-    QOperatePage::setDirectoryChooser(
-        [custom](QWidget*, const QString&, const QString&) { return custom; });
+    page.setDirectoryChooser([custom](QWidget*, const QString&, const QString&) { return custom; });
     page.alterButton()->click();
     page.formatCombo()->setCurrentIndex(BMP);
     page.convertButton()->click();
@@ -289,7 +293,7 @@ void TestOperatePage::oneWaitOverlayPerAddAndDelete() {
     expected.removeAt(4);
     expected.removeAt(1);
     QCOMPARE(page->listedPaths(), expected);
-    QStringList kept = g_listHeicPaths;
+    QStringList kept = page->fileList()->paths();
     kept.sort();
     expected.sort();
     QCOMPARE(kept, expected);
@@ -300,14 +304,52 @@ void TestOperatePage::oneWaitOverlayPerAddAndDelete() {
     page->removeButton()->click();
     QVERIFY(guitest::waitFor([&] { return completed.count() == 3; }));
     QCOMPARE(page->model()->rowCount(), 0);
-    QVERIFY(g_listHeicPaths.isEmpty());
+    QVERIFY(page->fileList()->paths().isEmpty());
     QCOMPARE(window.pageStack()->currentIndex(), int(zentarPixvue::HomePage));
     QVERIFY(guitest::waitFor([&] { return window.findChildren<QStopAddDelImgDlg*>().isEmpty(); }));
 }
 
+// The overlay's stop ends every add running, and an add started after it does not undo it.
+void TestOperatePage::stopOfOverlappingAddsStaysPressed() {
+    const QString many = m_files.filePath("many");
+    const QString more = m_files.filePath("more");
+    for (int i = 0; i < 2000; ++i) {
+        filelisttest::makeFile(many, QString("m%1.heic").arg(i), 0);
+        filelisttest::makeFile(more, QString("n%1.heic").arg(i), 0);
+    }
+    const QStringList late = makeFiles(m_files.filePath("late"), 3);
+    zentarPixvue window;
+    QOperatePage* page = window.operatePage();
+    QSignalSpy completed(page, &QOperatePage::signalOpCompleted);
+    const auto rowsUnder = [page](const QString& dir) {
+        int rows = 0;
+        for (const QString& path : page->fileList()->paths()) {
+            rows += path.startsWith(dir + "/") ? 1 : 0;
+        }
+        return rows;
+    };
+    // Two adds overlap; each waits for this thread after its first batch, so both still run.
+    page->addHeicFiles({many});
+    page->addHeicFiles({more});
+    const QList<QStopAddDelImgDlg*> overlays = window.findChildren<QStopAddDelImgDlg*>();
+    QCOMPARE(overlays.size(), 1);
+    overlays.first()->stopButton()->click();
+    // A third add starts while the stopped ones may still run: it lists its files, the others
+    // stay stopped.
+    page->addHeicFiles(late);
+    QVERIFY(guitest::waitFor([&] { return completed.count() == 1; }));
+    QVERIFY(guitest::waitFor([&] { return page->runningWorkers() == 0; }));
+    QVERIFY2(rowsUnder(many) < 2000, qPrintable(QString::number(rowsUnder(many))));
+    QVERIFY2(rowsUnder(more) < 2000, qPrintable(QString::number(rowsUnder(more))));
+    QCOMPARE(rowsUnder(m_files.filePath("late")), 3);
+    QCOMPARE(page->fileList()->paths(), filelisttest::rowPaths(*page->model()));
+    QCOMPARE(g_listHeicPaths, page->fileList()->paths());
+}
+
 void TestOperatePage::stopButtonOfTheWaitOverlay() {
-    QAddHeicThread::setStopFlag(false);
-    QDetHeicThread::setStopFlag(false);
+    QAddHeicThread add(nullptr);
+    QDetHeicThread del(nullptr);
+    QVERIFY(!QAddHeicThread::stopFlag() && !QDetHeicThread::stopFlag());
     QStopAddDelImgDlg adding(0);
     QCOMPARE(adding.statusLabel()->text(), QStringLiteral("Adding Heic Files, please wait..."));
     QVERIFY(adding.isAnimating());
@@ -315,8 +357,8 @@ void TestOperatePage::stopButtonOfTheWaitOverlay() {
     adding.slotTimerOut();
     QVERIFY(adding.animationPhase());
     adding.stopButton()->click();
-    QVERIFY(QAddHeicThread::stopFlag());
-    QVERIFY(QDetHeicThread::stopFlag());
+    QVERIFY(add.stopRequested() && del.stopRequested());
+    QVERIFY(QAddHeicThread::stopFlag() && QDetHeicThread::stopFlag());
     QVERIFY(!adding.isVisible());
     QVERIFY(!adding.isAnimating());
     QStopAddDelImgDlg other(5);

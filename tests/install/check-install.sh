@@ -39,7 +39,7 @@ fail() {
 }
 step() { echo "check-install: $*"; }
 
-programs=(zentarPixvue QFaultPost ZtLogSender_HC ztInstallFeedback)
+programs=(zentarPixvue pixvue-convert QFaultPost ZtLogSender_HC ztInstallFeedback)
 libraries=(ZtShareLog ZtConfig ZtHeicDecoder ZtHeicAPI ZtJsonParse ZtHttpServer ZtCommon
            ZtWidgetKit PixvueResources QFaultPostResources)
 
@@ -58,6 +58,7 @@ install_tree() {
 
 expected_files() {
     echo bin/pixvue
+    echo bin/pixvue-convert
     echo etc/pixvue/Url.ini
     echo "$program_rel/Cfg/Version.ini"
     local name
@@ -67,6 +68,12 @@ expected_files() {
     echo share/doc/pixvue/copyright
     echo share/lintian/overrides/pixvue
     echo share/man/man1/pixvue.1.gz
+    echo share/man/man1/pixvue-convert.1.gz
+    echo share/bash-completion/completions/pixvue-convert
+    echo share/kio/servicemenus/pixvue-convert.desktop
+    echo share/nemo/actions/pixvue-convert-jpg.nemo_action
+    echo share/nemo/actions/pixvue-convert-png.nemo_action
+    echo share/nautilus-python/extensions/pixvue-convert.py
     echo "share/applications/$app_id.desktop"
     for size in 16 24 32 48 64 128 256; do
         echo "share/icons/hicolor/${size}x$size/apps/$app_id.png"
@@ -80,6 +87,8 @@ check_layout() {
     expected_files | LC_ALL=C sort > "$work/expected"
     diff -u "$work/expected" "$work/found" || fail "installed files differ from the layout"
     [[ -x $prefix/bin/pixvue ]] || fail "the launcher is not executable"
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/pixvue-convert" --version |
+        grep -q "^pixvue-convert " || fail "the installed pixvue-convert does not start"
     local version
     version=$(sed -n 's/^project(Pixvue VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
     grep -qx "Version=$version" "$program_dir/Cfg/Version.ini" ||

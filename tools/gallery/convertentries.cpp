@@ -75,20 +75,23 @@ QString makeSource(const QString& dir, int index, bool broken) {
 // Holds the conversion at the start of one file until opened.
 class FileGate {
 public:
-    explicit FileGate(const QString& path) : m_path(path) {
-        QConvertHeicThread::setFileStartHook([this](const QString& started) {
-            if (started == m_path) {
-                m_open.acquire();
-            }
+    FileGate(zentarPixvue& window, const QString& path) : m_window(window), m_path(path) {
+        window.setConvertWorkerSetup([this](QConvertHeicThread& worker) {
+            worker.setFileStartHook([this](const QString& started) {
+                if (started == m_path) {
+                    m_open.acquire();
+                }
+            });
         });
     }
     ~FileGate() {
         open();
-        QConvertHeicThread::setFileStartHook({});
+        m_window.setConvertWorkerSetup({});
     }
     void open() { m_open.release(1000); }
 
 private:
+    zentarPixvue& m_window;
     QString m_path;
     QSemaphore m_open;
 };
@@ -162,7 +165,7 @@ void shootRun(GalleryCanvas& canvas, zentarPixvue& window, const QString& output
         view->selectionModel()->select(view->model()->index(row, 0),
                                        QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     }
-    FileGate gate(page->model()->heicData(kHeldRow)->strFilePath);
+    FileGate gate(window, page->model()->heicData(kHeldRow)->strFilePath);
     QVariant rows = QVariant::fromValue(view->checkedRows());
     emit page->signalConvertImage(rows, outputDir);
     auto* dialog = window.findChild<QConvertImageDlg*>();

@@ -108,6 +108,10 @@
         <translation>保留 EXIF 信息</translation>
     </message>
     <message>
+        <source>Remove location</source>
+        <translation>移除位置信息</translation>
+    </message>
+    <message>
         <source>Output path :</source>
         <translation>输出路径：</translation>
     </message>
