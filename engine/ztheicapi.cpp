@@ -581,6 +581,22 @@ private:
     QSize m_size;
 };
 
+// Logs why a picture of the given size was not written.
+void logWriteFailure(Outcome outcome, QSize size) {
+    switch (outcome) {
+        case Outcome::EmptyImage:
+            LOG(INFO) << "Image width or height is 0,width : [" << size.width() << "] ,height : [ "
+                      << size.height() << "]";
+            break;
+        case Outcome::ExifFailed:
+            LOG(INFO) << "bitmap save fail ";
+            break;
+        default:
+            LOG(INFO) << "Image save fail ";
+            break;
+    }
+}
+
 // Puts the streamed pictures under their names, or says why there are none.
 bool finishStreamed(StreamedConversion& streamed, int result, const QString& sourcePath,
                     int& successful, ZtHeicAPI::Failure& failure) {
@@ -592,20 +608,10 @@ bool finishStreamed(StreamedConversion& streamed, int result, const QString& sou
         failure = decodeFailure(result, sourcePath);
         return false;
     }
-    switch (outcome) {
-        case Outcome::Written:
-            return true;
-        case Outcome::EmptyImage:
-            LOG(INFO) << "Image width or height is 0,width : [" << streamed.lastSize().width()
-                      << "] ,height : [ " << streamed.lastSize().height() << "]";
-            break;
-        case Outcome::ExifFailed:
-            LOG(INFO) << "bitmap save fail ";
-            break;
-        default:
-            LOG(INFO) << "Image save fail ";
-            break;
+    if (outcome == Outcome::Written) {
+        return true;
     }
+    logWriteFailure(outcome, streamed.lastSize());
     failure = outcomeFailure(outcome);
     return false;
 }
@@ -728,22 +734,12 @@ bool ZtHeicAPI::convertHeicFormat(const QString& sourcePath, const QString& outp
         const Outcome outcome = source.convertNext(settings, target, &size);
         const QString written = output.path();
         output.release();
-        switch (outcome) {
-            case Outcome::Written:
-                m_lastOutputs.append(written);
-                ++m_nSuccessfulNum;
-                continue;
-            case Outcome::EmptyImage:
-                LOG(INFO) << "Image width or height is 0,width : [" << size.width()
-                          << "] ,height : [ " << size.height() << "]";
-                break;
-            case Outcome::ExifFailed:
-                LOG(INFO) << "bitmap save fail ";
-                break;
-            default:
-                LOG(INFO) << "Image save fail ";
-                break;
+        if (outcome == Outcome::Written) {
+            m_lastOutputs.append(written);
+            ++m_nSuccessfulNum;
+            continue;
         }
+        logWriteFailure(outcome, size);
         m_eLastFailure = outcomeFailure(outcome);
         return false;
     }

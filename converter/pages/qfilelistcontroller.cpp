@@ -4,7 +4,7 @@
 #include "filelist/heicmodeldata.h"
 #include "filelist/qtablemodelbase.h"
 #include "filelist/qtableviewbase.h"
-#include "workers/heicpaths.h"
+#include "core/heicpaths.h"
 #include "workers/qaddheicthread.h"
 #include "workers/qbgcollectheicthread.h"
 #include "ztheicapi.h"

@@ -15,7 +15,7 @@
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
 #include "qmessageboxex.h"
-#include "workers/heicpaths.h"
+#include "core/heicpaths.h"
 #include "workers/qaddheicthread.h"
 #include "workers/qdetheicthread.h"
 #include "ztconfig.h"
