@@ -1,10 +1,10 @@
 #include "qfilelistcontroller.h"
 
+#include "core/heicpaths.h"
 #include "core/qthreadkeeper.h"
 #include "filelist/heicmodeldata.h"
 #include "filelist/qtablemodelbase.h"
 #include "filelist/qtableviewbase.h"
-#include "core/heicpaths.h"
 #include "workers/qaddheicthread.h"
 #include "workers/qbgcollectheicthread.h"
 #include "ztheicapi.h"

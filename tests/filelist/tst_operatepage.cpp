@@ -1,6 +1,7 @@
 // The operate page's settings, output directory and conversion request, and the overlays the
 // main window shows for it.
 #include "app/pixvuestartup.h"
+#include "core/heicpaths.h"
 #include "core/qthreadkeeper.h"
 #include "dialogs/qshowimagedlg.h"
 #include "dialogs/qstopadddelimgdlg.h"
@@ -15,7 +16,6 @@
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
 #include "qmessageboxex.h"
-#include "core/heicpaths.h"
 #include "workers/qaddheicthread.h"
 #include "workers/qdetheicthread.h"
 #include "ztconfig.h"
