@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace pixvuecli {
@@ -94,6 +95,7 @@ public:
         ZtRunScheduler scheduler(m_jobs, options);
         scheduler.setStartHook([this](int job) { m_states[size_t(job)] = InHand; });
         scheduler.setEndHook([this](const ZtRunScheduler::Outcome& outcome) {
+            const std::lock_guard<std::mutex> lock(m_reportLock);
             m_states[size_t(outcome.index)] = Ended;
             m_report.reportEnd(m_sourceOfJob.at(outcome.index), outcome.converted, outcome.outputs,
                                QString::fromUtf8(ZtHeicAPI::failureText(outcome.failure)));
@@ -114,6 +116,7 @@ public:
             }
             stopSignal = signal;
             scheduler.stop();
+            const std::lock_guard<std::mutex> lock(m_reportLock);
             m_report.writeMessage(QStringLiteral(
                 "stopping: the files in hand finish, no new file starts (Ctrl-C again stops "
                 "at once)"));
@@ -125,6 +128,8 @@ public:
 
 private:
     [[noreturn]] void stopAtOnce(int signal) {
+        // Held until the exit: no file's end is reported meanwhile.
+        m_reportLock.lock();
         QVector<bool> inHand(m_sources.size(), false);
         for (int job = 0; job < m_jobs.size(); ++job) {
             if (m_states[size_t(job)] == InHand) {
@@ -144,6 +149,8 @@ private:
     QVector<ZtRunScheduler::Job> m_jobs;
     QVector<int> m_sourceOfJob;
     std::unique_ptr<std::atomic<int>[]> m_states;
+    // Orders the converting threads' reports with this thread's messages.
+    std::mutex m_reportLock;
 };
 
 }  // namespace
