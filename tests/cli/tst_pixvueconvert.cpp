@@ -446,9 +446,8 @@ private slots:
         python.setProcessEnvironment(pyEnv);
         python.start("python3",
                      {"-c",
-                      "import importlib.util, sys, types\n"
-                      "spec = importlib.util.spec_from_file_location('ext', sys.argv[1])\n"
-                      "ext = importlib.util.module_from_spec(spec); spec.loader.exec_module(ext)\n"
+                      "import runpy, sys, types\n"
+                      "ext = types.SimpleNamespace(**runpy.run_path(sys.argv[1]))\n"
                       "f = lambda p: types.SimpleNamespace(get_location=lambda: "
                       "types.SimpleNamespace(get_path=lambda: p))\n"
                       "menu = ext.PixvueConvertMenu()\n"
