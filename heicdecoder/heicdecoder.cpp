@@ -163,6 +163,11 @@ int readTiling(heif_context* ctx, PreparedImage& image) {
         tiling.image_height == 0) {
         return HeicDecodeDecodeError;
     }
+    // Tiles asked for past the grid's last column or row would be read out of its tile list.
+    if (uint64_t(tiling.tile_width) * tiling.num_columns < tiling.image_width ||
+        uint64_t(tiling.tile_height) * tiling.num_rows < tiling.image_height) {
+        return HeicDecodeDecodeError;
+    }
     if (uint64_t(tiling.image_width) * tiling.image_height > kMaxPixels ||
         tiling.image_width > uint32_t(std::numeric_limits<int>::max() / 4) ||
         tiling.image_height > uint32_t(std::numeric_limits<int>::max() / 4)) {

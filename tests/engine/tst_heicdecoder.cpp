@@ -210,10 +210,10 @@ void TestHeicDecoder::orientationTravelsInExif() {
 }
 
 void TestHeicDecoder::badInputFailsAndLeavesTheList() {
-    QStringList paths = {m_fixtures + "/jpeg.heic",    m_fixtures + "/text.heic",
-                         m_fixtures + "/missing.heic", m_fixtures + "/huge.heic",
-                         m_fixtures + "/noispe.heic",  m_fixtures + "/avc.heic",
-                         m_fixtures + "/sequence.heic"};
+    QStringList paths = {m_fixtures + "/jpeg.heic",     m_fixtures + "/text.heic",
+                         m_fixtures + "/missing.heic",  m_fixtures + "/huge.heic",
+                         m_fixtures + "/noispe.heic",   m_fixtures + "/avc.heic",
+                         m_fixtures + "/sequence.heic", m_fixtures + "/av1-grid-short.avif"};
     QVERIFY(QDir(m_fixtures).mkpath("x.heic"));
     paths << m_fixtures + "/x.heic";
     if (hasTestData()) {
