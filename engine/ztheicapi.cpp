@@ -541,6 +541,9 @@ private:
         source.icc = QByteArray(reinterpret_cast<const char*>(picture.icc->data()),
                                 int(picture.icc->size()));
         source.rows = [&rows](int y) -> const void* { return rows.row(y); };
+        source.transformAtSource = [&rows](std::shared_ptr<const RowTransform> transform) {
+            return rows.transformRows(std::move(transform));
+        };
 
         Output output{std::make_unique<ReservedOutput>(), nullptr};
         output.file = std::make_unique<PendingOutput>(output.name->reserve(m_choosePath));

@@ -1,56 +1,84 @@
 #pragma once
 
+#include "jpegwriter.h"
+
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
-// Resizes a picture row by row with a separable Lanczos-3 filter (widened by the shrink factor):
-// source rows are kept in a ring just deep enough for the filter down the columns, and each
-// output row is filtered down, then across, so neither the source nor the result is held whole.
-// Samples are 8 or 16 bits, interleaved; with four channels the fourth is alpha, and colours are
-// filtered weighted by it.
+// The filter along one axis of a separable Lanczos-3 resize (widened by the shrink factor): for
+// each output position, count weights for the source pixels from its first one on (weights past
+// an edge folded onto the edge pixel).
+struct ResampleTaps {
+    ResampleTaps(int sourceLength, int length);
+
+    std::vector<int> first;
+    std::vector<float> weights;
+    int count = 0;
+};
+
+// Filters source rows across to the output width: samples of 8 or 16 bits, interleaved, become
+// floats, a pixel's channels side by side; with four channels the fourth is alpha, and colours
+// come out multiplied by it. Safe to use from several threads at once.
+class AcrossFilter : public RowTransform {
+public:
+    AcrossFilter(int sourceWidth, int width, int channels, int bytesPerSample);
+
+    int width() const { return m_width; }
+    int channels() const { return m_channels; }
+    int bytesPerSample() const { return m_bytesPerSample; }
+    // Floats of one filtered row.
+    size_t rowFloats() const { return size_t(m_width) * size_t(m_channels); }
+
+    size_t outputBytes() const override { return rowFloats() * sizeof(float); }
+    void transform(const uint8_t* rows, size_t stride, int count, uint8_t* out) const override;
+    // One row; scratch holds a source row as floats between calls.
+    void filterRow(const void* in, float* out, std::vector<float>& scratch) const;
+
+private:
+    template <typename Sample>
+    void keepRow(const Sample* __restrict in, float* __restrict out) const;
+    template <int Channels>
+    void filterKeptRow(const float* in, float* out) const;
+
+    const int m_sourceWidth;
+    const int m_width;
+    const int m_channels;
+    const int m_bytesPerSample;
+    const ResampleTaps m_taps;
+};
+
+// Resizes a picture row by row: source rows, filtered across, are kept in a ring just deep
+// enough for the filter down the columns, so neither the source nor the result is held whole.
 class RowResampler {
 public:
     // Hands out source row y, top to bottom, each row at most once (rows no output row needs
     // are skipped); null when it cannot be had.
     using SourceRows = std::function<const void*(int y)>;
 
-    RowResampler(int sourceWidth, int sourceHeight, int width, int height, int channels,
-                 int bytesPerSample, SourceRows source);
+    // With filteredAtSource, the source hands out rows that went through across already.
+    RowResampler(std::shared_ptr<const AcrossFilter> across, int sourceHeight, int height,
+                 bool filteredAtSource, SourceRows source);
 
     // Output row y (asked for top to bottom, from any row on), valid until the next call; null
     // when a source row could not be had.
     const void* row(int y);
 
 private:
-    // The filter along one axis: for each output position, count weights for the source
-    // pixels from its first one on (weights past an edge folded onto the edge pixel).
-    struct Taps {
-        std::vector<int> first;
-        std::vector<float> weights;
-        int count = 0;
-    };
-
-    static Taps tapsFor(int sourceLength, int length);
     bool fillRing(int lastSourceRow);
-    template <typename Sample>
-    void keepRow(const Sample* __restrict in, float* __restrict out) const;
     void filterDown(int y);
-    template <int Channels, typename Sample>
-    void filterAcross(const float* in, Sample* out) const;
     template <typename Sample>
-    void filterAcross(const float* in, Sample* out) const;
+    void toSamples(Sample* out) const;
 
-    const int m_width;
-    const int m_channels;
-    const int m_bytesPerSample;
+    const std::shared_ptr<const AcrossFilter> m_across;
+    const bool m_filteredAtSource;
     const SourceRows m_source;
-    const Taps m_across;
-    const Taps m_down;
+    const ResampleTaps m_down;
     const int m_ringRows;
-    std::vector<float> m_column;  // one row filtered down, at the source's width, four floats
-                                  // a pixel
-    std::vector<float> m_ring;    // source rows as floats, row y at slot y % m_ringRows
+    std::vector<float> m_column;   // one output row, filtered both ways
+    std::vector<float> m_ring;     // filtered source rows, row y at slot y % m_ringRows
+    std::vector<float> m_scratch;  // a source row as floats, when filtered here
     int m_nextSourceRow = 0;
     std::vector<uint8_t> m_out;
 };

@@ -181,9 +181,12 @@ bool encodeRows(const RowPicture& source, const QSize& size, ConvertFormat forma
         Rows rows = source.rows;
         std::unique_ptr<RowResampler> resampler;
         if (size != QSize(source.width, source.height)) {
-            resampler = std::make_unique<RowResampler>(source.width, source.height, size.width(),
-                                                       size.height(), source.channels,
-                                                       source.bytesPerSample, source.rows);
+            auto across = std::make_shared<const AcrossFilter>(
+                source.width, size.width(), source.channels, source.bytesPerSample);
+            // Filtered across on the decoding threads where the source can.
+            const bool atSource = source.transformAtSource && source.transformAtSource(across);
+            resampler = std::make_unique<RowResampler>(across, source.height, size.height(),
+                                                       atSource, source.rows);
             rows = [&resampler](int y) { return resampler->row(y); };
             picture.width = size.width();
             picture.height = size.height();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "jpegwriter.h"
 #include "ztconfig.h"
 
 #include <QByteArray>
 #include <QSize>
 
 #include <functional>
+#include <memory>
 
 // Where an encoder's bytes go.
 class EncodedOutput {
@@ -35,6 +37,9 @@ struct RowPicture {
     // Row y, asked for top to bottom, each at most once; valid until the next call; null when
     // it cannot be had.
     std::function<const void*(int y)> rows;
+    // When set: has the rows handed out go through a transform where they are made, before
+    // the first row; false when they cannot.
+    std::function<bool(std::shared_ptr<const RowTransform>)> transformAtSource;
 };
 
 // Encodes the picture, resized to size with a Lanczos-3 filter on this thread when it has

@@ -3,7 +3,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
+
+// Work on rows, done where the rows are made: each row becomes outputBytes() bytes of another
+// layout. Called from several threads at once.
+class RowTransform {
+public:
+    virtual ~RowTransform() = default;
+    virtual size_t outputBytes() const = 0;
+    // count rows, stride bytes apart, into out, outputBytes() apart.
+    virtual void transform(const uint8_t* rows, size_t stride, int count, uint8_t* out) const = 0;
+};
 
 // Hands out interleaved 8-bit RGB rows, top to bottom, each row once.
 class RgbRowSource {
@@ -11,6 +22,9 @@ public:
     virtual ~RgbRowSource() = default;
     // Row y of the picture, valid until the next call; null when the pixels cannot be had.
     virtual const uint8_t* row(int y) = 0;
+    // Before the first row: has row() hand out rows that went through transform, on the
+    // source's own threads. False when the source does not do that.
+    virtual bool transformRows(std::shared_ptr<const RowTransform> /*transform*/) { return false; }
 };
 
 struct JpegMetadata {

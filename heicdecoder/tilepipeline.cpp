@@ -36,16 +36,29 @@ TilePipeline::TilePipeline(const std::vector<uint8_t>& file, heif_item_id id,
       m_flipY(turning::flipsY(orientation)),
       m_width(m_swap ? crop.height : crop.width),
       m_height(m_swap ? crop.width : crop.height),
-      m_stride(size_t(m_width) * kPixelBytes) {
+      m_stride(size_t(m_width) * kPixelBytes),
+      m_rowBytes(m_stride) {
     planBands();
     m_workers = std::max<uint32_t>(1, std::min<uint32_t>(uint32_t(threads), m_bands.size()));
     m_slots.resize(m_workers + 1);
     for (size_t i = 0; i < m_slots.size(); ++i) {
         m_slots[i].expectedBand = uint32_t(i);
     }
+}
+
+void TilePipeline::start() {
     for (uint32_t i = 0; i < m_workers; ++i) {
         m_threads.emplace_back(&TilePipeline::work, this, i);
     }
+}
+
+bool TilePipeline::transformRows(std::shared_ptr<const RowTransform> transform) {
+    if (!m_threads.empty() || !transform) {
+        return false;
+    }
+    m_rowBytes = transform->outputBytes();
+    m_transform = std::move(transform);
+    return true;
 }
 
 TilePipeline::~TilePipeline() {
@@ -113,6 +126,7 @@ void TilePipeline::work(uint32_t firstBand) {
         fail(err.code);
         return;
     }
+    std::vector<uint8_t> decoded;  // a band before its transform
     for (uint32_t index = firstBand; index < m_bands.size(); index += m_workers) {
         Slot* slot = nullptr;
         {
@@ -126,13 +140,7 @@ void TilePipeline::work(uint32_t firstBand) {
                 return;
             }
         }
-        try {
-            slot->pixels.resize(m_stride * size_t(m_bands[index].rows));
-        } catch (const std::bad_alloc&) {
-            fail(heif_error_Memory_allocation_error);
-            return;
-        }
-        if (!decodeBand(handle.get(), m_bands[index], slot->pixels)) {
+        if (!fillSlot(handle.get(), m_bands[index], decoded, slot->pixels)) {
             return;
         }
         {
@@ -183,6 +191,28 @@ void TilePipeline::placeTile(const Tile& tile, const Band& band, uint8_t* pixels
                    in(x, y), kPixelBytes);
         }
     }
+}
+
+// Decodes a band into the slot's pixels, through the transform when there is one.
+bool TilePipeline::fillSlot(heif_image_handle* handle, const Band& band,
+                            std::vector<uint8_t>& decoded, std::vector<uint8_t>& pixels) {
+    try {
+        pixels.resize(m_rowBytes * size_t(band.rows));
+        if (m_transform) {
+            decoded.resize(m_stride * size_t(band.rows));
+        }
+    } catch (const std::bad_alloc&) {
+        fail(heif_error_Memory_allocation_error);
+        return false;
+    }
+    if (!m_transform) {
+        return decodeBand(handle, band, pixels);
+    }
+    if (!decodeBand(handle, band, decoded)) {
+        return false;
+    }
+    m_transform->transform(decoded.data(), m_stride, band.rows, pixels.data());
+    return true;
 }
 
 bool TilePipeline::decodeBand(heif_image_handle* handle, const Band& band,
@@ -264,6 +294,9 @@ const uint8_t* TilePipeline::row(int y) {
     if (y < 0 || y >= m_height || m_bands.empty()) {
         return nullptr;
     }
+    if (m_threads.empty()) {
+        start();
+    }
     // Bands above the row are waited for and given back unread.
     while (m_heldBand < 0 ||
            m_bands[size_t(m_heldBand)].firstRow + m_bands[size_t(m_heldBand)].rows <= y) {
@@ -280,5 +313,5 @@ const uint8_t* TilePipeline::row(int y) {
         return nullptr;
     }
     const Band& band = m_bands[size_t(m_heldBand)];
-    return slot->pixels.data() + size_t(y - band.firstRow) * m_stride;
+    return slot->pixels.data() + size_t(y - band.firstRow) * m_rowBytes;
 }

@@ -30,6 +30,7 @@ inline bool flipsY(int orientation) {
 // hands out its rows, inside a crop window, turned by an EXIF orientation. Without a quarter
 // turn a band is a row of tiles; with one it is a column of tiles, whose columns become rows.
 // Only a few bands are in memory at once, and the caller works while the next ones decode.
+// The workers start at the first row asked for.
 class TilePipeline : public RgbRowSource {
 public:
     struct Crop {
@@ -46,6 +47,7 @@ public:
 
     // Row y of the turned crop window, asked for top to bottom.
     const uint8_t* row(int y) override;
+    bool transformRows(std::shared_ptr<const RowTransform> transform) override;
     int width() const { return m_width; }
     int height() const { return m_height; }
     // heif_error_Ok, or the first error a worker met.
@@ -70,8 +72,11 @@ private:
     };
 
     void planBands();
+    void start();
     void work(uint32_t firstBand);
     bool decodeBand(heif_image_handle* handle, const Band& band, std::vector<uint8_t>& pixels);
+    bool fillSlot(heif_image_handle* handle, const Band& band, std::vector<uint8_t>& decoded,
+                  std::vector<uint8_t>& pixels);
     void placeTile(const Tile& tile, const Band& band, uint8_t* pixels) const;
     void fail(heif_error_code code);
     Slot* waitForBand(uint32_t band);
@@ -88,6 +93,8 @@ private:
     const int m_width;
     const int m_height;
     const size_t m_stride;
+    std::shared_ptr<const RowTransform> m_transform;  // set before the workers start
+    size_t m_rowBytes;                                // of a handed-out row
     std::vector<Band> m_bands;
     uint32_t m_workers = 1;
 
