@@ -257,6 +257,15 @@ void TestZtHeicAPI::uprightInEveryOutputMode_data() {
     }
     rows.append({m_fixtures + "/irot90.heic", QSize(64, 96), 100, 0});
     rows.append({m_fixtures + "/imirh.heic", QSize(96, 64), 100, 0});
+    // A grid turned by its EXIF tag alone: tiles are placed turned and mirrored.
+    for (int n = 2; n <= 8; ++n) {
+        const QString grid = m_fixtures + QString("/av1-grid-orient-%1.avif").arg(n);
+        const QSize upright = n >= 5 ? QSize(64, 96) : QSize(96, 64);
+        rows.append({grid, upright, 100, n});
+        if (n == 5 || n == 7) {
+            rows.append({grid, upright, 50, n});
+        }
+    }
     if (hasTestData()) {
         const QList<Row> samples = {
             {"pillow_heif/arrow.heic", {3024, 4032}, 100, 0},
@@ -288,7 +297,9 @@ void TestZtHeicAPI::uprightInEveryOutputMode_data() {
     }
     for (const Row& row : rows) {
         for (int mode = JpgKeepExif; mode <= Bmp; ++mode) {
-            const QString name = QFileInfo(row.source).fileName() + " " + modeName(Mode(mode));
+            const QString name =
+                QFileInfo(row.source).fileName() + " " + modeName(Mode(mode)) +
+                (row.percent == 100 ? QString() : QString(" %1%").arg(row.percent));
             QTest::newRow(qPrintable(name))
                 << row.source << mode << QString::number(row.percent) + "%" << row.percent
                 << row.upright << row.extraTurn;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
@@ -88,6 +89,58 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
+// Keeps the first sample of each pixel, the way a resize hands its work to the decoding threads.
+class FirstSamples : public RowTransform {
+public:
+    explicit FirstSamples(int width) : m_width(size_t(width)) {}
+    size_t outputBytes() const override { return m_width; }
+    void transform(const uint8_t* rows, size_t stride, int count, uint8_t* out) const override {
+        for (int y = 0; y < count; ++y, rows += stride, out += m_width) {
+            for (size_t x = 0; x < m_width; ++x) {
+                out[x] = rows[x * 3];
+            }
+        }
+    }
+
+private:
+    const size_t m_width;
+};
+
+// Reads every row of every picture, every other picture through a transform.
+class RowReader : public HeicPictureSink {
+public:
+    void restart() override { m_pictures = 0; }
+    int take(const HeicStreamedPicture& picture, RgbRowSource& rows) override {
+        require(picture.width > 0 && picture.height > 0, "a streamed picture has pixels");
+        const bool transformed = m_pictures++ % 2 == 1 && picture.channels == 3 &&
+                                 rows.transformRows(std::make_shared<FirstSamples>(picture.width));
+        const size_t rowBytes = transformed ? size_t(picture.width)
+                                            : size_t(picture.width) * size_t(picture.channels) *
+                                                  size_t(picture.bitsPerSample / 8);
+        volatile unsigned sum = 0;
+        for (int y = 0; y < picture.height; ++y) {
+            const uint8_t* row = rows.row(y);
+            if (row == nullptr) {
+                return HeicDecodeDecodeError;
+            }
+            sum = sum + row[0] + row[rowBytes - 1];
+        }
+        return HeicDecodeOk;
+    }
+
+private:
+    int m_pictures = 0;
+};
+
+void checkStream() {
+    for (bool upright : {false, true}) {
+        RowReader reader;
+        const int result = heic_stream_pictures(g_path.c_str(), false, upright, reader);
+        require(result >= HeicDecodeOk && result <= HeicDecodeSequenceNotSupported,
+                "known result code when streamed");
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeScratchFile(data, size);
 
@@ -102,6 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 marker == 0x5A,
             "the entry already in the list is kept");
     images.pop_front();
+    checkStream();
     if (result != HeicDecodeOk) {
         require(images.empty(), "a failure adds nothing");
         return 0;
