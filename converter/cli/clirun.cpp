@@ -21,23 +21,13 @@ namespace {
 
 enum JobState { Waiting = 0, InHand = 1, Ended = 2 };
 
-QString suffixFor(ConvertFormat format) {
-    switch (format) {
-        case PNG:
-            return QStringLiteral("png");
-        case BMP:
-            return QStringLiteral("bmp");
-        default:
-            return QStringLiteral("jpg");
-    }
-}
-
 // Outputs are written under a temporary name and renamed when whole. Where the file system
 // keeps such a file visible ("name.jpg.XXXXXX"), the files of a source in hand are removed.
 void removeUnfinishedOutputs(const Source& source, ConvertFormat format) {
     const QString base = QRegularExpression::escape(QFileInfo(source.path).completeBaseName());
     const QRegularExpression unfinished(
-        QStringLiteral("^%1(_\\d+)?\\.%2\\.[A-Za-z0-9]{6}$").arg(base, suffixFor(format)));
+        QStringLiteral("^%1(_\\d+)?%2\\.[A-Za-z0-9]{6}$")
+            .arg(base, QRegularExpression::escape(ZtHeicAPI::outputExtension(format))));
     QDir folder(source.outputDir);
     for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
         if (unfinished.match(name).hasMatch()) {
