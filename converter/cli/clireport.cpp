@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace pixvuecli {
@@ -138,21 +139,18 @@ void ConsoleReport::writeMessage(const QString& text) {
 }
 
 int ConsoleReport::converted() const {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
-    int count = 0;
-    for (const SourceResult& result : m_results) {
-        count += result.state == SourceResult::State::Converted ? 1 : 0;
-    }
-    return count;
+    return countOf(SourceResult::State::Converted);
 }
 
 int ConsoleReport::failed() const {
+    return countOf(SourceResult::State::Failed);
+}
+
+int ConsoleReport::countOf(SourceResult::State state) const {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    int count = 0;
-    for (const SourceResult& result : m_results) {
-        count += result.state == SourceResult::State::Failed ? 1 : 0;
-    }
-    return count;
+    return int(
+        std::count_if(m_results.cbegin(), m_results.cend(),
+                      [state](const SourceResult& result) { return result.state == state; }));
 }
 
 QString ConsoleReport::firstFailure() const {
@@ -170,7 +168,7 @@ QString ConsoleReport::summary() const {
         return QStringLiteral("no picture found");
     }
     QString text = QStringLiteral("%1 converted, %2 failed").arg(converted()).arg(failed());
-    const int notStarted = m_sources.size() - converted() - failed();
+    const int notStarted = countOf(SourceResult::State::NotStarted);
     if (notStarted > 0) {
         text += QStringLiteral(", %1 not started").arg(notStarted);
     }

@@ -47,6 +47,7 @@ public:
     QString firstFailure() const;
 
 private:
+    int countOf(SourceResult::State state) const;
     void record(int index, SourceResult result);
     void writeJsonLine(int index) const;
     void drawProgress() const;
