@@ -122,17 +122,6 @@ QSize jpegSize(const QByteArray& bytes) {
     return QImageReader(&buffer).size();
 }
 
-QString extensionFor(ConvertFormat format) {
-    switch (format) {
-        case PNG:
-            return QStringLiteral(".png");
-        case BMP:
-            return QStringLiteral(".bmp");
-        default:
-            return QStringLiteral(".jpg");
-    }
-}
-
 // The box of the picture size setting: each side truncated, the product in 32 bits.
 QSize scaledBox(const QSize& size, int percent) {
     const auto side = [percent](int length) {
@@ -225,8 +214,8 @@ private:
 // conversion writes it now, when it is the source itself, or without overwrite.
 QString replacedOutput(const QString& sourcePath, const QString& outputDir,
                        const ZtHeicAPI::Settings& settings) {
-    const QString plain =
-        outputDir + QFileInfo(sourcePath).completeBaseName() + extensionFor(settings.format);
+    const QString plain = outputDir + QFileInfo(sourcePath).completeBaseName() +
+                          ZtHeicAPI::outputExtension(settings.format);
     const bool replaceable =
         settings.overwrite && !reservedOutputs().contains(plain) &&
         QFileInfo(plain).canonicalFilePath() != QFileInfo(sourcePath).canonicalFilePath() &&
@@ -783,6 +772,17 @@ const char* ZtHeicAPI::failureText(Failure failure) {
     return "";
 }
 
+QString ZtHeicAPI::outputExtension(ConvertFormat format) {
+    switch (format) {
+        case PNG:
+            return QStringLiteral(".png");
+        case BMP:
+            return QStringLiteral(".bmp");
+        default:
+            return QStringLiteral(".jpg");
+    }
+}
+
 void ZtHeicAPI::setDecoderThreads(int threads) {
     heic_set_decoder_threads(threads);
 }
@@ -792,7 +792,7 @@ QString ZtHeicAPI::getConvertedFileName(const QString& sourcePath, const QString
                                         ConvertFormat format) {
     const QFileInfo source(sourcePath);
     const QString base = source.completeBaseName();
-    const QString ext = extensionFor(format);
+    const QString ext = outputExtension(format);
     QString candidate = base + ext;
     if (!outputTaken(outputDir + candidate)) {
         return candidate;

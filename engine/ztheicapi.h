@@ -71,6 +71,8 @@ public:
     const QStringList& lastOutputs() const { return m_lastOutputs; }
     // The failure in plain English words, for logs and as the source text of translations.
     static const char* failureText(Failure failure);
+    // The extension of the format's outputs, with its dot: ".jpg", ".png" or ".bmp".
+    static QString outputExtension(ConvertFormat format);
 
     // Decoding threads per file (0: one per core). Callers that convert several files at once
     // share the cores out with this.

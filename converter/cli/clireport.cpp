@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace pixvuecli {
@@ -35,7 +36,10 @@ void writeText(FILE* stream, const QString& text) {
 }  // namespace
 
 ConsoleReport::ConsoleReport(QVector<Source> sources, Style style)
-    : m_sources(std::move(sources)), m_style(style), m_results(m_sources.size()) {}
+    : m_sources(std::move(sources)),
+      m_style(style),
+      m_results(m_sources.size()),
+      m_inHand(m_sources.size(), false) {}
 
 void ConsoleReport::reportRefused(const QStringList& emptyFolders) {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
@@ -53,9 +57,6 @@ void ConsoleReport::reportRefused(const QStringList& emptyFolders) {
 void ConsoleReport::reportEnd(int index, bool converted, const QStringList& outputs,
                               const QString& reason) {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    if (m_closed) {
-        return;
-    }
     SourceResult result;
     result.state = converted ? SourceResult::State::Converted : SourceResult::State::Failed;
     result.outputs = outputs;
@@ -70,19 +71,36 @@ void ConsoleReport::reportEnd(int index, bool converted, const QStringList& outp
     drawProgress();
 }
 
-void ConsoleReport::reportRest(const QVector<bool>& started, const QString& stoppedReason) {
+void ConsoleReport::reportStart(int index) {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
+    m_inHand[index] = true;
+}
+
+void ConsoleReport::reportRest() {
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    for (int i = 0; i < m_results.size(); ++i) {
+        if (m_results.at(i).state == SourceResult::State::NotStarted) {
+            writeJsonLine(i);
+        }
+    }
+}
+
+QVector<int> ConsoleReport::reportStopped(const QString& reason) {
+    // Not given back: the converting threads wait here until the process ends.
+    m_lock.lock();
+    QVector<int> inHand;
     for (int i = 0; i < m_results.size(); ++i) {
         if (m_results.at(i).state != SourceResult::State::NotStarted) {
             continue;
         }
-        if (started.value(i) && !stoppedReason.isEmpty()) {
-            reportEnd(i, false, {}, stoppedReason);
+        if (m_inHand.at(i)) {
+            inHand.append(i);
+            reportEnd(i, false, {}, reason);
         } else {
             writeJsonLine(i);
         }
     }
-    m_closed = !stoppedReason.isEmpty();
+    return inHand;
 }
 
 void ConsoleReport::record(int index, SourceResult result) {
@@ -138,21 +156,18 @@ void ConsoleReport::writeMessage(const QString& text) {
 }
 
 int ConsoleReport::converted() const {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
-    int count = 0;
-    for (const SourceResult& result : m_results) {
-        count += result.state == SourceResult::State::Converted ? 1 : 0;
-    }
-    return count;
+    return countOf(SourceResult::State::Converted);
 }
 
 int ConsoleReport::failed() const {
+    return countOf(SourceResult::State::Failed);
+}
+
+int ConsoleReport::countOf(SourceResult::State state) const {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    int count = 0;
-    for (const SourceResult& result : m_results) {
-        count += result.state == SourceResult::State::Failed ? 1 : 0;
-    }
-    return count;
+    return int(
+        std::count_if(m_results.cbegin(), m_results.cend(),
+                      [state](const SourceResult& result) { return result.state == state; }));
 }
 
 QString ConsoleReport::firstFailure() const {
@@ -170,7 +185,7 @@ QString ConsoleReport::summary() const {
         return QStringLiteral("no picture found");
     }
     QString text = QStringLiteral("%1 converted, %2 failed").arg(converted()).arg(failed());
-    const int notStarted = m_sources.size() - converted() - failed();
+    const int notStarted = countOf(SourceResult::State::NotStarted);
     if (notStarted > 0) {
         text += QStringLiteral(", %1 not started").arg(notStarted);
     }

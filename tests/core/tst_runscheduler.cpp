@@ -1,11 +1,10 @@
 // The run scheduler on real files in real folders, without widgets: small JPEGs named .heic
 // (the engine converts any picture it reads) and files that are no picture at all.
 #include "core/ztrunscheduler.h"
+#include "testpictures.h"
 #include "ztlogsetup.h"
 
 #include <QDir>
-#include <QFile>
-#include <QImage>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,25 +12,8 @@
 #include <atomic>
 #include <mutex>
 
-namespace {
-
-QString makePicture(const QString& dir, const QString& name) {
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(QColor(200, 90, 30));
-    const QString path = QDir(dir).absoluteFilePath(name);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    return image.save(path, "JPG") ? path : QString();
-}
-
-QString makeBroken(const QString& dir, const QString& name) {
-    const QString path = QDir(dir).absoluteFilePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("no picture here");
-    return path;
-}
-
-}  // namespace
+using testpictures::makeBroken;
+using testpictures::makePicture;
 
 class TestRunScheduler : public QObject {
     Q_OBJECT

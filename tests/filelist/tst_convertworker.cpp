@@ -8,6 +8,7 @@
 #include "qadaptivelabel.h"
 #include "qimagelable.h"
 #include "qimagetextbutton.h"
+#include "testpictures.h"
 #include "workers/qconvertheicthread.h"
 #include "ztconfig.h"
 
@@ -24,25 +25,10 @@
 #include <memory>
 #include <mutex>
 
-using filelisttest::makeFile;
+using testpictures::makeBroken;
+using testpictures::makePicture;
 
 namespace {
-
-QString makePicture(const QString& dir, const QString& name) {
-    QImage image(48, 32, QImage::Format_RGB32);
-    image.fill(QColor(40, 120, 200));
-    const QString path = QDir(dir).absoluteFilePath(name);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    return image.save(path, "JPG") ? path : QString();
-}
-
-QString makeBroken(const QString& dir, const QString& name) {
-    const QString path = makeFile(dir, name, 0);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("this is no picture at all");
-    return path;
-}
 
 // A model of the files, one row each, as the add worker lists them.
 QSharedPointer<QHeicModel> modelOf(const QStringList& paths) {
