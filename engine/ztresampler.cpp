@@ -152,20 +152,38 @@ RowResampler::RowResampler(std::shared_ptr<const AcrossFilter> across, int sourc
       m_ringRows(std::min(m_down.count + 1, sourceHeight)),
       m_column(m_across->rowFloats()),
       m_ring(size_t(m_ringRows) * m_column.size()),
+      m_taps(size_t(m_down.count)),
       m_out(m_column.size() * size_t(m_across->bytesPerSample())) {}
 
+// Sums the taps a block of floats at a time, so that the sums stay in registers.
 void RowResampler::filterDown(int y) {
+    constexpr size_t kBlock = 4 * kLanes;
     const size_t rowFloats = m_column.size();
     const int first = m_down.first[size_t(y)];
     const float* weights = &m_down.weights[size_t(y) * size_t(m_down.count)];
-    std::fill(m_column.begin(), m_column.end(), 0.0f);
-    float* __restrict sums = m_column.data();
     for (int t = 0; t < m_down.count; ++t) {
-        const float* __restrict in = &m_ring[size_t((first + t) % m_ringRows) * rowFloats];
-        const float weight = weights[t];
-        for (size_t i = 0; i < rowFloats; ++i) {
-            sums[i] += weight * in[i];
+        m_taps[size_t(t)] = &m_ring[size_t((first + t) % m_ringRows) * rowFloats];
+    }
+    float* out = m_column.data();
+    size_t i = 0;
+    for (; i + kBlock <= rowFloats; i += kBlock) {
+        Pixel sums[4] = {};
+        for (int t = 0; t < m_down.count; ++t) {
+            const float* in = m_taps[size_t(t)] + i;
+            for (size_t v = 0; v < 4; ++v) {
+                Pixel value;
+                memcpy(&value, in + v * kLanes, sizeof value);
+                sums[v] += weights[t] * value;
+            }
         }
+        memcpy(out + i, sums, sizeof sums);
+    }
+    for (; i < rowFloats; ++i) {
+        float sum = 0.0f;
+        for (int t = 0; t < m_down.count; ++t) {
+            sum += weights[t] * m_taps[size_t(t)][i];
+        }
+        out[i] = sum;
     }
 }
 

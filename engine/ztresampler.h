@@ -76,9 +76,10 @@ private:
     const SourceRows m_source;
     const ResampleTaps m_down;
     const int m_ringRows;
-    std::vector<float> m_column;   // one output row, filtered both ways
-    std::vector<float> m_ring;     // filtered source rows, row y at slot y % m_ringRows
-    std::vector<float> m_scratch;  // a source row as floats, when filtered here
+    std::vector<float> m_column;       // one output row, filtered both ways
+    std::vector<float> m_ring;         // filtered source rows, row y at slot y % m_ringRows
+    std::vector<const float*> m_taps;  // the ring's rows an output row sums
+    std::vector<float> m_scratch;      // a source row as floats, when filtered here
     int m_nextSourceRow = 0;
     std::vector<uint8_t> m_out;
 };
