@@ -23,6 +23,15 @@ constexpr size_t kPixelBytes = 3;
 
 }  // namespace
 
+uint8_t* BandBuffer::reserve(size_t size) {
+    if (size > m_size) {
+        m_bytes.reset();
+        m_bytes.reset(new uint8_t[size]);
+        m_size = size;
+    }
+    return m_bytes.get();
+}
+
 TilePipeline::TilePipeline(const std::vector<uint8_t>& file, heif_item_id id,
                            const heif_image_tiling& tiling, Crop crop, int threads,
                            const char* decoderId, int orientation)
@@ -126,7 +135,7 @@ void TilePipeline::work(uint32_t firstBand) {
         fail(err.code);
         return;
     }
-    std::vector<uint8_t> decoded;  // a band before its transform
+    BandBuffer decoded;  // a band before its transform
     for (uint32_t index = firstBand; index < m_bands.size(); index += m_workers) {
         Slot* slot = nullptr;
         {
@@ -194,29 +203,28 @@ void TilePipeline::placeTile(const Tile& tile, const Band& band, uint8_t* pixels
 }
 
 // Decodes a band into the slot's pixels, through the transform when there is one.
-bool TilePipeline::fillSlot(heif_image_handle* handle, const Band& band,
-                            std::vector<uint8_t>& decoded, std::vector<uint8_t>& pixels) {
+bool TilePipeline::fillSlot(heif_image_handle* handle, const Band& band, BandBuffer& decoded,
+                            BandBuffer& pixels) {
     try {
-        pixels.resize(m_rowBytes * size_t(band.rows));
+        pixels.reserve(m_rowBytes * size_t(band.rows));
         if (m_transform) {
-            decoded.resize(m_stride * size_t(band.rows));
+            decoded.reserve(m_stride * size_t(band.rows));
         }
     } catch (const std::bad_alloc&) {
         fail(heif_error_Memory_allocation_error);
         return false;
     }
     if (!m_transform) {
-        return decodeBand(handle, band, pixels);
+        return decodeBand(handle, band, pixels.data());
     }
-    if (!decodeBand(handle, band, decoded)) {
+    if (!decodeBand(handle, band, decoded.data())) {
         return false;
     }
     m_transform->transform(decoded.data(), m_stride, band.rows, pixels.data());
     return true;
 }
 
-bool TilePipeline::decodeBand(heif_image_handle* handle, const Band& band,
-                              std::vector<uint8_t>& pixels) {
+bool TilePipeline::decodeBand(heif_image_handle* handle, const Band& band, uint8_t* pixels) {
     std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
     options->decoder_id = m_decoderId;
     options->ignore_transformations = 1;
@@ -266,7 +274,7 @@ bool TilePipeline::decodeBand(heif_image_handle* handle, const Band& band,
             fail(heif_error_Decoder_plugin_error);  // a tile smaller than the grid says
             return false;
         }
-        placeTile(tile, band, pixels.data());
+        placeTile(tile, band, pixels);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -25,6 +26,18 @@ inline bool flipsY(int orientation) {
     return orientation == 3 || orientation == 4 || orientation == 6 || orientation == 7;
 }
 }  // namespace turning
+
+// The bytes of a band, left unset: each is written before it is read.
+class BandBuffer {
+public:
+    // At least size bytes; what they held before is dropped. Throws std::bad_alloc.
+    uint8_t* reserve(size_t size);
+    uint8_t* data() const { return m_bytes.get(); }
+
+private:
+    std::unique_ptr<uint8_t[]> m_bytes;
+    size_t m_size = 0;
+};
 
 // Decodes a stored (untransformed) picture one band of tiles at a time on worker threads and
 // hands out its rows, inside a crop window, turned by an EXIF orientation. Without a quarter
@@ -61,7 +74,7 @@ private:
         int rows = 0;
     };
     struct Slot {
-        std::vector<uint8_t> pixels;
+        BandBuffer pixels;
         uint32_t expectedBand = 0;  // the band this slot holds next
         bool ready = false;
     };
@@ -74,9 +87,9 @@ private:
     void planBands();
     void start();
     void work(uint32_t firstBand);
-    bool decodeBand(heif_image_handle* handle, const Band& band, std::vector<uint8_t>& pixels);
-    bool fillSlot(heif_image_handle* handle, const Band& band, std::vector<uint8_t>& decoded,
-                  std::vector<uint8_t>& pixels);
+    bool decodeBand(heif_image_handle* handle, const Band& band, uint8_t* pixels);
+    bool fillSlot(heif_image_handle* handle, const Band& band, BandBuffer& decoded,
+                  BandBuffer& pixels);
     void placeTile(const Tile& tile, const Band& band, uint8_t* pixels) const;
     void fail(heif_error_code code);
     Slot* waitForBand(uint32_t band);
