@@ -22,6 +22,7 @@
 #include <QStorageInfo>
 #include <QVector>
 
+#include <malloc.h>
 #include <unistd.h>
 #include <cstdlib>
 #include <functional>
@@ -785,6 +786,12 @@ QString ZtHeicAPI::outputExtension(ConvertFormat format) {
 
 void ZtHeicAPI::setDecoderThreads(int threads) {
     heic_set_decoder_threads(threads);
+}
+
+void ZtHeicAPI::setUpAllocator() {
+    // Below 32 MB from the heap, and up to 64 MB of freed heap kept for reuse.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
 }
 
 // Called under the naming lock: names being written by other conversions count as taken.

@@ -77,6 +77,10 @@ public:
     // Decoding threads per file (0: one per core). Callers that convert several files at once
     // share the cores out with this.
     static void setDecoderThreads(int threads);
+    // Has the C library's allocator keep the pages of the decoder's many short-lived tile and
+    // frame buffers for the next ones instead of mapping fresh, zeroed pages for each. Called
+    // once at the start of a program that converts, before its threads start.
+    static void setUpAllocator();
 
     int getSuccessfulNum() const { return m_nSuccessfulNum; }
     void setSuccessfulNum(int count) { m_nSuccessfulNum = count; }

@@ -208,6 +208,7 @@ int usage(const char* program) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    ZtHeicAPI::setUpAllocator();  // as the converter does
     QApplication app(argc, argv);
     if (argc < 4) {
         return usage(argv[0]);

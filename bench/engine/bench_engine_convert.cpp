@@ -70,6 +70,7 @@ int usage(const char* program) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    ZtHeicAPI::setUpAllocator();  // as the converter does
     QCoreApplication app(argc, argv);
     if (argc < 5) {
         return usage(argv[0]);

@@ -190,6 +190,7 @@ int runMainWindow(QSingleInstance& instance, const QStringList& paths) {
 }  // namespace
 
 int runConverter(int& argc, char** argv) {
+    ZtHeicAPI::setUpAllocator();
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     beginDisplayCheck();
     QApplication app(argc, argv);

@@ -5,6 +5,7 @@
 #include "clireport.h"
 #include "clirun.h"
 #include "clisources.h"
+#include "ztheicapi.h"
 #include "ztsharelog.h"
 
 #include <QCoreApplication>
@@ -68,6 +69,7 @@ int convert(const pixvuecli::CliOptions& options) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    ZtHeicAPI::setUpAllocator();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(kProgram));
     silenceLogging();
