@@ -36,10 +36,7 @@ void writeText(FILE* stream, const QString& text) {
 }  // namespace
 
 ConsoleReport::ConsoleReport(QVector<Source> sources, Style style)
-    : m_sources(std::move(sources)),
-      m_style(style),
-      m_results(m_sources.size()),
-      m_inHand(m_sources.size(), false) {}
+    : m_sources(std::move(sources)), m_style(style), m_results(m_sources.size()) {}
 
 void ConsoleReport::reportRefused(const QStringList& emptyFolders) {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
@@ -57,6 +54,9 @@ void ConsoleReport::reportRefused(const QStringList& emptyFolders) {
 void ConsoleReport::reportEnd(int index, bool converted, const QStringList& outputs,
                               const QString& reason) {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
+    if (m_closed) {
+        return;
+    }
     SourceResult result;
     result.state = converted ? SourceResult::State::Converted : SourceResult::State::Failed;
     result.outputs = outputs;
@@ -71,36 +71,19 @@ void ConsoleReport::reportEnd(int index, bool converted, const QStringList& outp
     drawProgress();
 }
 
-void ConsoleReport::reportStart(int index) {
+void ConsoleReport::reportRest(const QVector<bool>& started, const QString& stoppedReason) {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    m_inHand[index] = true;
-}
-
-void ConsoleReport::reportRest() {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
-    for (int i = 0; i < m_results.size(); ++i) {
-        if (m_results.at(i).state == SourceResult::State::NotStarted) {
-            writeJsonLine(i);
-        }
-    }
-}
-
-QVector<int> ConsoleReport::reportStopped(const QString& reason) {
-    // Not given back: the converting threads wait here until the process ends.
-    m_lock.lock();
-    QVector<int> inHand;
     for (int i = 0; i < m_results.size(); ++i) {
         if (m_results.at(i).state != SourceResult::State::NotStarted) {
             continue;
         }
-        if (m_inHand.at(i)) {
-            inHand.append(i);
-            reportEnd(i, false, {}, reason);
+        if (started.value(i) && !stoppedReason.isEmpty()) {
+            reportEnd(i, false, {}, stoppedReason);
         } else {
             writeJsonLine(i);
         }
     }
-    return inHand;
+    m_closed = !stoppedReason.isEmpty();
 }
 
 void ConsoleReport::record(int index, SourceResult result) {

@@ -32,15 +32,10 @@ public:
 
     // Refused sources and folders without pictures, before the run.
     void reportRefused(const QStringList& emptyFolders);
-    // A source's conversion started: it is in hand until its end is reported.
-    void reportStart(int index);
     void reportEnd(int index, bool converted, const QStringList& outputs, const QString& reason);
-    // The sources that did not end, as not started.
-    void reportRest();
-    // A stop at once, before the process ends: the sources in hand fail with reason, the others
-    // did not start. The calling thread keeps the report's lock from here on, so no later end is
-    // reported. Returns the sources that were in hand.
-    QVector<int> reportStopped(const QString& reason);
+    // The sources that did not end; those started (in hand) are reported as failed with
+    // stoppedReason when it is set, and then no later end is reported.
+    void reportRest(const QVector<bool>& started, const QString& stoppedReason);
     // "12 converted, 1 failed" and more; written unless quiet.
     QString summary() const;
     void writeSummary();
@@ -63,9 +58,9 @@ private:
     const Style m_style;
     mutable std::recursive_mutex m_lock;
     QVector<SourceResult> m_results;
-    QVector<bool> m_inHand;
     int m_ended = 0;
     int m_firstFailure = -1;
+    bool m_closed = false;  // after a stop at once: later ends are not reported
 };
 
 }  // namespace pixvuecli

@@ -10,11 +10,16 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 namespace pixvuecli {
 
 namespace {
+
+enum JobState { Waiting = 0, InHand = 1, Ended = 2 };
 
 // Outputs are written under a temporary name and renamed when whole. Where the file system
 // keeps such a file visible ("name.jpg.XXXXXX"), the files of a source in hand are removed.
@@ -64,6 +69,10 @@ public:
                 m_sourceOfJob.append(i);
             }
         }
+        m_states.reset(new std::atomic<int>[size_t(m_jobs.size())]);
+        for (int i = 0; i < m_jobs.size(); ++i) {
+            m_states[size_t(i)] = Waiting;
+        }
     }
 
     bool isEmpty() const { return m_jobs.isEmpty(); }
@@ -74,8 +83,10 @@ public:
         options.settings = m_options.settings;
         options.parallelFiles = m_options.jobs;
         ZtRunScheduler scheduler(m_jobs, options);
-        scheduler.setStartHook([this](int job) { m_report.reportStart(m_sourceOfJob.at(job)); });
+        scheduler.setStartHook([this](int job) { m_states[size_t(job)] = InHand; });
         scheduler.setEndHook([this](const ZtRunScheduler::Outcome& outcome) {
+            const std::lock_guard<std::mutex> lock(m_reportLock);
+            m_states[size_t(outcome.index)] = Ended;
             m_report.reportEnd(m_sourceOfJob.at(outcome.index), outcome.converted, outcome.outputs,
                                QString::fromUtf8(ZtHeicAPI::failureText(outcome.failure)));
         });
@@ -95,21 +106,29 @@ public:
             }
             stopSignal = signal;
             scheduler.stop();
+            const std::lock_guard<std::mutex> lock(m_reportLock);
             m_report.writeMessage(QStringLiteral(
                 "stopping: the files in hand finish, no new file starts (Ctrl-C again stops "
                 "at once)"));
         }
         runner.join();
-        m_report.reportRest();
+        m_report.reportRest({}, QString());
         return stopSignal;
     }
 
 private:
     [[noreturn]] void stopAtOnce(int signal) {
-        // The report stays locked until the exit: no file's end is reported meanwhile.
-        for (int source : m_report.reportStopped(QStringLiteral("stopped"))) {
-            removeUnfinishedOutputs(m_sources.at(source), m_options.settings.format);
+        // Held until the exit: no file's end is reported meanwhile.
+        m_reportLock.lock();
+        QVector<bool> inHand(m_sources.size(), false);
+        for (int job = 0; job < m_jobs.size(); ++job) {
+            if (m_states[size_t(job)] == InHand) {
+                inHand[m_sourceOfJob.at(job)] = true;
+                removeUnfinishedOutputs(m_sources.at(m_sourceOfJob.at(job)),
+                                        m_options.settings.format);
+            }
         }
+        m_report.reportRest(inHand, QStringLiteral("stopped"));
         m_report.writeSummary();
         _exit(128 + signal);
     }
@@ -119,6 +138,9 @@ private:
     ConsoleReport& m_report;
     QVector<ZtRunScheduler::Job> m_jobs;
     QVector<int> m_sourceOfJob;
+    std::unique_ptr<std::atomic<int>[]> m_states;
+    // Orders the converting threads' reports with this thread's messages.
+    std::mutex m_reportLock;
 };
 
 }  // namespace
