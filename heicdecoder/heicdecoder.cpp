@@ -303,17 +303,50 @@ int overWhite(const PixelBuffer& rgba, PixelBuffer& rgb) {
 }
 
 int encodeStream(RgbRowSource& rows, const PreparedImage& image, int quality, MallocPtr& jpeg,
-                 size_t& size) {
+                 size_t& size, RowLayout layout = RowLayout::Rgb) {
     JpegMetadata meta;
     meta.exifTiff = &image.exif;
     meta.icc = image.icc.empty() ? nullptr : image.icc.data();
     meta.iccSize = image.icc.size();
     unsigned char* raw = nullptr;
-    if (!encodeJpeg(image.crop.width, image.crop.height, rows, quality, meta, &raw, &size)) {
+    if (!encodeJpeg(image.crop.width, image.crop.height, rows, quality, meta, &raw, &size,
+                    layout)) {
         return HeicDecodeEncodeError;
     }
     jpeg.reset(raw);
     return HeicDecodeOk;
+}
+
+// The picture is stored as a JPEG stores it: 8-bit 4:2:0, the crop window and the tiles at even
+// samples. Its samples may then go to the encoder as they are, without a turn through RGB.
+bool storedLikeJpeg(const PreparedImage& image) {
+    heif_colorspace colorspace = heif_colorspace_undefined;
+    heif_chroma chroma = heif_chroma_undefined;
+    heif_image_handle* handle = image.handle.get();
+    if (heif_image_handle_get_preferred_decoding_colorspace(handle, &colorspace, &chroma).code !=
+        heif_error_Ok) {
+        return false;
+    }
+    const heif_image_tiling& tiling = image.tiling;
+    return colorspace == heif_colorspace_YCbCr && chroma == heif_chroma_420 &&
+           heif_image_handle_get_luma_bits_per_pixel(handle) == 8 &&
+           heif_image_handle_get_chroma_bits_per_pixel(handle) == 8 && image.crop.left % 2 == 0 &&
+           image.crop.top % 2 == 0 && (tiling.num_columns == 1 || tiling.tile_width % 2 == 0) &&
+           (tiling.num_rows == 1 || tiling.tile_height % 2 == 0);
+}
+
+// Streams the picture from the tile pipeline to the encoder. With Ycc420, refused tells whether
+// the decoded samples turned out not to be JPEG's YCbCr.
+int encodeTiles(const Source& source, const PreparedImage& image, int quality, RowLayout layout,
+                MallocPtr& jpeg, size_t& size, bool* refused = nullptr) {
+    TilePipeline pipeline(source.bytes, image.id, image.tiling, image.crop, decoderThreads(),
+                          image.decoderId, 1, layout);
+    const int result = encodeStream(pipeline, image, quality, jpeg, size, layout);
+    if (refused != nullptr) {
+        *refused = pipeline.layoutRefused();
+    }
+    const heif_error_code decodeError = pipeline.error();
+    return decodeError != heif_error_Ok ? resultOfHeifError(decodeError) : result;
 }
 
 // A picture with transparency is laid over white as a whole; any other streams from the
@@ -333,11 +366,15 @@ int encodePicture(const Source& source, const PreparedImage& image, int quality,
         BufferRows rows(rgb);
         return encodeStream(rows, image, quality, jpeg, size);
     }
-    TilePipeline pipeline(source.bytes, image.id, image.tiling, image.crop, decoderThreads(),
-                          image.decoderId);
-    const int result = encodeStream(pipeline, image, quality, jpeg, size);
-    const heif_error_code decodeError = pipeline.error();
-    return decodeError != heif_error_Ok ? resultOfHeifError(decodeError) : result;
+    if (storedLikeJpeg(image)) {
+        bool refused = false;
+        const int result =
+            encodeTiles(source, image, quality, RowLayout::Ycc420, jpeg, size, &refused);
+        if (!refused) {
+            return result;
+        }
+    }
+    return encodeTiles(source, image, quality, RowLayout::Rgb, jpeg, size);
 }
 
 int decodeToJpeg(heif_context* ctx, const Source& source, heif_item_id id, int quality,

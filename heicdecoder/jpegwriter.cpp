@@ -64,26 +64,85 @@ void writeExif(j_compress_ptr cinfo, const std::vector<uint8_t>& tiff) {
     }
 }
 
-// False when the row source gave out; libjpeg errors leave through the error manager.
-bool encode(jpeg_compress_struct& cinfo, RgbRowSource& source, int quality,
-            const JpegMetadata& meta) {
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
+void writeMetadata(j_compress_ptr cinfo, const JpegMetadata& meta) {
     if (meta.exifTiff != nullptr) {
-        writeExif(&cinfo, *meta.exifTiff);
+        writeExif(cinfo, *meta.exifTiff);
     }
     if (meta.icc != nullptr && meta.iccSize > 0) {
-        jpeg_write_icc_profile(&cinfo, meta.icc, unsigned(meta.iccSize));
+        jpeg_write_icc_profile(cinfo, meta.icc, unsigned(meta.iccSize));
     }
+}
+
+bool writeRgbRows(jpeg_compress_struct& cinfo, RgbRowSource& source) {
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(source.row(int(cinfo.next_scanline)));
         if (row == nullptr) {
             return false;
         }
         jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    return true;
+}
+
+// count samples, the last repeated up to the padded width.
+void copyPadded(const uint8_t* in, size_t count, JSAMPROW out, size_t padded) {
+    memcpy(out, in, count);
+    memset(out + count, in[count - 1], padded - count);
+}
+
+// Hands Ycc420 rows to libjpeg as its own planes, a row of MCUs at a time; the MCUs past the
+// picture's right and bottom edges repeat its last sample and row.
+bool writeYccRows(jpeg_compress_struct& cinfo, RgbRowSource& source) {
+    constexpr int kRows = 2 * DCTSIZE;
+    const size_t width = cinfo.image_width;
+    const size_t chromaWidth = (width + 1) / 2;
+    const size_t lumaStride = (width + kRows - 1) / kRows * kRows;
+    const size_t chromaStride = (chromaWidth + DCTSIZE - 1) / DCTSIZE * DCTSIZE;
+    std::vector<JSAMPLE> luma(lumaStride * kRows), cb(chromaStride * DCTSIZE),
+        cr(chromaStride * DCTSIZE);
+    JSAMPROW lumaRows[kRows], cbRows[DCTSIZE], crRows[DCTSIZE];
+    JSAMPARRAY planes[3] = {lumaRows, cbRows, crRows};
+    const int height = int(cinfo.image_height);
+    for (int top = 0; top < height; top += kRows) {
+        for (int r = 0; r < kRows; ++r) {
+            const int pair = r / 2;
+            if (top + r >= height) {  // below the picture: its last row again
+                lumaRows[r] = lumaRows[r - 1];
+                cbRows[pair] = cbRows[(r - 1) / 2];
+                crRows[pair] = crRows[(r - 1) / 2];
+                continue;
+            }
+            const uint8_t* row = source.row(top + r);
+            if (row == nullptr) {
+                return false;
+            }
+            lumaRows[r] = luma.data() + size_t(r) * lumaStride;
+            copyPadded(row, width, lumaRows[r], lumaStride);
+            if (r % 2 == 0) {
+                cbRows[pair] = cb.data() + size_t(pair) * chromaStride;
+                crRows[pair] = cr.data() + size_t(pair) * chromaStride;
+                copyPadded(row + width, chromaWidth, cbRows[pair], chromaStride);
+                copyPadded(row + width + chromaWidth, chromaWidth, crRows[pair], chromaStride);
+            }
+        }
+        jpeg_write_raw_data(&cinfo, planes, kRows);
+    }
+    return true;
+}
+
+// False when the row source gave out; libjpeg errors leave through the error manager.
+bool encode(jpeg_compress_struct& cinfo, RgbRowSource& source, int quality,
+            const JpegMetadata& meta, RowLayout layout) {
+    const bool ycc = layout == RowLayout::Ycc420;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = ycc ? JCS_YCbCr : JCS_RGB;
+    jpeg_set_defaults(&cinfo);  // 4:2:0 either way
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.raw_data_in = ycc ? TRUE : FALSE;
+    jpeg_start_compress(&cinfo, TRUE);
+    writeMetadata(&cinfo, meta);
+    if (!(ycc ? writeYccRows(cinfo, source) : writeRgbRows(cinfo, source))) {
+        return false;
     }
     jpeg_finish_compress(&cinfo);
     return true;
@@ -121,7 +180,7 @@ bool dimensionsFit(int width, int height) {
 
 // Encodes into dest; false on any libjpeg error or when the rows give out.
 bool compress(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
-              jpeg_destination_mgr* dest) {
+              jpeg_destination_mgr* dest, RowLayout layout = RowLayout::Rgb) {
     jpeg_compress_struct cinfo;
     ErrorManager error;
     cinfo.err = jpeg_std_error(&error.base);
@@ -135,7 +194,7 @@ bool compress(int width, int height, RgbRowSource& rows, int quality, const Jpeg
     cinfo.dest = dest;
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
-    const bool complete = encode(cinfo, rows, quality, meta);
+    const bool complete = encode(cinfo, rows, quality, meta, layout);
     jpeg_destroy_compress(&cinfo);
     return complete;
 }
@@ -143,7 +202,7 @@ bool compress(int width, int height, RgbRowSource& rows, int quality, const Jpeg
 }  // namespace
 
 bool encodeJpeg(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
-                unsigned char** out, size_t* outSize) {
+                unsigned char** out, size_t* outSize, RowLayout layout) {
     *out = nullptr;
     *outSize = 0;
     if (!dimensionsFit(width, height)) {
@@ -160,7 +219,7 @@ bool encodeJpeg(int width, int height, RgbRowSource& rows, int quality, const Jp
     dest.base.init_destination = initDestination;
     dest.base.empty_output_buffer = growDestination;
     dest.base.term_destination = termDestination;
-    if (!compress(width, height, rows, quality, meta, &dest.base)) {
+    if (!compress(width, height, rows, quality, meta, &dest.base, layout)) {
         free(dest.buffer);
         return false;
     }

@@ -27,6 +27,14 @@ public:
     virtual bool transformRows(std::shared_ptr<const RowTransform> /*transform*/) { return false; }
 };
 
+// How the rows handed to the JPEG writer are laid out.
+enum class RowLayout {
+    Rgb,  // interleaved 8-bit RGB
+    // JPEG's own YCbCr (full-range BT.601) with chroma halved both ways: each row holds its luma
+    // samples, then the Cb and then the Cr samples of its pair of rows, (width + 1) / 2 each.
+    Ycc420,
+};
+
 struct JpegMetadata {
     const std::vector<uint8_t>* exifTiff = nullptr;  // written as APP1 "Exif\0\0" when it fits
     const uint8_t* icc = nullptr;                    // written as APP2 ICC_PROFILE segments
@@ -36,10 +44,10 @@ struct JpegMetadata {
 // Largest TIFF block that one APP1 segment carries after its "Exif\0\0" prefix.
 constexpr size_t kMaxApp1Tiff = 65533 - 6;
 
-// Encodes the rows as a baseline JPEG into a malloc buffer owned by the caller.
+// Encodes the rows as a baseline 4:2:0 JPEG into a malloc buffer owned by the caller.
 // Returns false (and no buffer) on any libjpeg error or when memory runs out.
 bool encodeJpeg(int width, int height, RgbRowSource& rows, int quality, const JpegMetadata& meta,
-                unsigned char** out, size_t* outSize);
+                unsigned char** out, size_t* outSize, RowLayout layout = RowLayout::Rgb);
 
 // Takes encoded bytes in order; false to give up.
 using JpegSink = std::function<bool(const uint8_t* data, size_t size)>;

@@ -21,6 +21,34 @@ struct OptionsDeleter {
 
 constexpr size_t kPixelBytes = 3;
 
+size_t rowBytes(RowLayout layout, int width) {
+    return layout == RowLayout::Ycc420 ? size_t(width) + 2 * size_t((width + 1) / 2)
+                                       : size_t(width) * kPixelBytes;
+}
+
+// The decoded samples are what a JPEG stores: 8-bit 4:2:0 of full-range BT.601 (which libheif
+// also takes an unspecified matrix for).
+bool isJpegYcc(const heif_image* image) {
+    if (heif_image_get_chroma_format(image) != heif_chroma_420) {
+        return false;
+    }
+    for (heif_channel channel : {heif_channel_Y, heif_channel_Cb, heif_channel_Cr}) {
+        if (heif_image_get_bits_per_pixel_range(image, channel) != 8) {
+            return false;
+        }
+    }
+    heif_color_profile_nclx* nclx = nullptr;
+    if (heif_image_get_nclx_color_profile(image, &nclx).code != heif_error_Ok) {
+        return true;  // libheif converts such samples as BT.601, full range
+    }
+    const heif_matrix_coefficients matrix = nclx->matrix_coefficients;
+    const bool fullRange = nclx->full_range_flag != 0;
+    heif_nclx_color_profile_free(nclx);
+    return fullRange && (matrix == heif_matrix_coefficients_ITU_R_BT_601_6 ||
+                         matrix == heif_matrix_coefficients_ITU_R_BT_470_6_System_B_G ||
+                         matrix == heif_matrix_coefficients_unspecified);
+}
+
 }  // namespace
 
 uint8_t* BandBuffer::reserve(size_t size) {
@@ -34,7 +62,7 @@ uint8_t* BandBuffer::reserve(size_t size) {
 
 TilePipeline::TilePipeline(const std::vector<uint8_t>& file, heif_item_id id,
                            const heif_image_tiling& tiling, Crop crop, int threads,
-                           const char* decoderId, int orientation)
+                           const char* decoderId, int orientation, RowLayout layout)
     : m_file(file),
       m_id(id),
       m_decoderId(decoderId),
@@ -45,7 +73,8 @@ TilePipeline::TilePipeline(const std::vector<uint8_t>& file, heif_item_id id,
       m_flipY(turning::flipsY(orientation)),
       m_width(m_swap ? crop.height : crop.width),
       m_height(m_swap ? crop.width : crop.height),
-      m_stride(size_t(m_width) * kPixelBytes),
+      m_layout(layout),
+      m_stride(rowBytes(layout, m_width)),
       m_rowBytes(m_stride) {
     planBands();
     m_workers = std::max<uint32_t>(1, std::min<uint32_t>(uint32_t(threads), m_bands.size()));
@@ -62,7 +91,7 @@ void TilePipeline::start() {
 }
 
 bool TilePipeline::transformRows(std::shared_ptr<const RowTransform> transform) {
-    if (!m_threads.empty() || !transform) {
+    if (!m_threads.empty() || !transform || m_layout != RowLayout::Rgb) {
         return false;
     }
     m_rowBytes = transform->outputBytes();
@@ -105,6 +134,11 @@ void TilePipeline::planBands() {
 heif_error_code TilePipeline::error() const {
     std::lock_guard<std::mutex> lock(const_cast<std::mutex&>(m_mutex));
     return m_error;
+}
+
+bool TilePipeline::layoutRefused() const {
+    std::lock_guard<std::mutex> lock(const_cast<std::mutex&>(m_mutex));
+    return m_refused;
 }
 
 void TilePipeline::fail(heif_error_code code) {
@@ -169,7 +203,7 @@ void TilePipeline::placeTile(const Tile& tile, const Band& band, uint8_t* pixels
     const int y0 = std::max(int(tile.top), m_crop.top);
     const int y1 = std::min(int(bottom), m_crop.top + m_crop.height);
     const auto in = [&](int x, int y) {
-        return tile.plane + size_t(y - int(tile.top)) * size_t(tile.stride) +
+        return tile.planes[0] + size_t(y - int(tile.top)) * size_t(tile.strides[0]) +
                size_t(x - int(tile.left)) * kPixelBytes;
     };
     const auto along = [](int position, int length, bool flip) {
@@ -198,6 +232,33 @@ void TilePipeline::placeTile(const Tile& tile, const Band& band, uint8_t* pixels
         for (int y = y0; y < y1; ++y) {
             memcpy(out + size_t(along(y - m_crop.top, m_crop.height, m_flipY)) * kPixelBytes,
                    in(x, y), kPixelBytes);
+        }
+    }
+}
+
+// Copies the part of a decoded tile inside the crop window into the band's Ycc420 rows: each
+// row's luma, then the chroma of its pair of rows. The window and the tiles start at even
+// samples, so a pair of rows shares its chroma row.
+void TilePipeline::placeYccTile(const Tile& tile, const Band& band, uint8_t* pixels) const {
+    const uint32_t right = std::min(tile.left + m_tiling.tile_width, m_tiling.image_width);
+    const uint32_t bottom = std::min(tile.top + m_tiling.tile_height, m_tiling.image_height);
+    const int x0 = std::max(int(tile.left), m_crop.left);
+    const int x1 = std::min(int(right), m_crop.left + m_crop.width);
+    const int y0 = std::max(int(tile.top), m_crop.top);
+    const int y1 = std::min(int(bottom), m_crop.top + m_crop.height);
+    const size_t chromaWidth = size_t((m_width + 1) / 2);
+    const size_t chromaFrom = size_t(x0 - int(tile.left)) / 2;
+    const size_t chromaCount = size_t(x1 - x0 + 1) / 2;
+    for (int y = y0; y < y1; ++y) {
+        const size_t inRow = size_t(y - int(tile.top));
+        uint8_t* out = pixels + size_t(y - m_crop.top - band.firstRow) * m_stride;
+        memcpy(out + (x0 - m_crop.left),
+               tile.planes[0] + inRow * size_t(tile.strides[0]) + size_t(x0 - int(tile.left)),
+               size_t(x1 - x0));
+        for (int c = 1; c <= 2; ++c) {
+            memcpy(
+                out + size_t(m_width) + size_t(c - 1) * chromaWidth + size_t(x0 - m_crop.left) / 2,
+                tile.planes[c] + inRow / 2 * size_t(tile.strides[c]) + chromaFrom, chromaCount);
         }
     }
 }
@@ -245,36 +306,63 @@ bool TilePipeline::decodeBand(heif_image_handle* handle, const Band& band, uint8
         }
         const uint32_t column = m_swap ? band.tileLine : index;
         const uint32_t tileRow = m_swap ? index : band.tileLine;
+        const bool ycc = m_layout == RowLayout::Ycc420;
+        const heif_colorspace colorspace = ycc ? heif_colorspace_YCbCr : heif_colorspace_RGB;
+        const heif_chroma chroma = ycc ? heif_chroma_420 : heif_chroma_interleaved_RGB;
         heif_image* raw = nullptr;
         const heif_error err =
-            singleTile ? heif_decode_image(handle, &raw, heif_colorspace_RGB,
-                                           heif_chroma_interleaved_RGB, options.get())
-                       : heif_image_handle_decode_image_tile(handle, &raw, heif_colorspace_RGB,
-                                                             heif_chroma_interleaved_RGB,
+            singleTile ? heif_decode_image(handle, &raw, colorspace, chroma, options.get())
+                       : heif_image_handle_decode_image_tile(handle, &raw, colorspace, chroma,
                                                              options.get(), column, tileRow);
         std::unique_ptr<heif_image, ImageDeleter> decoded(raw);
         if (err.code != heif_error_Ok || raw == nullptr) {
             fail(err.code == heif_error_Ok ? heif_error_Decoder_plugin_error : err.code);
             return false;
         }
-        Tile tile{nullptr, 0, column * m_tiling.tile_width, tileRow * m_tiling.tile_height};
-        tile.plane = heif_image_get_plane_readonly(raw, heif_channel_interleaved, &tile.stride);
-        const uint32_t tileWidth =
-            uint32_t(std::max(0, heif_image_get_width(raw, heif_channel_interleaved)));
-        const uint32_t tileHeight =
-            uint32_t(std::max(0, heif_image_get_height(raw, heif_channel_interleaved)));
-        if (tile.plane == nullptr || tile.left >= m_tiling.image_width ||
-            tile.top >= m_tiling.image_height) {
+        Tile tile{{}, {}, column * m_tiling.tile_width, tileRow * m_tiling.tile_height};
+        if (!readTile(raw, tile)) {
+            return false;
+        }
+        if (ycc) {
+            placeYccTile(tile, band, pixels);
+        } else {
+            placeTile(tile, band, pixels);
+        }
+    }
+    return true;
+}
+
+// Finds the tile's planes and checks that they cover its part of the grid.
+bool TilePipeline::readTile(heif_image* decoded, Tile& tile) {
+    const bool ycc = m_layout == RowLayout::Ycc420;
+    if (ycc && !isJpegYcc(decoded)) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_refused = true;
+        }
+        fail(heif_error_Unsupported_feature);
+        return false;
+    }
+    const heif_channel channels[3] = {ycc ? heif_channel_Y : heif_channel_interleaved,
+                                      heif_channel_Cb, heif_channel_Cr};
+    for (int i = 0; i < (ycc ? 3 : 1); ++i) {
+        tile.planes[i] = heif_image_get_plane_readonly(decoded, channels[i], &tile.strides[i]);
+        if (tile.planes[i] == nullptr) {
             fail(heif_error_Decoder_plugin_error);
             return false;
         }
-        const uint32_t columns = std::min(m_tiling.tile_width, m_tiling.image_width - tile.left);
-        const uint32_t rows = std::min(m_tiling.tile_height, m_tiling.image_height - tile.top);
-        if (tileWidth < columns || tileHeight < rows) {
-            fail(heif_error_Decoder_plugin_error);  // a tile smaller than the grid says
-            return false;
-        }
-        placeTile(tile, band, pixels);
+    }
+    const uint32_t tileWidth = uint32_t(std::max(0, heif_image_get_width(decoded, channels[0])));
+    const uint32_t tileHeight = uint32_t(std::max(0, heif_image_get_height(decoded, channels[0])));
+    if (tile.left >= m_tiling.image_width || tile.top >= m_tiling.image_height) {
+        fail(heif_error_Decoder_plugin_error);
+        return false;
+    }
+    const uint32_t columns = std::min(m_tiling.tile_width, m_tiling.image_width - tile.left);
+    const uint32_t rows = std::min(m_tiling.tile_height, m_tiling.image_height - tile.top);
+    if (tileWidth < columns || tileHeight < rows) {
+        fail(heif_error_Decoder_plugin_error);  // a tile smaller than the grid says
+        return false;
     }
     return true;
 }

@@ -43,7 +43,8 @@ private:
 // hands out its rows, inside a crop window, turned by an EXIF orientation. Without a quarter
 // turn a band is a row of tiles; with one it is a column of tiles, whose columns become rows.
 // Only a few bands are in memory at once, and the caller works while the next ones decode.
-// The workers start at the first row asked for.
+// The workers start at the first row asked for. Rows come as RGB, or with RowLayout::Ycc420 as
+// the decoder's own 4:2:0 planes (as stored, the crop window at even offsets, tiles of even size).
 class TilePipeline : public RgbRowSource {
 public:
     struct Crop {
@@ -53,7 +54,8 @@ public:
     // decoderId names the HEVC decoder plugin to use; null for libheif's choice. orientation
     // (1..8) is the EXIF orientation the rows are turned by (1: as stored).
     TilePipeline(const std::vector<uint8_t>& file, heif_item_id id, const heif_image_tiling& tiling,
-                 Crop crop, int threads, const char* decoderId, int orientation = 1);
+                 Crop crop, int threads, const char* decoderId, int orientation = 1,
+                 RowLayout layout = RowLayout::Rgb);
     ~TilePipeline() override;
     TilePipeline(const TilePipeline&) = delete;
     TilePipeline& operator=(const TilePipeline&) = delete;
@@ -65,6 +67,8 @@ public:
     int height() const { return m_height; }
     // heif_error_Ok, or the first error a worker met.
     heif_error_code error() const;
+    // With Ycc420: a tile's samples are not JPEG's YCbCr, and the rows are to be had as RGB.
+    bool layoutRefused() const;
 
 private:
     // One band: a row or column of tiles, as turned rows [firstRow, firstRow + rows).
@@ -79,8 +83,8 @@ private:
         bool ready = false;
     };
     struct Tile {
-        const uint8_t* plane;
-        int stride;
+        const uint8_t* planes[3];  // RGB in the first; or Y, Cb and Cr
+        int strides[3];
         uint32_t left, top;  // of the tile in the stored picture
     };
 
@@ -90,7 +94,9 @@ private:
     bool decodeBand(heif_image_handle* handle, const Band& band, uint8_t* pixels);
     bool fillSlot(heif_image_handle* handle, const Band& band, BandBuffer& decoded,
                   BandBuffer& pixels);
+    bool readTile(heif_image* decoded, Tile& tile);
     void placeTile(const Tile& tile, const Band& band, uint8_t* pixels) const;
+    void placeYccTile(const Tile& tile, const Band& band, uint8_t* pixels) const;
     void fail(heif_error_code code);
     Slot* waitForBand(uint32_t band);
     void releaseBand(uint32_t band);
@@ -105,6 +111,7 @@ private:
     const bool m_flipY;  // stored rows run bottom to top
     const int m_width;
     const int m_height;
+    const RowLayout m_layout;
     const size_t m_stride;
     std::shared_ptr<const RowTransform> m_transform;  // set before the workers start
     size_t m_rowBytes;                                // of a handed-out row
@@ -115,6 +122,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     heif_error_code m_error = heif_error_Ok;
+    bool m_refused = false;
     bool m_stopping = false;
     int64_t m_heldBand = -1;
     std::vector<std::thread> m_threads;
