@@ -132,12 +132,12 @@ void TilePipeline::planBands() {
 }
 
 heif_error_code TilePipeline::error() const {
-    std::lock_guard<std::mutex> lock(const_cast<std::mutex&>(m_mutex));
+    std::lock_guard<std::mutex> lock(m_mutex);
     return m_error;
 }
 
 bool TilePipeline::layoutRefused() const {
-    std::lock_guard<std::mutex> lock(const_cast<std::mutex&>(m_mutex));
+    std::lock_guard<std::mutex> lock(m_mutex);
     return m_refused;
 }
 
@@ -194,14 +194,17 @@ void TilePipeline::work(uint32_t firstBand) {
     }
 }
 
-// Copies the part of a decoded tile inside the crop window to its turned place in the band.
-void TilePipeline::placeTile(const Tile& tile, const Band& band, uint8_t* pixels) const {
+// The stored pixels of the tile inside the crop window.
+TilePipeline::Window TilePipeline::windowOf(const Tile& tile) const {
     const uint32_t right = std::min(tile.left + m_tiling.tile_width, m_tiling.image_width);
     const uint32_t bottom = std::min(tile.top + m_tiling.tile_height, m_tiling.image_height);
-    const int x0 = std::max(int(tile.left), m_crop.left);
-    const int x1 = std::min(int(right), m_crop.left + m_crop.width);
-    const int y0 = std::max(int(tile.top), m_crop.top);
-    const int y1 = std::min(int(bottom), m_crop.top + m_crop.height);
+    return {std::max(int(tile.left), m_crop.left), std::min(int(right), m_crop.left + m_crop.width),
+            std::max(int(tile.top), m_crop.top), std::min(int(bottom), m_crop.top + m_crop.height)};
+}
+
+// Copies the part of a decoded tile inside the crop window to its turned place in the band.
+void TilePipeline::placeTile(const Tile& tile, const Band& band, uint8_t* pixels) const {
+    const auto [x0, x1, y0, y1] = windowOf(tile);
     const auto in = [&](int x, int y) {
         return tile.planes[0] + size_t(y - int(tile.top)) * size_t(tile.strides[0]) +
                size_t(x - int(tile.left)) * kPixelBytes;
@@ -240,12 +243,7 @@ void TilePipeline::placeTile(const Tile& tile, const Band& band, uint8_t* pixels
 // row's luma, then the chroma of its pair of rows. The window and the tiles start at even
 // samples, so a pair of rows shares its chroma row.
 void TilePipeline::placeYccTile(const Tile& tile, const Band& band, uint8_t* pixels) const {
-    const uint32_t right = std::min(tile.left + m_tiling.tile_width, m_tiling.image_width);
-    const uint32_t bottom = std::min(tile.top + m_tiling.tile_height, m_tiling.image_height);
-    const int x0 = std::max(int(tile.left), m_crop.left);
-    const int x1 = std::min(int(right), m_crop.left + m_crop.width);
-    const int y0 = std::max(int(tile.top), m_crop.top);
-    const int y1 = std::min(int(bottom), m_crop.top + m_crop.height);
+    const auto [x0, x1, y0, y1] = windowOf(tile);
     const size_t chromaWidth = size_t((m_width + 1) / 2);
     const size_t chromaFrom = size_t(x0 - int(tile.left)) / 2;
     const size_t chromaCount = size_t(x1 - x0 + 1) / 2;

@@ -94,7 +94,12 @@ private:
     bool decodeBand(heif_image_handle* handle, const Band& band, uint8_t* pixels);
     bool fillSlot(heif_image_handle* handle, const Band& band, BandBuffer& decoded,
                   BandBuffer& pixels);
+    struct Window {
+        int x0, x1, y0, y1;  // stored columns [x0, x1) and rows [y0, y1)
+    };
+
     bool readTile(heif_image* decoded, Tile& tile);
+    Window windowOf(const Tile& tile) const;
     void placeTile(const Tile& tile, const Band& band, uint8_t* pixels) const;
     void placeYccTile(const Tile& tile, const Band& band, uint8_t* pixels) const;
     void fail(heif_error_code code);
@@ -119,7 +124,7 @@ private:
     uint32_t m_workers = 1;
 
     std::vector<Slot> m_slots;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     heif_error_code m_error = heif_error_Ok;
     bool m_refused = false;
